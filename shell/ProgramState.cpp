@@ -1,0 +1,50 @@
+#include "shell/ProgramState.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+size_t slotOffset(int k)
+{
+    if (k < 1 || k > CommentSlots)
+        throw std::out_of_range("comment slot outside 1..50");
+    return size_t((k - 1) * CommentSlotLength);
+}
+} // namespace
+
+QByteArray CommentBuffer::slot(int k) const
+{
+    return QByteArray(m_chars.data() + slotOffset(k), CommentSlotLength);
+}
+
+void CommentBuffer::setSlot(int k, const QByteArray &line)
+{
+    char *slot = m_chars.data() + slotOffset(k);
+    const int copied = std::min<int>(int(line.size()), CommentSlotLength);
+    std::memcpy(slot, line.constData(), size_t(copied));
+    std::memset(slot + copied, ' ', size_t(CommentSlotLength - copied));
+}
+
+void SetFirstLastGood(ProgramState &state)
+{
+    const PointArray &pts = state.DataPts;
+    state.FirstIdx = 1;
+    state.FirstX = pts.x(1);
+    state.LastX = pts.x(state.NumPts);
+    state.LastIdx = state.NumPts;
+    for (int i = 1; i <= state.NumPts; ++i) {
+        if (pts.flag(i) > 0.0f) {
+            state.FirstIdx = i;
+            state.FirstX = pts.x(i);
+            break;
+        }
+    }
+    for (int i = state.NumPts; i >= state.FirstIdx; --i) {
+        if (pts.flag(i) > 0.0f) {
+            state.LastIdx = i;
+            state.LastX = pts.x(i);
+            break;
+        }
+    }
+    state.IsRadius = state.LastX < 8.0f;
+}

@@ -1,0 +1,36 @@
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <stdexcept>
+
+TestFolder::TestFolder()
+{
+    if (!m_dir.isValid())
+        throw std::runtime_error("no temporary folder");
+}
+
+QString TestFolder::path(const QString &name) const { return m_dir.filePath(name); }
+
+QString TestFolder::write(const QString &name, const QByteArray &bytes) const
+{
+    const QString full = path(name);
+    QFile file(full);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write test file");
+    return full;
+}
+
+QByteArray readFileBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+QString examplePath(const QString &name)
+{
+    return QDir(QStringLiteral(KELVANE_EXAMPLES_DIR)).filePath(name);
+}
