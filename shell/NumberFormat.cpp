@@ -30,12 +30,32 @@ int bitLength(u128 v)
     return low ? 64 - __builtin_clzll(low) : 0;
 }
 
-u128 pow10(int n)
+constexpr auto pow10Table = [] {
+    struct {
+        u128 v[39];
+    } table{};
+    table.v[0] = 1;
+    for (int i = 1; i < 39; ++i)
+        table.v[i] = table.v[i - 1] * 10;
+    return table;
+}();
+
+u128 pow10(int n) { return pow10Table.v[n]; }
+
+// The exact binary value of finite a > 0 as m * 2^e.
+uint64_t decompose(double a, int &e)
 {
-    u128 v = 1;
-    for (int i = 0; i < n; ++i)
-        v *= 10;
-    return v;
+    uint64_t bits;
+    std::memcpy(&bits, &a, sizeof bits);
+    const int biased = int(bits >> 52);
+    uint64_t m = bits & ((uint64_t(1) << 52) - 1);
+    if (biased == 0) {
+        e = -1074;
+    } else {
+        m |= uint64_t(1) << 52;
+        e = biased - 1075;
+    }
+    return m;
 }
 
 // out = a * 10^s rounded to nearest, exact ties away from zero, for finite
@@ -47,10 +67,8 @@ bool scaledRound(double a, int s, u128 &out)
         out = 0;
         return true;
     }
-    int e2 = 0;
-    const double fraction = std::frexp(a, &e2);
-    auto m = uint64_t(std::ldexp(fraction, 53));
-    int e = e2 - 53;
+    int e;
+    uint64_t m = decompose(a, e);
     const int zeros = __builtin_ctzll(m);
     m >>= zeros;
     e += zeros;
@@ -99,27 +117,44 @@ char *writeDigits(char *out, u128 v, int minDigits)
 {
     char digits[48];
     int n = 0;
-    while (v != 0 || n < minDigits) {
+    while (v > UINT64_MAX) {
         digits[n++] = char('0' + int(v % 10));
         v /= 10;
     }
+    for (auto small = uint64_t(v); small != 0 || n < minDigits; small /= 10)
+        digits[n++] = char('0' + int(small % 10));
     while (n > 0)
         *out++ = digits[--n];
+    return out;
+}
+
+// n with its last `decimals` digits after a decimal point.
+char *writeScaled(char *out, u128 n, int decimals, int integerDigits)
+{
+    u128 whole;
+    u128 fraction;
+    if (n <= UINT64_MAX) {
+        const auto small = uint64_t(n);
+        const auto unit = uint64_t(pow10(decimals));
+        whole = small / unit;
+        fraction = small % unit;
+    } else {
+        whole = n / pow10(decimals);
+        fraction = n % pow10(decimals);
+    }
+    out = writeDigits(out, whole, integerDigits);
+    if (decimals > 0) {
+        *out++ = '.';
+        out = writeDigits(out, fraction, decimals);
+    }
     return out;
 }
 
 char *writeFixed(char *out, double a, const NumberPattern::Section &section)
 {
     u128 n;
-    if (scaledRound(a, section.decimals, n)) {
-        const u128 unit = pow10(section.decimals);
-        out = writeDigits(out, n / unit, section.integerDigits);
-        if (section.decimals > 0) {
-            *out++ = '.';
-            out = writeDigits(out, n % unit, section.decimals);
-        }
-        return out;
-    }
+    if (scaledRound(a, section.decimals, n))
+        return writeScaled(out, n, section.decimals, section.integerDigits);
     // Only values far beyond 10^30: whole numbers, whose digits to_chars
     // gives exactly.
     char buffer[NumberFormat::MaxLength];
@@ -136,10 +171,14 @@ char *writeScientific(char *out, double a, const NumberPattern::Section &section
     int exponent = 0;
     u128 n = 0;
     if (a != 0.0) {
-        exponent = int(std::floor(std::log10(a)));
+        // log10(2) times the binary exponent: at most one off, which the
+        // loop below corrects.
+        int e;
+        const uint64_t m = decompose(a, e);
+        exponent = int(std::floor((e + 63 - __builtin_clzll(m)) * 0.30102999566398120));
         const u128 low = pow10(d);
         const u128 high = low * 10;
-        for (int attempt = 0; attempt < 4; ++attempt) {
+        for (int attempt = 0; attempt < 6; ++attempt) {
             if (!scaledRound(a, d - exponent, n))
                 break;
             if (n >= high)
@@ -163,12 +202,7 @@ char *writeScientific(char *out, double a, const NumberPattern::Section &section
             std::from_chars(e + 1 + (e[1] == '+'), result.ptr, exponent);
         }
     }
-    const u128 unit = pow10(d);
-    out = writeDigits(out, n / unit, 1);
-    if (d > 0) {
-        *out++ = '.';
-        out = writeDigits(out, n % unit, d);
-    }
+    out = writeScaled(out, n, d, 1);
     *out++ = 'E';
     if (exponent < 0)
         *out++ = '-';

@@ -1,0 +1,119 @@
+#include "datafiles/WorkFile.h"
+#include "shell/AppContext.h"
+#include "shell/MainWindow.h"
+#include "shell/NumLib.h"
+#include "shell/ProgramState.h"
+#include "shell/QtPlatform.h"
+#include "shell/StartUp.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// The real platform without the start-up's deliberate sleeps.
+class NoSleepPlatform : public QtPlatform
+{
+public:
+    explicit NoSleepPlatform(const QTemporaryDir &dir)
+        : QtPlatform(dir.filePath(QStringLiteral("kelvane.lock"))), m_dir(dir)
+    {
+    }
+    void sleep(int) override {}
+    QString settingsFilePath() override { return m_dir.filePath(QStringLiteral("Kelvane.ini")); }
+
+private:
+    const QTemporaryDir &m_dir;
+};
+
+void fillFullDataSet(ProgramState &s)
+{
+    s.NumPts = MaxPoints;
+    for (int i = 1; i <= MaxPoints; ++i) {
+        s.DataPts.x(i) = 5.9f + 0.0006f * float(i);
+        s.DataPts.conc(i) = 0.4f + 0.3f * std::sin(float(i) * 0.01f);
+        s.DataPts.flag(i) = i % 17 == 0 ? -100.0f : 100.0f;
+    }
+    s.NumComments = 2;
+    s.CommentBuf.setSlot(1, "Benchmark scan");
+}
+
+void BM_WorkFileText_2199_points(benchmark::State &state)
+{
+    auto s = std::make_unique<ProgramState>();
+    fillFullDataSet(*s);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(WorkFileText(*s));
+}
+BENCHMARK(BM_WorkFileText_2199_points)->Unit(benchmark::kMicrosecond);
+
+// A main window that shows nothing, to time the file apart from the view.
+class NoView : public MainView
+{
+public:
+    void setMenuEnabled(MenuEntry, bool) override {}
+    void setMenuVisible(MenuEntry, bool) override {}
+    void setDataSetCaption(int, const QString &) override {}
+    void setDataSetEnabled(int, bool) override {}
+    void setDataSetVisible(int, bool) override {}
+    void setDataSetChecked(int, bool) override {}
+    void setViewText(ViewTab, const QByteArray &) override {}
+    void setTabCaption(ViewTab, const QString &) override {}
+    void setNotice(const QString &) override {}
+    QWidget *widget() override { return nullptr; }
+};
+
+void BM_RewriteWorkFile_file_only(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    auto s = std::make_unique<ProgramState>();
+    fillFullDataSet(*s);
+    NoView view;
+    for (auto _ : state)
+        RewriteWorkFile(*s, view);
+    QDir::setCurrent(previous);
+}
+BENCHMARK(BM_RewriteWorkFile_file_only)->Unit(benchmark::kMicrosecond);
+
+void BM_RewriteWorkFile_2199_points(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    NoSleepPlatform platform(dir);
+    NumLib numlib;
+    auto s = std::make_unique<ProgramState>();
+    AppContext app{*s, platform, numlib};
+    MainWindow window(app);
+    fillFullDataSet(*s);
+    for (auto _ : state)
+        RewriteWorkFile(*s, window);
+    QDir::setCurrent(previous);
+}
+BENCHMARK(BM_RewriteWorkFile_2199_points)->Unit(benchmark::kMillisecond);
+
+void BM_StartUp_without_sleeps(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    NumLib numlib;
+    for (auto _ : state) {
+        NoSleepPlatform platform(dir);
+        auto s = std::make_unique<ProgramState>();
+        AppContext app{*s, platform, numlib};
+        auto window = StartUp(app);
+        benchmark::DoNotOptimize(window.get());
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartUp_without_sleeps)->Unit(benchmark::kMillisecond);
+
+} // namespace

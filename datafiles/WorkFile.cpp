@@ -1,0 +1,86 @@
+#include "datafiles/WorkFile.h"
+
+#include "datafiles/TextFiles.h"
+#include "shell/MainView.h"
+#include "shell/NumberFormat.h"
+#include "shell/ProgramState.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <cstring>
+
+void AppendPointLine(QByteArray &out, const char *lead, double x, const NumberPattern &xPattern,
+                     float conc, float flag, int flagGap)
+{
+    char line[3 * NumberFormat::MaxLength + 16];
+    char *p = line;
+    const size_t leadLength = std::strlen(lead);
+    std::memcpy(p, lead, leadLength);
+    p += leadLength;
+    p = NumberFormat::format(p, x, xPattern);
+    std::memcpy(p, "   ", 3);
+    p = NumberFormat::format(p + 3, conc, NumberFormat::Scientific5Signed);
+    std::memset(p, ' ', size_t(flagGap));
+    p = NumberFormat::format(p + flagGap, flag, NumberFormat::Scientific3Signed);
+    while (p > line && p[-1] == ' ')
+        --p;
+    out.append(line, int(p - line));
+}
+
+QByteArray WorkFileText(const ProgramState &state, FlagGap gap)
+{
+    QByteArray text;
+    text.reserve(state.NumComments * 98 + state.NumPts * 42);
+    for (int k = 1; k <= state.NumComments; ++k) {
+        text += state.CommentBuf.slot(k);
+        text += "\r\n";
+    }
+    const int flagGap = gap == FlagGap::Two ? 2 : 3;
+    for (int i = 1; i <= state.NumPts; ++i) {
+        AppendPointLine(text, "   ", state.DataPts.x(i), NumberFormat::Fixed5,
+                        state.DataPts.conc(i), state.DataPts.flag(i), flagGap);
+        text += "\r\n";
+    }
+    return text;
+}
+
+void LocateWorkFile(ProgramState &state)
+{
+    state.WorkDir = QDir::currentPath();
+    if (!state.WorkDir.endsWith(QLatin1Char('/')))
+        state.WorkDir += QLatin1Char('/');
+    state.TmpPath = state.WorkDir + QStringLiteral("~kelvane.tmp");
+    if (FileExists(state.TmpPath))
+        QFile::remove(state.TmpPath);
+}
+
+void WriteWorkFile(ProgramState &state, MainView &view, FlagGap gap)
+{
+    const QByteArray text = WorkFileText(state, gap);
+    QFile file(state.TmpPath);
+    QString problem;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        problem = file.errorString();
+    else if (file.write(text) != text.size() || !file.flush())
+        problem = file.errorString();
+    file.close();
+    if (problem.isEmpty() && file.error() != QFileDevice::NoError)
+        problem = file.errorString();
+    view.setViewText(ViewTab::EditedDataFile, text);
+    if (problem.isEmpty()) {
+        view.setNotice(QString());
+    } else {
+        view.setNotice(QCoreApplication::translate("WorkFile",
+                                                   "The working file %1 could not be written (%2). "
+                                                   "The Edited Data File view shows the data set from memory.")
+                           .arg(QDir::toNativeSeparators(state.TmpPath), problem));
+    }
+}
+
+void RewriteWorkFile(ProgramState &state, MainView &view, FlagGap gap)
+{
+    LocateWorkFile(state);
+    WriteWorkFile(state, view, gap);
+}

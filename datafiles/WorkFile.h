@@ -1,0 +1,39 @@
+// The working file "~kelvane.tmp": the edited data set written out as text
+// after every command that changes it, for the Edited Data File view. It is
+// never read back. Comment slots are written whole (96 characters), then one
+// line per point:
+//
+//     "   " x "   " conc "   " flag        (trailing blanks removed, CR LF)
+//
+// with x as "0.00000", conc as " 0.00000E+00;-0.00000E+00" and the flag as
+// " 0.000E+00;-0.000E+00". Get Blank writes two blanks before the flag.
+#pragma once
+
+#include <QByteArray>
+
+struct ProgramState;
+class MainView;
+
+enum class FlagGap { Three, Two };
+
+// Steps 1 to 3 of the rewrite: WorkDir from the current directory, TmpPath,
+// and an existing working file there deleted.
+void LocateWorkFile(ProgramState &state);
+
+// Steps 4 to 7: writes TmpPath and shows the text in the Edited Data File
+// view. The view always shows the data set; when the file cannot be
+// written, the main window's notice says so and why.
+void WriteWorkFile(ProgramState &state, MainView &view, FlagGap gap = FlagGap::Three);
+
+// All seven steps.
+void RewriteWorkFile(ProgramState &state, MainView &view, FlagGap gap = FlagGap::Three);
+
+// The working file's bytes for the current data set.
+QByteArray WorkFileText(const ProgramState &state, FlagGap gap = FlagGap::Three);
+
+// Appends the point line without its line end: `lead`, then x in
+// `xPattern`, three blanks, conc, `flagGap` blanks, flag; trailing blanks
+// removed. Shared with the saved data file.
+class NumberPattern;
+void AppendPointLine(QByteArray &out, const char *lead, double x, const NumberPattern &xPattern,
+                     float conc, float flag, int flagGap);

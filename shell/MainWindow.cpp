@@ -1,0 +1,218 @@
+#include "shell/MainWindow.h"
+
+#include "datafiles/GetData.h"
+#include "shell/AppContext.h"
+#include "shell/Platform.h"
+#include "shell/ProgramState.h"
+#include "shell/Settings.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <exception>
+
+namespace {
+
+constexpr int ClientWidth = 760;
+constexpr int ClientHeight = 520;
+
+QAction *namedAction(QObject *parent, const char *name, const QString &caption)
+{
+    auto *action = new QAction(caption, parent);
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+} // namespace
+
+MainWindow::MainWindow(AppContext &app) : m_app(app)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Sedora"));
+    createMenus();
+    createViews();
+    resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    Form_Load();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::createMenus()
+{
+    auto submenu = [this](MenuEntry entry, const char *name, const QString &caption) {
+        QMenu *menu = menuBar()->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        menu->menuAction()->setObjectName(QLatin1String(name));
+        m_actions[size_t(entry)] = menu->menuAction();
+        return menu;
+    };
+    auto entry = [this](QMenu *menu, MenuEntry which, const char *name, const QString &caption) {
+        QAction *action = namedAction(this, name, caption);
+        menu->addAction(action);
+        m_actions[size_t(which)] = action;
+        return action;
+    };
+
+    QMenu *file = submenu(MenuEntry::FileMenu, "FileMenu", QStringLiteral("File"));
+    entry(file, MenuEntry::GetNewData, "GetNewData", QStringLiteral("Get Data"));
+    entry(file, MenuEntry::UseFitFile, "UseFitFile", QStringLiteral("Get File(s) From Fit-File"));
+    entry(file, MenuEntry::GetBlankData, "GetBlankData", QStringLiteral("Get Blank"))->setEnabled(false);
+    entry(file, MenuEntry::ClearBlank, "ClearBlank", QStringLiteral("Clear Blank"))->setEnabled(false);
+
+    QMenu *loaded = submenu(MenuEntry::FilesLoaded, "FilesLoaded", QStringLiteral("LoadedFiles"));
+    loaded->menuAction()->setVisible(false);
+    for (int i = 0; i < DataSetEntries; ++i) {
+        QAction *action = namedAction(this, "DSNames", QString());
+        action->setProperty("Index", i);
+        action->setCheckable(true);
+        loaded->addAction(action);
+        m_dataSets[size_t(i)] = action;
+    }
+    m_dataSets[0]->setText(QStringLiteral("1"));
+    m_dataSets[0]->setEnabled(false);
+    m_dataSets[0]->setChecked(true);
+
+    QMenu *edit = submenu(MenuEntry::EditMenuChoice, "EditMenuChoice", QStringLiteral("Edit"));
+    edit->menuAction()->setEnabled(false);
+    entry(edit, MenuEntry::DoPlotwork, "DoPlotwork", QStringLiteral("Data (graphically)"));
+    entry(edit, MenuEntry::EditComment1, "EditComment1", QStringLiteral("Comment Lines"));
+    entry(edit, MenuEntry::InvertC, "InvertC", QStringLiteral("Invert Sign of Data"));
+    entry(edit, MenuEntry::AddNoise, "AddNoise", QStringLiteral("Add Random Noise"));
+    QAction *backItOff = entry(edit, MenuEntry::BackItOff, "BackItOff", QStringLiteral("Remove Random Noise"));
+    backItOff->setVisible(false);
+    backItOff->setEnabled(false);
+
+    QMenu *save = submenu(MenuEntry::SaveDataFile, "SaveDataFile", QStringLiteral("Save"));
+    save->menuAction()->setEnabled(false);
+    entry(save, MenuEntry::SaveComplete, "SaveComplete", QStringLiteral("Complete"));
+    entry(save, MenuEntry::SaveCompleteRSq, "SaveCompleteRSq", QStringLiteral("Complete (as R^2/2)"));
+    entry(save, MenuEntry::SaveTruncated, "SaveTruncated", QStringLiteral("Truncated"));
+    entry(save, MenuEntry::SaveTruncatedRSq, "SaveTruncatedRSq", QStringLiteral("Truncated (as R^2/2)"));
+
+    QAction *colours = namedAction(this, "SetColors", QStringLiteral("Set Plot Colors"));
+    menuBar()->addAction(colours);
+    m_actions[size_t(MenuEntry::SetColors)] = colours;
+
+    connect(action(MenuEntry::GetNewData), &QAction::triggered, this, &MainWindow::GetNewData_Click);
+}
+
+void MainWindow::createViews()
+{
+    auto *central = new QWidget(this);
+    m_tabs = new QTabWidget(central);
+    m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    m_tabs->setGeometry(8, 8, ClientWidth - 16, ClientHeight - 40);
+    const QString captions[] = {QStringLiteral("Data File"), QStringLiteral("Blank File"),
+                                QStringLiteral("Edited Data File")};
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSizeF(7.5);
+    for (int i = 0; i < 3; ++i) {
+        auto *view = new QPlainTextEdit;
+        view->setObjectName(QStringLiteral("RichTextBox1_%1").arg(i));
+        view->setAccessibleName(captions[i]);
+        view->setReadOnly(true);
+        view->setLineWrapMode(QPlainTextEdit::NoWrap);
+        view->setFont(font);
+        m_tabs->addTab(view, captions[i]);
+        m_views[size_t(i)] = view;
+    }
+    setCentralWidget(central);
+
+    m_notice = new QLabel;
+    m_notice->setObjectName(QStringLiteral("WorkFileNotice"));
+    m_notice->setWordWrap(true);
+    statusBar()->addWidget(m_notice, 1);
+    statusBar()->setVisible(false);
+}
+
+void MainWindow::Form_Load()
+{
+    // A quarter of the free screen from the left and top, not centred.
+    const QSize screen = m_app.platform.screenSize();
+    move(int(std::nearbyint((screen.width() - width()) / 4.0)),
+         int(std::nearbyint((screen.height() - height()) / 4.0)));
+    for (int i = 1; i < DataSetEntries; ++i) {
+        QAction *item = m_dataSets[size_t(i)];
+        item->setText(QString::number(i + 1) + QStringLiteral(": "));
+        item->setEnabled(false);
+        item->setVisible(false);
+        item->setChecked(false);
+    }
+}
+
+QAction *MainWindow::action(MenuEntry entry) const { return m_actions[size_t(entry)]; }
+
+QAction *MainWindow::dataSetAction(int index) const { return m_dataSets.at(size_t(index)); }
+
+QPlainTextEdit *MainWindow::view(ViewTab tab) const { return m_views[size_t(tab)]; }
+
+void MainWindow::setMenuEnabled(MenuEntry entry, bool enabled) { action(entry)->setEnabled(enabled); }
+
+void MainWindow::setMenuVisible(MenuEntry entry, bool visible) { action(entry)->setVisible(visible); }
+
+void MainWindow::setDataSetCaption(int index, const QString &caption)
+{
+    dataSetAction(index)->setText(caption);
+}
+
+void MainWindow::setDataSetEnabled(int index, bool enabled) { dataSetAction(index)->setEnabled(enabled); }
+
+void MainWindow::setDataSetVisible(int index, bool visible) { dataSetAction(index)->setVisible(visible); }
+
+void MainWindow::setDataSetChecked(int index, bool checked) { dataSetAction(index)->setChecked(checked); }
+
+void MainWindow::setViewText(ViewTab tab, const QByteArray &text)
+{
+    QString shown = QString::fromLatin1(text);
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    view(tab)->setPlainText(shown);
+}
+
+void MainWindow::setTabCaption(ViewTab tab, const QString &caption)
+{
+    m_tabs->setTabText(int(tab), caption);
+}
+
+void MainWindow::setNotice(const QString &text)
+{
+    m_notice->setText(text);
+    statusBar()->setVisible(!text.isEmpty());
+}
+
+void MainWindow::runCommand(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const std::exception &error) {
+        m_app.platform.messageBox(QString::fromLocal8Bit(error.what()), QStringLiteral("Sedora"),
+                                  MsgStyle::Exclamation);
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_app.platform.messageBox(QStringLiteral("Are you sure you want to exit?"),
+                                  QStringLiteral("Exit Program?"),
+                                  MsgStyle::Question | MsgStyle::YesNo)
+        == MsgAnswer::No) {
+        event->ignore();
+        return;
+    }
+    WriteColourSettings(m_app);
+    event->accept();
+}
+
+void MainWindow::GetNewData_Click()
+{
+    runCommand([this] { GetNewData(m_app, *this); });
+}

@@ -1,0 +1,66 @@
+// Form1, the main window: the command menu and the three text views (the
+// data file, the blank file, the edited data set) on a tab control.
+#pragma once
+
+#include "shell/MainView.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+
+struct AppContext;
+class QAction;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QTabWidget;
+
+class MainWindow : public QMainWindow, public MainView
+{
+    Q_OBJECT
+
+public:
+    static constexpr int DataSetEntries = 15;
+
+    explicit MainWindow(AppContext &app);
+    ~MainWindow() override;
+
+    // MainView
+    void setMenuEnabled(MenuEntry entry, bool enabled) override;
+    void setMenuVisible(MenuEntry entry, bool visible) override;
+    void setDataSetCaption(int index, const QString &caption) override;
+    void setDataSetEnabled(int index, bool enabled) override;
+    void setDataSetVisible(int index, bool visible) override;
+    void setDataSetChecked(int index, bool checked) override;
+    void setViewText(ViewTab tab, const QByteArray &text) override;
+    void setTabCaption(ViewTab tab, const QString &caption) override;
+    void setNotice(const QString &text) override;
+    QWidget *widget() override { return this; }
+
+    // The action of a menu entry; for a submenu, the action that opens it.
+    QAction *action(MenuEntry entry) const;
+    QAction *dataSetAction(int index) const;
+    QPlainTextEdit *view(ViewTab tab) const;
+    QTabWidget *tabs() const { return m_tabs; }
+    QLabel *notice() const { return m_notice; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createMenus();
+    void createViews();
+    void Form_Load();
+    // Runs a command; an error that escapes it is shown, never fatal.
+    void runCommand(const std::function<void()> &command);
+
+    void GetNewData_Click();
+
+    AppContext &m_app;
+    std::array<QAction *, size_t(MenuEntry::SetColors) + 1> m_actions{};
+    std::array<QAction *, DataSetEntries> m_dataSets{};
+    std::array<QPlainTextEdit *, 3> m_views{};
+    QTabWidget *m_tabs = nullptr;
+    QLabel *m_notice = nullptr;
+};

@@ -1,0 +1,139 @@
+#include "shell/QtPlatform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPrinterInfo>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <chrono>
+#include <unistd.h>
+
+QtPlatform::QtPlatform(QString instanceLockPath) : m_instanceLockPath(std::move(instanceLockPath))
+{
+    if (m_instanceLockPath.isEmpty())
+        m_instanceLockPath = QDir::temp().filePath(QStringLiteral("kelvane-%1.lock").arg(getuid()));
+}
+QtPlatform::~QtPlatform() = default;
+
+int QtPlatform::messageBox(const QString &text, const QString &title, int style)
+{
+    QMessageBox box(m_parent);
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (style & 0xF0) {
+    case 16:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgStyle::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgStyle::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case 64:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+    }
+    if ((style & 0xF) == MsgStyle::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::No ? MsgAnswer::No : MsgAnswer::Yes;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return MsgAnswer::Ok;
+}
+
+std::optional<QString> QtPlatform::askFileName(const FileDialogSpec &spec)
+{
+    QFileDialog dialog(m_parent, spec.title, QDir::currentPath());
+    // Qt's own dialog: the same on every desktop, and readable by screen
+    // readers through Qt's accessibility.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite); // fileDialog() asks itself
+    dialog.setNameFilter(qtNameFilter(spec.filter));
+    dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(spec.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!spec.initialName.isEmpty() && !spec.initialName.contains(QLatin1Char('*')))
+        dialog.selectFile(spec.initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+int QtPlatform::execModal(QDialog &window) { return window.exec(); }
+
+void QtPlatform::sleep(int milliseconds) { QThread::msleep(ulong(milliseconds)); }
+
+void QtPlatform::processEvents() { QCoreApplication::processEvents(); }
+
+QDateTime QtPlatform::now() { return QDateTime::currentDateTime(); }
+
+void QtPlatform::seedRandomFromClock()
+{
+    m_random.seed(std::mt19937::result_type(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+}
+
+float QtPlatform::uniformRandom()
+{
+    // 24 random bits make every value exact in a float and keep it below 1.
+    return float(m_random() >> 8) * (1.0f / 16777216.0f);
+}
+
+bool QtPlatform::anotherInstanceRunning()
+{
+    if (!m_instanceLock) {
+        m_instanceLock = std::make_unique<QLockFile>(m_instanceLockPath);
+        // A lock left by a crashed run names a dead process; QLockFile takes
+        // it over instead of refusing.
+        m_instanceLock->setStaleLockTime(0);
+        if (!m_instanceLock->tryLock(0)) {
+            m_instanceLock.reset();
+            return true;
+        }
+    }
+    return false;
+}
+
+QString QtPlatform::standardSettingsFilePath()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("Kelvane.ini"));
+}
+
+QString QtPlatform::settingsFilePath() { return standardSettingsFilePath(); }
+
+QString QtPlatform::defaultPrinterName() { return QPrinterInfo::defaultPrinterName(); }
+
+QStringList QtPlatform::printerNames() { return QPrinterInfo::availablePrinterNames(); }
+
+QSize QtPlatform::screenSize()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(1024, 768);
+}
+
+void QtPlatform::setClipboardImage(const QImage &image)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setImage(image);
+}
+
+void QtPlatform::setBusyCursor(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}

@@ -1,0 +1,50 @@
+// The platform services of a real desktop session, through Qt.
+#pragma once
+
+#include "shell/Platform.h"
+
+#include <QLockFile>
+
+#include <memory>
+#include <random>
+
+class QWidget;
+
+class QtPlatform : public Platform
+{
+public:
+    // `instanceLockPath` is the single-instance guard's lock file; empty means
+    // the standard one in the temporary folder.
+    explicit QtPlatform(QString instanceLockPath = QString());
+    ~QtPlatform() override;
+
+    // Window that dialogs and message boxes are centred on.
+    void setDialogParent(QWidget *parent) { m_parent = parent; }
+
+    int messageBox(const QString &text, const QString &title, int style) override;
+    int execModal(QDialog &window) override;
+    void sleep(int milliseconds) override;
+    void processEvents() override;
+    QDateTime now() override;
+    void seedRandomFromClock() override;
+    float uniformRandom() override;
+    bool anotherInstanceRunning() override;
+    QString settingsFilePath() override;
+    QString defaultPrinterName() override;
+    QStringList printerNames() override;
+    QSize screenSize() override;
+    void setClipboardImage(const QImage &image) override;
+    void setBusyCursor(bool busy) override;
+
+    // $XDG_CONFIG_HOME/Kelvane.ini, or ~/.config/Kelvane.ini.
+    static QString standardSettingsFilePath();
+
+protected:
+    std::optional<QString> askFileName(const FileDialogSpec &spec) override;
+
+private:
+    QWidget *m_parent = nullptr;
+    QString m_instanceLockPath;
+    std::unique_ptr<QLockFile> m_instanceLock;
+    std::mt19937 m_random;
+};

@@ -1,0 +1,68 @@
+#include "shell/SplashWindow.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+// A sedimentation boundary: the picture beside the texts.
+QPixmap boundaryPicture()
+{
+    QPixmap picture(96, 96);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 2));
+    painter.drawLine(10, 86, 90, 86);
+    painter.drawLine(10, 86, 10, 8);
+    QPainterPath curve;
+    for (int x = 12; x <= 88; ++x) {
+        const double y = 80 - 60 / (1 + std::exp(-(x - 50) / 6.0));
+        if (x == 12)
+            curve.moveTo(x, y);
+        else
+            curve.lineTo(x, y);
+    }
+    painter.setPen(QPen(QColor(0, 127, 0), 3));
+    painter.drawPath(curve);
+    return picture;
+}
+
+} // namespace
+
+SplashWindow::SplashWindow(const QSize &screen)
+{
+    setObjectName(QStringLiteral("Splash1"));
+    setWindowTitle(QStringLiteral("Sedora V0.999"));
+
+    auto *picture = new QLabel;
+    picture->setPixmap(boundaryPicture());
+    picture->setAccessibleName(QStringLiteral("Sedora"));
+
+    auto *texts = new QVBoxLayout;
+    QFont title(QStringLiteral("Times New Roman"), 16, QFont::Bold);
+    QFont body(QStringLiteral("Times New Roman"), 12);
+    const QString lines[] = {QStringLiteral("Sedora V0.999  for Win95 + WinNT"),
+                             QStringLiteral("Editing Program For Analytical"),
+                             QStringLiteral("Ultracentrifugation Data")};
+    for (int i = 0; i < 3; ++i) {
+        auto *label = new QLabel(lines[i]);
+        label->setFont(i == 0 ? title : body);
+        texts->addWidget(label);
+    }
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(24, 24, 24, 24);
+    layout->setSpacing(24);
+    layout->addWidget(picture);
+    layout->addLayout(texts);
+    adjustSize();
+    move(int(std::nearbyint((screen.width() - width()) / 4.0)),
+         int(std::nearbyint((screen.height() - height()) / 4.0)));
+}

@@ -1,0 +1,40 @@
+// A started program for window tests: state, scripted platform, the real
+// library, and the main window as start-up leaves it, in a private current
+// directory with a private settings file.
+#pragma once
+
+#include "shell/AppContext.h"
+#include "shell/MainWindow.h"
+#include "shell/NumLib.h"
+#include "shell/ProgramState.h"
+#include "support/ScriptedPlatform.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+
+#include <memory>
+
+class Harness
+{
+public:
+    Harness();
+    ~Harness();
+
+    // Copies an example scan into the private folder and returns its path.
+    QString example(const QString &name);
+    // Chooses `path` in the next file dialog and triggers the menu entry.
+    void choose(const QString &path, MenuEntry entry);
+    void trigger(MenuEntry entry);
+    // The working file's bytes ("" when it does not exist).
+    QByteArray workFile() const;
+
+    TestFolder folder;
+    ScriptedPlatform platform;
+    NumLib numlib;
+    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
+    AppContext app{*state, platform, numlib};
+    std::unique_ptr<MainWindow> window;
+
+private:
+    QString m_previousDir;
+};

@@ -1,0 +1,79 @@
+#include "support/ScriptedPlatform.h"
+
+#include <QCoreApplication>
+
+int ScriptedPlatform::messageBox(const QString &text, const QString &title, int style)
+{
+    messages.push_back({text, title, style});
+    log << QStringLiteral("message ") + title;
+    if (!messageAnswers.empty()) {
+        const int answer = messageAnswers.front();
+        messageAnswers.pop_front();
+        return answer;
+    }
+    return (style & 0xF) == MsgStyle::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+}
+
+std::optional<QString> ScriptedPlatform::askFileName(const FileDialogSpec &spec)
+{
+    fileDialogs.push_back(spec);
+    log << QStringLiteral("file ") + spec.title;
+    if (fileAnswers.empty())
+        return std::nullopt;
+    std::optional<QString> answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+int ScriptedPlatform::execModal(QDialog &window)
+{
+    log << QStringLiteral("modal ") + window.objectName();
+    window.setModal(true);
+    window.show();
+    QCoreApplication::processEvents();
+    if (!modalActions.empty()) {
+        const auto action = modalActions.front();
+        modalActions.pop_front();
+        action(window);
+        QCoreApplication::processEvents();
+    }
+    if (window.isVisible())
+        window.close();
+    return window.result();
+}
+
+void ScriptedPlatform::sleep(int milliseconds)
+{
+    sleeps.push_back(milliseconds);
+    log << QStringLiteral("sleep %1").arg(milliseconds);
+}
+
+void ScriptedPlatform::processEvents()
+{
+    ++eventRounds;
+    if (log.isEmpty() || log.back() != QLatin1String("events"))
+        log << QStringLiteral("events");
+    QCoreApplication::processEvents();
+}
+
+void ScriptedPlatform::seedRandomFromClock()
+{
+    ++seeds;
+    m_random.seed(std::mt19937::result_type(12345 + seeds));
+}
+
+float ScriptedPlatform::uniformRandom() { return float(m_random() >> 8) * (1.0f / 16777216.0f); }
+
+bool ScriptedPlatform::anotherInstanceRunning()
+{
+    log << QStringLiteral("instance");
+    return otherInstance;
+}
+
+QString ScriptedPlatform::settingsFilePath()
+{
+    log << QStringLiteral("settings");
+    return settingsFile;
+}
+
+void ScriptedPlatform::setBusyCursor(bool busy) { log << QStringLiteral("busy %1").arg(busy); }
