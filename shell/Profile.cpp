@@ -89,6 +89,7 @@ bool WriteProfileString(const QString &file, const char *section, const char *ke
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    out.write(text.data(), qint64(text.size()));
-    return out.commit();
+    // flush() first: commit() alone lets a short write pass as success.
+    return out.write(text.data(), qint64(text.size())) == qint64(text.size()) && out.flush()
+        && out.commit();
 }

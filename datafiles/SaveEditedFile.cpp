@@ -1,0 +1,77 @@
+#include "datafiles/SaveEditedFile.h"
+
+#include "datafiles/WorkFile.h"
+#include "shell/AppContext.h"
+#include "shell/NumberFormat.h"
+#include "shell/Platform.h"
+#include "shell/ProgramState.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSaveFile>
+
+#include <exception>
+
+QByteArray EditedFileText(const ProgramState &state, bool Complete, bool Radius)
+{
+    QByteArray text;
+    for (int k = 1; k <= state.NumComments; ++k) {
+        text += state.CommentBuf.slot(k);
+        text += "\r\n";
+    }
+    // The bounds are read once, before the first line.
+    const int first = Complete ? 1 : state.FirstIdx;
+    const int last = Complete ? state.NumPts : state.LastIdx;
+    if (last >= first)
+        text.reserve(text.size() + (last - first + 1) * 42);
+    for (int i = first; i <= last; ++i) {
+        const PointArray &pts = state.DataPts;
+        if (Radius) {
+            AppendPointLine(text, "   ", pts.x(i), NumberFormat::Fixed5, pts.conc(i), pts.flag(i), 3);
+        } else {
+            const double x = pts.x(i);
+            AppendPointLine(text, "  ", x * x / 2.0, NumberFormat::Fixed5TwoDigits, pts.conc(i),
+                            pts.flag(i), 3);
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+void SaveEditedFile(AppContext &app, bool Complete, bool Radius)
+{
+    FileDialogSpec spec;
+    spec.save = true;
+    spec.maxFileSize = 127;
+    spec.title = QStringLiteral("Edited DataSet Name");
+    spec.initialName = QString();
+    spec.filter = QStringLiteral("New Data File | *.*");
+    spec.flags = FileDialogFlag::CreatePrompt | FileDialogFlag::OverwritePrompt;
+    const std::optional<QString> chosen = app.platform.fileDialog(spec);
+    if (!chosen)
+        return;
+
+    // The whole file goes to a temporary file beside the target, which
+    // replaces the target only once it is completely written: a failure
+    // leaves any earlier file as it was and no partial file behind.
+    QString problem;
+    try {
+        const QByteArray text = EditedFileText(app.state, Complete, Radius);
+        QSaveFile file(*chosen);
+        // flush() before commit(): commit() alone lets a short write (a full
+        // disk) pass as success.
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.flush()
+            || !file.commit())
+            problem = file.errorString();
+    } catch (const std::exception &error) {
+        problem = QString::fromLocal8Bit(error.what());
+    }
+    if (problem.isEmpty())
+        return;
+    app.platform.messageBox(
+        QCoreApplication::translate("SaveEditedFile", "Error in SaveEditedFile!  The data set was not "
+                                                      "saved to\n%1\n\n%2\n\nNothing was changed; your "
+                                                      "edits are still here.")
+            .arg(QDir::toNativeSeparators(*chosen), problem),
+        QStringLiteral("Output File Error"), MsgStyle::Exclamation);
+}
