@@ -1,6 +1,7 @@
 #include "shell/MainWindow.h"
 
 #include "datafiles/GetData.h"
+#include "datafiles/SaveEditedFile.h"
 #include "shell/AppContext.h"
 #include "shell/Platform.h"
 #include "shell/ProgramState.h"
@@ -102,6 +103,18 @@ void MainWindow::createMenus()
     m_actions[size_t(MenuEntry::SetColors)] = colours;
 
     connect(action(MenuEntry::GetNewData), &QAction::triggered, this, &MainWindow::GetNewData_Click);
+    const struct {
+        MenuEntry entry;
+        bool complete;
+        bool radius;
+    } saves[] = {{MenuEntry::SaveComplete, true, true},
+                 {MenuEntry::SaveCompleteRSq, true, false},
+                 {MenuEntry::SaveTruncated, false, true},
+                 {MenuEntry::SaveTruncatedRSq, false, false}};
+    for (const auto &save : saves) {
+        connect(action(save.entry), &QAction::triggered, this,
+                [this, save] { SaveEntry_Click(save.complete, save.radius); });
+    }
 }
 
 void MainWindow::createViews()
@@ -215,4 +228,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::GetNewData_Click()
 {
     runCommand([this] { GetNewData(m_app, *this); });
+}
+
+void MainWindow::SaveEntry_Click(bool Complete, bool Radius)
+{
+    runCommand([this, Complete, Radius] { SaveEditedFile(m_app, Complete, Radius); });
 }

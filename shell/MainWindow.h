@@ -56,6 +56,7 @@ private:
     void runCommand(const std::function<void()> &command);
 
     void GetNewData_Click();
+    void SaveEntry_Click(bool Complete, bool Radius);
 
     AppContext &m_app;
     std::array<QAction *, size_t(MenuEntry::SetColors) + 1> m_actions{};
