@@ -1,7 +1,9 @@
 #include "shell/MainWindow.h"
 
+#include "datafiles/FitFile.h"
 #include "datafiles/GetData.h"
 #include "datafiles/SaveEditedFile.h"
+#include "operations/BlankCommands.h"
 #include "shell/AppContext.h"
 #include "shell/Platform.h"
 #include "shell/ProgramState.h"
@@ -74,6 +76,7 @@ void MainWindow::createMenus()
         QAction *action = namedAction(this, "DSNames", QString());
         action->setProperty("Index", i);
         action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, i] { DSNames_Click(i); });
         loaded->addAction(action);
         m_dataSets[size_t(i)] = action;
     }
@@ -103,6 +106,9 @@ void MainWindow::createMenus()
     m_actions[size_t(MenuEntry::SetColors)] = colours;
 
     connect(action(MenuEntry::GetNewData), &QAction::triggered, this, &MainWindow::GetNewData_Click);
+    connect(action(MenuEntry::UseFitFile), &QAction::triggered, this, &MainWindow::UseFitFile_Click);
+    connect(action(MenuEntry::GetBlankData), &QAction::triggered, this, &MainWindow::GetBlankData_Click);
+    connect(action(MenuEntry::ClearBlank), &QAction::triggered, this, &MainWindow::ClearBlank_Click);
     const struct {
         MenuEntry entry;
         bool complete;
@@ -230,7 +236,29 @@ void MainWindow::GetNewData_Click()
     runCommand([this] { GetNewData(m_app, *this); });
 }
 
+void MainWindow::UseFitFile_Click()
+{
+    runCommand([this] { UseFitFile(m_app, *this); });
+}
+
+void MainWindow::DSNames_Click(int index)
+{
+    // The check mark follows the loaded data set, not the click.
+    dataSetAction(index)->setChecked(!dataSetAction(index)->isChecked());
+    runCommand([this, index] { LoadFitDataSet(m_app, *this, index + 1); });
+}
+
 void MainWindow::SaveEntry_Click(bool Complete, bool Radius)
 {
     runCommand([this, Complete, Radius] { SaveEditedFile(m_app, Complete, Radius); });
+}
+
+void MainWindow::GetBlankData_Click()
+{
+    runCommand([this] { GetBlankData(m_app, *this); });
+}
+
+void MainWindow::ClearBlank_Click()
+{
+    runCommand([this] { ClearBlank(m_app, *this); });
 }

@@ -57,6 +57,10 @@ private:
 
     void GetNewData_Click();
     void SaveEntry_Click(bool Complete, bool Radius);
+    void UseFitFile_Click();
+    void DSNames_Click(int index);
+    void GetBlankData_Click();
+    void ClearBlank_Click();
 
     AppContext &m_app;
     std::array<QAction *, size_t(MenuEntry::SetColors) + 1> m_actions{};
