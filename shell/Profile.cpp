@@ -9,50 +9,68 @@
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
-#include <optional>
+#include <algorithm>
+#include <climits>
 #include <string>
 
-namespace {
-
-// Multi-key so that the first of duplicated keys is the one read, as the
+// Multi-key so that the first of repeated keys is the one read, as the
 // desktop's profile reader does.
-struct IniFile {
+struct ProfileReader::Ini {
     CSimpleIniA ini{false, true, false};
 };
 
-bool load(const QString &file, IniFile &ini)
+namespace {
+
+bool loadFile(const QString &file, CSimpleIniA &ini)
 {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = in.readAll();
-    return ini.ini.LoadData(bytes.constData(), size_t(bytes.size())) >= 0;
-}
-
-std::optional<QByteArray> lookUp(const QString &file, const char *section, const char *key)
-{
-    IniFile ini;
-    if (!load(file, ini))
-        return std::nullopt;
-    const char *value = ini.ini.GetValue(section, key, nullptr);
-    if (value == nullptr)
-        return std::nullopt;
-    QByteArray text(value);
-    text = text.trimmed();
-    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'')
-        && text.back() == text.front())
-        text = text.mid(1, text.size() - 2);
-    return text;
+    return ini.LoadData(bytes.constData(), size_t(bytes.size())) >= 0;
 }
 
 } // namespace
 
-int GetProfileInt(const QString &file, const char *section, const char *key, int fallback)
+ProfileReader::ProfileReader() : m_ini(std::make_unique<Ini>()) {}
+
+ProfileReader::ProfileReader(const QString &file) : ProfileReader()
 {
-    const std::optional<QByteArray> value = lookUp(file, section, key);
-    if (!value)
+    if (!loadFile(file, m_ini->ini))
+        m_ini->ini.Reset();
+}
+
+ProfileReader ProfileReader::fromBytes(const QByteArray &bytes)
+{
+    ProfileReader reader;
+    if (reader.m_ini->ini.LoadData(bytes.constData(), size_t(bytes.size())) < 0)
+        reader.m_ini->ini.Reset();
+    return reader;
+}
+
+ProfileReader::~ProfileReader() = default;
+ProfileReader::ProfileReader(ProfileReader &&) noexcept = default;
+
+QByteArray ProfileReader::getString(const char *section, const char *key,
+                                    const QByteArray &fallback, int bufferSize) const
+{
+    const char *value = m_ini->ini.GetValue(section, key, nullptr);
+    QByteArray text = fallback;
+    if (value != nullptr) {
+        text = QByteArray(value).trimmed();
+        if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'')
+            && text.back() == text.front())
+            text = text.mid(1, text.size() - 2);
+    }
+    return text.left(std::max(0, bufferSize - 1));
+}
+
+int ProfileReader::getInt(const char *section, const char *key, int fallback) const
+{
+    if (m_ini->ini.GetValue(section, key, nullptr) == nullptr)
         return fallback;
-    const char *p = value->constData();
+    const QByteArray value = getString(section, key, QByteArray(), INT_MAX);
+    const char *p = value.constData();
     bool negative = false;
     if (*p == '-' || *p == '+')
         negative = *p++ == '-';
@@ -63,27 +81,42 @@ int GetProfileInt(const QString &file, const char *section, const char *key, int
     }
     if (negative)
         number = -number;
-    return int(std::clamp<long long>(number, INT32_MIN, INT32_MAX));
+    return int(std::clamp<long long>(number, INT_MIN, INT_MAX));
+}
+
+QStringList ProfileReader::sections() const
+{
+    CSimpleIniA::TNamesDepend names;
+    m_ini->ini.GetAllSections(names);
+    names.sort(CSimpleIniA::Entry::LoadOrder());
+    QStringList result;
+    for (const auto &name : names)
+        result << QString::fromLatin1(name.pItem);
+    return result;
+}
+
+int GetProfileInt(const QString &file, const char *section, const char *key, int fallback)
+{
+    return ProfileReader(file).getInt(section, key, fallback);
 }
 
 QByteArray GetProfileString(const QString &file, const char *section, const char *key,
                             const QByteArray &fallback, int bufferSize)
 {
-    const QByteArray value = lookUp(file, section, key).value_or(fallback);
-    return value.left(std::max(0, bufferSize - 1));
+    return ProfileReader(file).getString(section, key, fallback, bufferSize);
 }
 
 bool WriteProfileString(const QString &file, const char *section, const char *key,
                         const QByteArray &value)
 {
-    IniFile ini;
-    if (QFileInfo::exists(file) && !load(file, ini))
+    CSimpleIniA ini(false, true, false);
+    if (QFileInfo::exists(file) && !loadFile(file, ini))
         return false;
-    ini.ini.SetSpaces(false);
-    if (ini.ini.SetValue(section, key, value.constData(), nullptr, true) < 0)
+    ini.SetSpaces(false);
+    if (ini.SetValue(section, key, value.constData(), nullptr, true) < 0)
         return false;
     std::string text;
-    if (ini.ini.Save(text) < 0)
+    if (ini.Save(text) < 0)
         return false;
     QDir().mkpath(QFileInfo(file).absolutePath());
     QSaveFile out(file);

@@ -1,19 +1,43 @@
 // Initialisation files (the settings file, fit files) read and written with
 // the semantics of the desktop's profile calls: section and key names
 // without regard to case, blanks around names and values ignored, a value in
-// single or double quotes returned without them, and the default for a
-// missing file, section or key. Every call reads the file anew.
+// single or double quotes returned without them, the first of repeated keys,
+// and the default for a missing file, section or key.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
-// The integer at the start of the value (optional sign, then digits; 0 when
-// there are none), or `fallback` when the key is missing.
+#include <memory>
+
+// One file, read once, for many look-ups.
+class ProfileReader
+{
+public:
+    // A file that cannot be read reads as empty.
+    explicit ProfileReader(const QString &file);
+    static ProfileReader fromBytes(const QByteArray &bytes);
+    ~ProfileReader();
+    ProfileReader(ProfileReader &&) noexcept;
+
+    // The integer at the start of the value (optional sign, then digits; 0
+    // when there are none), or `fallback` when the key is missing.
+    int getInt(const char *section, const char *key, int fallback) const;
+    // The value, cut to bufferSize - 1 characters, or `fallback` when the
+    // key is missing.
+    QByteArray getString(const char *section, const char *key, const QByteArray &fallback,
+                         int bufferSize) const;
+    // The section names, as written.
+    QStringList sections() const;
+
+private:
+    ProfileReader();
+    struct Ini;
+    std::unique_ptr<Ini> m_ini;
+};
+
 int GetProfileInt(const QString &file, const char *section, const char *key, int fallback);
-
-// The value, cut to bufferSize - 1 characters, or `fallback` when the key is
-// missing.
 QByteArray GetProfileString(const QString &file, const char *section, const char *key,
                             const QByteArray &fallback, int bufferSize);
 
