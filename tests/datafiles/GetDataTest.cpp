@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
+#include <unistd.h>
+
 namespace {
 
 bool enabled(const Harness &h, MenuEntry entry) { return h.window->action(entry)->isEnabled(); }
@@ -164,4 +166,20 @@ TEST(GetData, ALongPathIsReadWhole)
     h.choose(scan, MenuEntry::GetNewData);
     EXPECT_EQ(h.state->NumPts, 434);
     EXPECT_EQ(h.state->ReadPath, scan);
+}
+
+TEST(GetData, AFileThatCannotBeReadIsReportedAndChangesNothing)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind root";
+    Harness h;
+    h.choose(h.example(QStringLiteral("radius-scan.dat")), MenuEntry::GetNewData);
+    const QString locked = h.folder.write(QStringLiteral("locked.dat"), "6.0 1\n");
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    h.choose(locked, MenuEntry::GetNewData);
+    EXPECT_EQ(h.state->NumPts, 434) << "the data set stays";
+    EXPECT_EQ(h.state->NumComments, 2);
+    ASSERT_EQ(h.platform.messages.size(), 1u);
+    EXPECT_TRUE(h.platform.messages[0].text.contains(QStringLiteral("could not be read")));
+    EXPECT_TRUE(h.workFile().contains("   5.90000"));
 }
