@@ -4,6 +4,8 @@
 #include "datafiles/GetData.h"
 #include "datafiles/SaveEditedFile.h"
 #include "operations/BlankCommands.h"
+#include "operations/InvertSign.h"
+#include "operations/Noise.h"
 #include "shell/AppContext.h"
 #include "shell/Platform.h"
 #include "shell/ProgramState.h"
@@ -109,6 +111,9 @@ void MainWindow::createMenus()
     connect(action(MenuEntry::UseFitFile), &QAction::triggered, this, &MainWindow::UseFitFile_Click);
     connect(action(MenuEntry::GetBlankData), &QAction::triggered, this, &MainWindow::GetBlankData_Click);
     connect(action(MenuEntry::ClearBlank), &QAction::triggered, this, &MainWindow::ClearBlank_Click);
+    connect(action(MenuEntry::InvertC), &QAction::triggered, this, &MainWindow::InvertC_Click);
+    connect(action(MenuEntry::AddNoise), &QAction::triggered, this, &MainWindow::AddNoise_Click);
+    connect(action(MenuEntry::BackItOff), &QAction::triggered, this, &MainWindow::BackItOff_Click);
     const struct {
         MenuEntry entry;
         bool complete;
@@ -261,4 +266,19 @@ void MainWindow::GetBlankData_Click()
 void MainWindow::ClearBlank_Click()
 {
     runCommand([this] { ClearBlank(m_app, *this); });
+}
+
+void MainWindow::InvertC_Click()
+{
+    runCommand([this] { InvertC(m_app, *this); });
+}
+
+void MainWindow::AddNoise_Click()
+{
+    runCommand([this] { AddNoise(m_app, *this); });
+}
+
+void MainWindow::BackItOff_Click()
+{
+    runCommand([this] { BackItOff(m_app, *this); });
 }

@@ -61,6 +61,9 @@ private:
     void DSNames_Click(int index);
     void GetBlankData_Click();
     void ClearBlank_Click();
+    void InvertC_Click();
+    void AddNoise_Click();
+    void BackItOff_Click();
 
     AppContext &m_app;
     std::array<QAction *, size_t(MenuEntry::SetColors) + 1> m_actions{};

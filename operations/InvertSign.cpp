@@ -1,0 +1,13 @@
+#include "operations/InvertSign.h"
+
+#include "datafiles/WorkFile.h"
+#include "shell/AppContext.h"
+#include "shell/ProgramState.h"
+
+void InvertC(AppContext &app, MainView &view)
+{
+    ProgramState &s = app.state;
+    for (int i = 1; i <= s.NumPts; ++i)
+        s.DataPts.conc(i) = s.DataPts.conc(i) * -1.0f;
+    RewriteWorkFile(s, view);
+}

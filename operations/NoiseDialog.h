@@ -1,0 +1,42 @@
+// AddIt: asks for the RMS level of the noise to add. It offers the last
+// accepted level, checks that the new one is a number and stores it in
+// NoiseRms on OK; the noise itself is drawn by AddNoise once it has closed.
+// There is no cancel button: the close box adds nothing.
+#pragma once
+
+#include <QDialog>
+
+class Platform;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+struct ProgramState;
+
+class NoiseDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Placed centred over `mainWindow`, a little below its top edge.
+    NoiseDialog(ProgramState &state, Platform &platform, QWidget *mainWindow);
+
+    QLineEdit *levelBox() const { return m_level; }
+    QPushButton *doneButton() const { return m_done; }
+
+protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void Form_Load(QWidget *mainWindow);
+    void IsDone_Click();
+    void showLevel();
+    void focusLevel();
+
+    ProgramState &m_state;
+    Platform &m_platform;
+    QLabel *m_label = nullptr;
+    QLineEdit *m_level = nullptr;
+    QPushButton *m_done = nullptr;
+};
