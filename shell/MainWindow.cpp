@@ -1,5 +1,6 @@
 #include "shell/MainWindow.h"
 
+#include "datafiles/CommentEditor.h"
 #include "datafiles/FitFile.h"
 #include "datafiles/GetData.h"
 #include "datafiles/SaveEditedFile.h"
@@ -111,6 +112,7 @@ void MainWindow::createMenus()
     connect(action(MenuEntry::UseFitFile), &QAction::triggered, this, &MainWindow::UseFitFile_Click);
     connect(action(MenuEntry::GetBlankData), &QAction::triggered, this, &MainWindow::GetBlankData_Click);
     connect(action(MenuEntry::ClearBlank), &QAction::triggered, this, &MainWindow::ClearBlank_Click);
+    connect(action(MenuEntry::EditComment1), &QAction::triggered, this, &MainWindow::EditComment1_Click);
     connect(action(MenuEntry::InvertC), &QAction::triggered, this, &MainWindow::InvertC_Click);
     connect(action(MenuEntry::AddNoise), &QAction::triggered, this, &MainWindow::AddNoise_Click);
     connect(action(MenuEntry::BackItOff), &QAction::triggered, this, &MainWindow::BackItOff_Click);
@@ -281,4 +283,9 @@ void MainWindow::AddNoise_Click()
 void MainWindow::BackItOff_Click()
 {
     runCommand([this] { BackItOff(m_app, *this); });
+}
+
+void MainWindow::EditComment1_Click()
+{
+    runCommand([this] { EditComment1(m_app, *this); });
 }

@@ -61,6 +61,7 @@ private:
     void DSNames_Click(int index);
     void GetBlankData_Click();
     void ClearBlank_Click();
+    void EditComment1_Click();
     void InvertC_Click();
     void AddNoise_Click();
     void BackItOff_Click();

@@ -1,0 +1,209 @@
+#include "datafiles/CommentEditor.h"
+#include "datafiles/CommentsDialog.h"
+#include "support/Harness.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace
+{
+
+// Replaces the text of the open editor and presses OK.
+std::function<void(QDialog &)> typeAndOk(const QString &text)
+{
+    return [text](QDialog &dialog) {
+        auto &comments = dynamic_cast<CommentsDialog &>(dialog);
+        comments.textBox()->setPlainText(text);
+        comments.okButton()->click();
+    };
+}
+
+QByteArray slotOf(const char *text)
+{
+    return QByteArray(text).leftJustified(96, ' ', true);
+}
+
+} // namespace
+
+TEST(CommentEditor, OpensWithTheCommentLinesThroughTheScratchFile)
+{
+    Harness h;
+    h.choose(h.example(QStringLiteral("edited-scan.dat")), MenuEntry::GetNewData);
+    const ProgramState &s = *h.state;
+    ASSERT_EQ(s.NumComments, 4);
+    QString shown;
+    h.platform.modalActions.push_back([&](QDialog &dialog) {
+        auto &comments = dynamic_cast<CommentsDialog &>(dialog);
+        EXPECT_EQ(dialog.objectName(), QStringLiteral("Comments"));
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Edit Comment Lines"));
+        EXPECT_EQ(comments.textBox()->objectName(), QStringLiteral("RichTextBox1"));
+        EXPECT_FALSE(comments.textBox()->accessibleName().isEmpty());
+        EXPECT_TRUE(comments.textBox()->fontInfo().fixedPitch());
+        EXPECT_DOUBLE_EQ(comments.textBox()->font().pointSizeF(), 10.5);
+        EXPECT_EQ(comments.okButton()->objectName(), QStringLiteral("IsOK"));
+        EXPECT_EQ(comments.okButton()->text(), QStringLiteral("&OK"));
+        EXPECT_EQ(comments.cancelButton()->objectName(), QStringLiteral("IsCancel"));
+        EXPECT_EQ(comments.cancelButton()->text(), QStringLiteral("&Cancel"));
+        EXPECT_EQ(dialog.size(), QSize(472, 333));
+        EXPECT_EQ(comments.textBox()->geometry(), QRect(14, 16, 443, 268));
+        EXPECT_EQ(comments.okButton()->geometry(), QRect(167, 296, 56, 25));
+        EXPECT_EQ(comments.cancelButton()->geometry(), QRect(248, 296, 56, 25));
+        EXPECT_EQ(dialog.pos(), QPoint(202, 173)) << "a quarter of the free 1280 x 1024 screen";
+        shown = comments.textBox()->toPlainText();
+    });
+    h.trigger(MenuEntry::EditComment1);
+
+    QByteArray expected;
+    for (int k = 1; k <= 4; ++k)
+        expected += s.CommentBuf.slot(k) + "\r\n";
+    EXPECT_EQ(s.CommentTmpPath, h.folder.path(QStringLiteral("~comment.tmp")));
+    EXPECT_EQ(readFileBytes(s.CommentTmpPath), expected);
+    EXPECT_EQ(shown.toLatin1(), QByteArray(expected).replace("\r\n", "\n"));
+    EXPECT_EQ(s.NumComments, 4) << "the close box keeps everything";
+}
+
+TEST(CommentEditor, OkStoresEachLineCutOrPaddedToASlot)
+{
+    const QString hundred = QString(100, QLatin1Char('x'));
+    QString sixty;
+    for (int i = 1; i <= 60; ++i)
+        sixty += QStringLiteral("line %1\n").arg(i);
+    const struct {
+        const char *name;
+        QString typed;
+        std::vector<QByteArray> lines;
+    } rows[] = {
+        { "cut to 96", hundred + QStringLiteral("\nshort"),
+            { QByteArray(96, 'x'), slotOf("short") } },
+        { "padded", QStringLiteral("ten chars!"), { slotOf("ten chars!") } },
+        { "blank line between", QStringLiteral("first\n\nthird\n"),
+            { slotOf("first"), QByteArray(96, ' '), slotOf("third") } },
+        { "empty text", QString(), {} },
+        { "trailing blanks kept as padding", QStringLiteral("a   "), { slotOf("a") } },
+        { "Latin-1 survives", QStringLiteral("Temperatur 20 \u00b0C"),
+            { slotOf("Temperatur 20 \xb0"
+                     "C") } },
+    };
+    for (const auto &row : rows) {
+        Harness h;
+        h.choose(h.example(QStringLiteral("edited-scan.dat")), MenuEntry::GetNewData);
+        h.platform.modalActions.push_back(typeAndOk(row.typed));
+        h.trigger(MenuEntry::EditComment1);
+        const ProgramState &s = *h.state;
+        ASSERT_EQ(s.NumComments, int(row.lines.size())) << row.name;
+        QByteArray work;
+        for (int k = 1; k <= s.NumComments; ++k) {
+            EXPECT_EQ(s.CommentBuf.slot(k), row.lines[size_t(k - 1)]) << row.name << " slot " << k;
+            work += row.lines[size_t(k - 1)] + "\r\n";
+        }
+        EXPECT_TRUE(h.workFile().startsWith(work + "   5.90000 ")) << row.name;
+    }
+
+    Harness h;
+    h.choose(h.example(QStringLiteral("edited-scan.dat")), MenuEntry::GetNewData);
+    h.platform.modalActions.push_back(typeAndOk(sixty));
+    h.trigger(MenuEntry::EditComment1);
+    EXPECT_EQ(h.state->NumComments, 50);
+    EXPECT_EQ(h.state->CommentBuf.slot(50), slotOf("line 50"));
+}
+
+TEST(CommentEditor, NoCommentsOpenAsOneBlankLine)
+{
+    Harness h;
+    h.choose(h.folder.write(QStringLiteral("bare.dat"), "6.0 1.0\r\n6.1 1.1\r\n"),
+        MenuEntry::GetNewData);
+    ASSERT_EQ(h.state->NumComments, 0);
+    h.platform.modalActions.push_back([](QDialog &dialog) {
+        auto &comments = dynamic_cast<CommentsDialog &>(dialog);
+        EXPECT_EQ(comments.textBox()->toPlainText(), QStringLiteral(" \n"));
+        comments.okButton()->click();
+    });
+    h.trigger(MenuEntry::EditComment1);
+    EXPECT_EQ(readFileBytes(h.state->CommentTmpPath), QByteArray(" \r\n"));
+    EXPECT_EQ(h.state->NumComments, 1);
+    EXPECT_EQ(h.state->CommentBuf.slot(1), QByteArray(96, ' '));
+    EXPECT_TRUE(h.workFile().startsWith(QByteArray(96, ' ') + "\r\n   6.00000"));
+}
+
+TEST(CommentEditor, CancelKeepsTheLinesAndTheWorkingFile)
+{
+    Harness h;
+    h.choose(h.example(QStringLiteral("edited-scan.dat")), MenuEntry::GetNewData);
+    const CommentBuffer before = h.state->CommentBuf;
+    const QByteArray work = h.workFile();
+    h.platform.modalActions.push_back([](QDialog &dialog) {
+        auto &comments = dynamic_cast<CommentsDialog &>(dialog);
+        comments.textBox()->setPlainText(QStringLiteral("something else"));
+        comments.cancelButton()->click();
+    });
+    h.trigger(MenuEntry::EditComment1);
+    EXPECT_EQ(h.state->NumComments, 4);
+    EXPECT_EQ(QByteArray(h.state->CommentBuf.data(), CommentBufLength),
+        QByteArray(before.data(), CommentBufLength));
+    EXPECT_EQ(h.workFile(), work);
+}
+
+TEST(CommentEditor, SlotsAboveTheNewCountKeepTheirOldText)
+{
+    ProgramState s;
+    s.CommentBuf.setSlot(2, "old second line");
+    s.NumComments = 2;
+    StoreCommentLines(s, "only\r\n");
+    EXPECT_EQ(s.NumComments, 1);
+    EXPECT_EQ(s.CommentBuf.slot(2), slotOf("old second line"));
+
+    // Every kind of line end, and a last line without one.
+    StoreCommentLines(s, "a\rb\nc\r\nd");
+    EXPECT_EQ(s.NumComments, 4);
+    EXPECT_EQ(s.CommentBuf.slot(1) + s.CommentBuf.slot(4), slotOf("a") + slotOf("d"));
+}
+
+TEST(CommentEditor, WorksWhenTheScratchFileCannotBeWritten)
+{
+    Harness h;
+    h.choose(h.example(QStringLiteral("edited-scan.dat")), MenuEntry::GetNewData);
+    // A folder where the scratch file should go: it can be neither deleted
+    // nor written, whoever runs the test.
+    ASSERT_TRUE(QDir(h.folder.root()).mkdir(QStringLiteral("~comment.tmp")));
+    const QByteArray first = h.state->CommentBuf.slot(1);
+    h.platform.modalActions.push_back([&](QDialog &dialog) {
+        auto &comments = dynamic_cast<CommentsDialog &>(dialog);
+        EXPECT_TRUE(comments.textBox()->toPlainText().startsWith(QString::fromLatin1(first)));
+        comments.textBox()->setPlainText(QStringLiteral("typed by hand\nsecond"));
+        comments.okButton()->click();
+    });
+    h.trigger(MenuEntry::EditComment1);
+    EXPECT_TRUE(h.platform.messages.empty());
+    EXPECT_EQ(h.state->NumComments, 2);
+    EXPECT_EQ(h.state->CommentBuf.slot(1), slotOf("typed by hand"));
+    EXPECT_TRUE(h.workFile().startsWith(slotOf("typed by hand") + "\r\n" + slotOf("second")));
+}
+
+TEST(CommentEditor, TypingStopsAt4800Characters)
+{
+    Harness h;
+    ProgramState &s = *h.state;
+    for (int k = 1; k <= 50; ++k)
+        s.CommentBuf.setSlot(k, QByteArray(96, char('A' + k % 26)));
+    s.NumComments = 50;
+    h.platform.modalActions.push_back([](QDialog &dialog) {
+        QPlainTextEdit *box = dynamic_cast<CommentsDialog &>(dialog).textBox();
+        const QString loaded = box->toPlainText();
+        EXPECT_EQ(loaded.size(), 50 * 97) << "loading never cuts";
+        box->moveCursor(QTextCursor::End);
+        QTest::keyClicks(box, QStringLiteral("xyz"));
+        EXPECT_EQ(box->toPlainText(), loaded);
+
+        // Room for 20 more characters: 25 typed, 20 kept.
+        box->setPlainText(QString(4780, QLatin1Char('a')));
+        box->moveCursor(QTextCursor::End);
+        QTest::keyClicks(box, QStringLiteral("0123456789012345678901234"));
+        EXPECT_EQ(box->toPlainText(),
+            QString(4780, QLatin1Char('a')) + QStringLiteral("01234567890123456789"));
+    });
+    h.trigger(MenuEntry::EditComment1);
+}
