@@ -1,5 +1,6 @@
 #include "shell/MainWindow.h"
 
+#include "colours/SetColors.h"
 #include "datafiles/CommentEditor.h"
 #include "datafiles/FitFile.h"
 #include "datafiles/GetData.h"
@@ -116,6 +117,7 @@ void MainWindow::createMenus()
     connect(action(MenuEntry::InvertC), &QAction::triggered, this, &MainWindow::InvertC_Click);
     connect(action(MenuEntry::AddNoise), &QAction::triggered, this, &MainWindow::AddNoise_Click);
     connect(action(MenuEntry::BackItOff), &QAction::triggered, this, &MainWindow::BackItOff_Click);
+    connect(action(MenuEntry::SetColors), &QAction::triggered, this, &MainWindow::SetColors_Click);
     const struct {
         MenuEntry entry;
         bool complete;
@@ -288,4 +290,9 @@ void MainWindow::BackItOff_Click()
 void MainWindow::EditComment1_Click()
 {
     runCommand([this] { EditComment1(m_app, *this); });
+}
+
+void MainWindow::SetColors_Click()
+{
+    runCommand([this] { SetColors(m_app, *this); });
 }

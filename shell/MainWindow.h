@@ -65,6 +65,7 @@ private:
     void InvertC_Click();
     void AddNoise_Click();
     void BackItOff_Click();
+    void SetColors_Click();
 
     AppContext &m_app;
     std::array<QAction *, size_t(MenuEntry::SetColors) + 1> m_actions{};
