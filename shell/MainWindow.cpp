@@ -4,6 +4,7 @@
 #include "datafiles/CommentEditor.h"
 #include "datafiles/FitFile.h"
 #include "datafiles/GetData.h"
+#include "editor/Plotwork.h"
 #include "datafiles/SaveEditedFile.h"
 #include "operations/BlankCommands.h"
 #include "operations/InvertSign.h"
@@ -110,6 +111,7 @@ void MainWindow::createMenus()
     m_actions[size_t(MenuEntry::SetColors)] = colours;
 
     connect(action(MenuEntry::GetNewData), &QAction::triggered, this, &MainWindow::GetNewData_Click);
+    connect(action(MenuEntry::DoPlotwork), &QAction::triggered, this, &MainWindow::DoPlotwork_Click);
     connect(action(MenuEntry::UseFitFile), &QAction::triggered, this, &MainWindow::UseFitFile_Click);
     connect(action(MenuEntry::GetBlankData), &QAction::triggered, this, &MainWindow::GetBlankData_Click);
     connect(action(MenuEntry::ClearBlank), &QAction::triggered, this, &MainWindow::ClearBlank_Click);
@@ -295,4 +297,9 @@ void MainWindow::EditComment1_Click()
 void MainWindow::SetColors_Click()
 {
     runCommand([this] { SetColors(m_app, *this); });
+}
+
+void MainWindow::DoPlotwork_Click()
+{
+    runCommand([this] { DoPlotwork(m_app, *this); });
 }

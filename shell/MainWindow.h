@@ -56,6 +56,7 @@ private:
     void runCommand(const std::function<void()> &command);
 
     void GetNewData_Click();
+    void DoPlotwork_Click();
     void SaveEntry_Click(bool Complete, bool Radius);
     void UseFitFile_Click();
     void DSNames_Click(int index);

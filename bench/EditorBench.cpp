@@ -1,0 +1,54 @@
+#include "editor/PlotGeometry.h"
+#include "editor/PlotRender.h"
+#include "shell/NumLib.h"
+#include "shell/ProgramState.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QImage>
+#include <QPainter>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// A full data set in the editor's arrays, every 17th point removed.
+void fillPlot(ProgramState &s)
+{
+    s.PlotTitle = QStringLiteral("Editing Data Set ");
+    s.PlotSubtitle = QStringLiteral(" ");
+    s.XAxisLabel = QStringLiteral("Radius (cm)");
+    s.YAxisLabel = QStringLiteral("Concentration");
+    s.PlotCount = MaxPoints;
+    for (int i = 1; i <= MaxPoints; ++i) {
+        s.PlotX(i) = 5.9f + 0.0006f * float(i);
+        s.PlotY(i) = 0.4f + 0.3f * std::sin(float(i) * 0.01f);
+        s.PlotFlag(i) = i % 17 == 0 ? -100.0f : 100.0f;
+    }
+    s.PlotXMin = s.PlotX(1);
+    s.PlotXMax = s.PlotX(MaxPoints);
+    s.PlotYMin = 0.1f;
+    s.PlotYMax = 0.7f;
+}
+
+// One paint: the geometry (both tkrnd2 calls, fonts, labels, markers) and
+// the drawing, on a 1280 x 1024 surface.
+void BM_PlotPaint_2199_points_1280x1024(benchmark::State &state)
+{
+    auto s = std::make_unique<ProgramState>();
+    fillPlot(*s);
+    NumLib numlib;
+    PlotSetup setup;
+    setup.pixels = QSizeF(1280, 1024);
+    setup.outerTwips = 1024.0 * 15;
+    QImage image(1280, 1024, QImage::Format_RGB32);
+    for (auto _ : state) {
+        const PlotGeometry plot = ComputePlotGeometry(*s, numlib, setup);
+        QPainter painter(&image);
+        RenderPlot(painter, plot, QRectF(0, 0, 1280, 1024), QColor(240, 240, 240));
+    }
+}
+BENCHMARK(BM_PlotPaint_2199_points_1280x1024)->Unit(benchmark::kMillisecond);
+
+} // namespace

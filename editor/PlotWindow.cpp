@@ -1,0 +1,374 @@
+#include "editor/PlotWindow.h"
+
+#include "editor/PlotCanvas.h"
+#include "editor/PlotGeometry.h"
+#include "editor/ToolbarIcons.h"
+#include "shell/AppContext.h"
+#include "shell/Platform.h"
+#include "shell/ProgramState.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace
+{
+
+struct ButtonSpec {
+    const char *name;
+    const char *tip;
+    int picture; // 0: the separator
+};
+
+const ButtonSpec buttonSpecs[PlotWindow::ButtonCount] = {
+    { "Zoom", "Zoom Using LMB", 1 },
+    { "RemovePoint", "Remove point at Cursor", 2 },
+    { "RemoveSide", "Remove points to left or right with LMB or RMB", 3 },
+    { "RestorePoint", "Restore point at the cursor", 4 },
+    { "RestoreSide", "Restore points to left or right with LMB or RMB", 5 },
+    { "Separator", "", 0 },
+    { "ExitUpdate", "Exit and update data set", 6 },
+    { "ExitDiscard", "Discard edit, then exit", 7 },
+};
+
+QString showEmCaption(bool shown)
+{
+    return shown ? QStringLiteral("&Hide (X,Y)") : QStringLiteral("&Show (X,Y)");
+}
+
+QFont stripFont(double points, bool bold)
+{
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setStyleHint(QFont::Serif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+int twipsToPixels(double twips)
+{
+    return RoundEven(twips / TwipsPerPixel);
+}
+
+} // namespace
+
+PlotWindow::PlotWindow(AppContext &app, QWidget *parent)
+    : QDialog(parent)
+    , m_app(app)
+{
+    setObjectName(QStringLiteral("Plotwork"));
+    setWindowTitle(QStringLiteral("Sedora"));
+    setSizeGripEnabled(true);
+    m_canvas = new PlotCanvas(this);
+    createMenus();
+    createToolbars();
+    createStrip();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(m_menuBar);
+    layout->addWidget(m_toolbars[0]);
+    layout->addWidget(m_toolbars[1]);
+    layout->addWidget(m_canvas, 1);
+    layout->addWidget(m_xyCoords);
+
+    connect(m_canvas, &PlotCanvas::resized, this, &PlotWindow::canvasResized);
+    Form_Load();
+}
+
+PlotWindow::~PlotWindow() = default;
+
+void PlotWindow::createMenus()
+{
+    m_menuBar = new QMenuBar(this);
+    m_zoomOut = m_menuBar->addAction(QStringLiteral("&ZoomOut"));
+    m_zoomOut->setObjectName(QStringLiteral("Zoomout"));
+    m_zoomOut->setEnabled(false);
+    m_showEm = m_menuBar->addAction(showEmCaption(true));
+    m_showEm->setObjectName(QStringLiteral("ShowEm"));
+    connect(m_showEm, &QAction::triggered, this, &PlotWindow::ShowEm_Click);
+
+    // Printing and copying are filled in by the plot output; until then
+    // their entries are shown but not offered.
+    m_printerMenu = m_menuBar->addMenu(QStringLiteral("&Printer"));
+    m_printerMenu->setObjectName(QStringLiteral("Dummy1"));
+    m_printerMenu->menuAction()->setObjectName(QStringLiteral("Dummy1"));
+    m_printerMenu->addSeparator()->setObjectName(QStringLiteral("Dummy0"));
+    m_print = m_printerMenu->addAction(QStringLiteral("Print"));
+    m_print->setObjectName(QStringLiteral("PrnPlot"));
+    m_print->setEnabled(false);
+
+    m_copyMenu = m_menuBar->addMenu(QStringLiteral("&Copy"));
+    m_copyMenu->setObjectName(QStringLiteral("Copyit"));
+    m_copyMenu->menuAction()->setObjectName(QStringLiteral("Copyit"));
+    m_toClipboard = m_copyMenu->addAction(QStringLiteral("To Clipboard"));
+    m_toClipboard->setObjectName(QStringLiteral("ClipPrn"));
+    m_toClipboard->setEnabled(false);
+    m_toBitmap = m_copyMenu->addAction(QStringLiteral("To File (Bitmap)"));
+    m_toBitmap->setObjectName(QStringLiteral("SaveBMP"));
+    m_toBitmap->setEnabled(false);
+}
+
+void PlotWindow::createToolbars()
+{
+    m_modes = new QActionGroup(this);
+    m_modes->setExclusive(true);
+    for (int index = 1; index <= ButtonCount; ++index) {
+        const ButtonSpec &spec = buttonSpecs[index - 1];
+        auto *action = new QAction(this);
+        action->setObjectName(QLatin1String(spec.name));
+        action->setProperty("Index", index);
+        if (spec.picture == 0) {
+            action->setSeparator(true);
+        } else {
+            const QString tip = QLatin1String(spec.tip);
+            action->setText(tip);
+            action->setToolTip(tip);
+            action->setIcon(ToolbarIcon(spec.picture));
+            connect(
+                action, &QAction::triggered, this, [this, index] { Toolbar_ButtonClick(index); });
+        }
+        if (index <= 5) {
+            action->setCheckable(true);
+            m_modes->addAction(action);
+        }
+        m_buttons[size_t(index - 1)] = action;
+    }
+    m_buttons[0]->setChecked(true);
+
+    const int iconSizes[2] = { 32, 16 };
+    for (int which = 0; which < 2; ++which) {
+        auto *bar = new QToolBar(this);
+        bar->setObjectName(QStringLiteral("Toolbar%1").arg(which + 1));
+        bar->setAccessibleName(QStringLiteral("Edit modes"));
+        bar->setIconSize(QSize(iconSizes[which], iconSizes[which]));
+        bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        bar->setMovable(false);
+        bar->setFloatable(false);
+        for (QAction *action : m_buttons) {
+            bar->addAction(action);
+            if (QWidget *widget = bar->widgetForAction(action); widget && !action->isSeparator())
+                widget->setAccessibleName(action->toolTip());
+        }
+        m_toolbars[size_t(which)] = bar;
+    }
+}
+
+void PlotWindow::createStrip()
+{
+    m_xyCoords = new QFrame(this);
+    m_xyCoords->setObjectName(QStringLiteral("XYCoords"));
+    m_xyCoords->setFrameShape(QFrame::StyledPanel);
+    m_xyCoords->setAccessibleName(QStringLiteral("(X,Y) read-out"));
+    m_xyLabel = new QLabel(m_xyCoords);
+    m_xyLabel->setObjectName(QStringLiteral("XYLabel"));
+    m_outFileLabel = new QLabel(m_xyCoords);
+    m_outFileLabel->setObjectName(QStringLiteral("OutFileLbl"));
+}
+
+QToolBar *PlotWindow::toolbar(int which) const
+{
+    return m_toolbars.at(size_t(which - 1));
+}
+
+QAction *PlotWindow::button(int index) const
+{
+    return m_buttons.at(size_t(index - 1));
+}
+
+void PlotWindow::Form_Load()
+{
+    ProgramState &s = m_app.state;
+    m_form.TitleFontRatio = 0.0014f;
+    m_form.SideFontRatio = 0.0024f;
+    s.CommitEdits = false;
+    m_form.EditMode = 1;
+    m_form.XYShown = s.ShowXY;
+
+    m_xyCoords->setHidden(!m_form.XYShown);
+    m_showEm->setText(showEmCaption(m_form.XYShown));
+
+    const QSize screen = m_app.platform.screenSize();
+    const double screenWidth = double(screen.width()) * TwipsPerPixel;
+    const double screenHeight = double(screen.height()) * TwipsPerPixel;
+    double width = 0.64 * screenWidth;
+    double height = 0.8 * screenHeight;
+    double stripPoints = 9.75;
+    if (screenWidth / TwipsPerPixel > 640) {
+        stripPoints = 8;
+        width = 0.52 * screenWidth;
+        height = 0.65 * screenHeight;
+    }
+    m_xyCoords->setFont(stripFont(stripPoints, true));
+    m_xyLabel->setFont(stripFont(stripPoints, false));
+    m_outFileLabel->setFont(stripFont(stripPoints, false));
+    const int lineHeight = m_xyLabel->fontMetrics().height();
+    m_xyCoords->setFixedHeight(lineHeight + 8);
+    m_xyLabel->setGeometry(4, 4, 10, lineHeight);
+    m_outFileLabel->setGeometry(4, 4, 10, lineHeight);
+    resize(twipsToPixels(width), twipsToPixels(height));
+
+    m_form.PixelWidth = float(m_canvas->width());
+    m_form.PixelHeight = float(m_canvas->height());
+
+    const double left = (screenWidth - double(this->width()) * TwipsPerPixel) / 2.0;
+    const double top
+        = (screenHeight - double(this->height()) * TwipsPerPixel) / 2.0 - 0.03 * screenHeight;
+    move(twipsToPixels(left), twipsToPixels(top));
+
+    m_form.MarkerScale = 1.5f;
+    LoadPrinterMenu();
+
+    const bool large = screenWidth / TwipsPerPixel > 800;
+    m_toolbars[0]->setHidden(!large);
+    m_toolbars[1]->setHidden(large);
+}
+
+void PlotWindow::LoadPrinterMenu()
+{
+    // The printer entries and "Print" come with the plot output; a machine
+    // without printers never offers the menu.
+    if (m_app.platform.printerNames().isEmpty())
+        m_printerMenu->menuAction()->setEnabled(false);
+}
+
+void PlotWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    Form_Resize();
+}
+
+void PlotWindow::canvasResized()
+{
+    if (m_resizeQueued)
+        return;
+    m_resizeQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_resizeQueued = false;
+            if (isVisible() && m_canvas->size() != m_paintedSize)
+                Form_Resize();
+        },
+        Qt::QueuedConnection);
+}
+
+void PlotWindow::Form_Resize()
+{
+    m_form.PixelWidth = float(m_canvas->width());
+    m_form.PixelHeight = float(m_canvas->height());
+    Form_Paint();
+}
+
+void PlotWindow::layoutStrip()
+{
+    const double outerWidth = frameGeometry().width();
+    const int height = m_xyLabel->height();
+    m_xyLabel->setGeometry(0, m_xyLabel->y(), RoundEven(outerWidth / 2.0), height);
+    m_outFileLabel->setGeometry(RoundEven(outerWidth / 2.0), m_outFileLabel->y(),
+        RoundEven(0.95 * outerWidth / 2.0), height);
+}
+
+void PlotWindow::warn(const QString &text, const QString &title)
+{
+    m_warning = true;
+    m_app.platform.messageBox(text, title, MsgStyle::Exclamation);
+    m_warning = false;
+}
+
+void PlotWindow::Form_Paint()
+{
+    layoutStrip();
+    if (isMinimized())
+        return;
+    PlotSetup setup;
+    setup.pixels = QSizeF(m_canvas->size());
+    const QRect outer = frameGeometry();
+    setup.outerTwips = double(std::min(outer.width(), outer.height())) * TwipsPerPixel;
+    setup.dpi = m_canvas->logicalDpiY();
+    setup.markerScale = m_form.MarkerScale;
+    setup.titleFontRatio = m_form.TitleFontRatio;
+    setup.sideFontRatio = m_form.SideFontRatio;
+    PlotGeometry plot;
+    try {
+        plot = ComputePlotGeometry(m_app.state, m_app.numlib, setup);
+    } catch (const std::exception &error) {
+        if (!m_warning)
+            warn(QString::fromLocal8Bit(error.what()), QStringLiteral("Sedora"));
+        return;
+    }
+    m_paintedSize = m_canvas->size();
+    m_form.XAxisStart = plot.x.start;
+    m_form.XAxisEnd = plot.x.end;
+    m_form.XScale = plot.x.scale;
+    m_form.YAxisStart = plot.y.start;
+    m_form.YAxisEnd = plot.y.end;
+    m_form.YScale = plot.y.scale;
+    m_form.MarkerBase = plot.markerBase;
+    // Never a second box over an open one: a resize while it is up redraws
+    // quietly.
+    if (!m_warning) {
+        if (plot.x.identical)
+            warn(QStringLiteral("WARNING:  All X values are identical."),
+                QStringLiteral("Data Error"));
+        if (plot.y.identical)
+            warn(QStringLiteral("WARNING:  All Y values are identical."),
+                QStringLiteral("Data Error"));
+    }
+    m_canvas->setPlot(std::move(plot));
+}
+
+QImage PlotWindow::plotImage()
+{
+    return m_canvas->plotImage();
+}
+
+void PlotWindow::Toolbar_ButtonClick(int index)
+{
+    switch (index) {
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+        m_form.EditMode = int16_t(index);
+        break;
+    case 7:
+        m_app.state.CommitEdits = true;
+        close();
+        break;
+    case 8:
+        m_app.state.CommitEdits = false;
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+void PlotWindow::ShowEm_Click()
+{
+    m_form.XYShown = !m_form.XYShown;
+    m_xyCoords->setVisible(m_form.XYShown);
+    m_showEm->setText(showEmCaption(m_form.XYShown));
+}
+
+void PlotWindow::done(int result)
+{
+    Form_Unload();
+    QDialog::done(result);
+}
+
+void PlotWindow::Form_Unload()
+{
+    m_app.state.ShowXY = m_form.XYShown;
+}

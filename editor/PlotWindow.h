@@ -1,0 +1,103 @@
+// Plotwork, the editor window: a plot of the data set handed over in the
+// plot arrays of the program state, with a toolbar of edit modes, a menu bar
+// (zoom out, the (X,Y) read-out, printer and copy) and the read-out strip.
+//
+// Form_Paint computes the whole plot (PlotGeometry.h), shows the warnings for
+// an axis of identical values, and hands the result to the canvas, which
+// draws it whenever the window system asks. So a warning is shown only by a
+// paint that something caused (opening, a resize, an edit, a zoom), never by
+// the repaint that uncovers the window once the warning has closed.
+#pragma once
+
+#include "editor/PlotFormState.h"
+
+#include <QDialog>
+#include <QImage>
+
+#include <array>
+
+struct AppContext;
+class PlotCanvas;
+class QAction;
+class QActionGroup;
+class QFrame;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QToolBar;
+
+class PlotWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ButtonCount = 8;
+
+    explicit PlotWindow(AppContext &app, QWidget *parent = nullptr);
+    ~PlotWindow() override;
+
+    const PlotFormState &form() const { return m_form; }
+    PlotCanvas *canvas() const { return m_canvas; }
+    // Toolbar1 (32-pixel icons) or Toolbar2 (16-pixel icons).
+    QToolBar *toolbar(int which) const;
+    // Toolbar buttons 1..8; 6 is the separator.
+    QAction *button(int index) const;
+    QMenuBar *menus() const { return m_menuBar; }
+    QAction *zoomOutEntry() const { return m_zoomOut; }
+    QAction *showEmEntry() const { return m_showEm; }
+    QMenu *printerMenu() const { return m_printerMenu; }
+    QAction *printEntry() const { return m_print; }
+    QMenu *copyMenu() const { return m_copyMenu; }
+    QAction *clipboardEntry() const { return m_toClipboard; }
+    QAction *bitmapEntry() const { return m_toBitmap; }
+    QFrame *xyCoords() const { return m_xyCoords; }
+    QLabel *xyLabel() const { return m_xyLabel; }
+    QLabel *outFileLabel() const { return m_outFileLabel; }
+
+    // The plot as drawn in the window: what is printed, copied or saved.
+    QImage plotImage();
+
+    // Recomputes and redraws the plot (and warns about identical values).
+    void Form_Paint();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void done(int result) override;
+
+private:
+    void createMenus();
+    void createToolbars();
+    void createStrip();
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload();
+    void LoadPrinterMenu();
+    void layoutStrip();
+    void canvasResized();
+    void warn(const QString &text, const QString &title);
+
+    void Toolbar_ButtonClick(int index);
+    void ShowEm_Click();
+
+    AppContext &m_app;
+    PlotFormState m_form;
+    PlotCanvas *m_canvas = nullptr;
+    QMenuBar *m_menuBar = nullptr;
+    std::array<QToolBar *, 2> m_toolbars {};
+    std::array<QAction *, ButtonCount> m_buttons {};
+    QActionGroup *m_modes = nullptr;
+    QAction *m_zoomOut = nullptr;
+    QAction *m_showEm = nullptr;
+    QMenu *m_printerMenu = nullptr;
+    QAction *m_print = nullptr;
+    QMenu *m_copyMenu = nullptr;
+    QAction *m_toClipboard = nullptr;
+    QAction *m_toBitmap = nullptr;
+    QFrame *m_xyCoords = nullptr;
+    QLabel *m_xyLabel = nullptr;
+    QLabel *m_outFileLabel = nullptr;
+
+    QSize m_paintedSize; // canvas size of the last paint
+    bool m_resizeQueued = false; // resizes arriving together paint once
+    bool m_warning = false; // a warning box is open
+};

@@ -1,0 +1,135 @@
+#include "editor/ToolbarIcons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace
+{
+
+const QColor Good(0, 127, 0);
+const QColor Removed(220, 0, 0);
+const QColor Ink(40, 40, 40);
+
+// Pens are given for the 32-pixel design and keep at least a pixel at 16.
+QPen pen(const QColor &colour, double width32, double scale)
+{
+    QPen p(colour, std::max(1.25, width32 * scale));
+    p.setCapStyle(Qt::RoundCap);
+    p.setJoinStyle(Qt::RoundJoin);
+    return p;
+}
+
+void dot(QPainter &p, const QColor &colour, QPointF centre, double radius)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawEllipse(centre, radius, radius);
+}
+
+void cross(QPainter &p, const QColor &colour, QPointF centre, double half, double width)
+{
+    p.setPen(pen(colour, width, 1.0));
+    p.drawLine(centre + QPointF(-half, -half), centre + QPointF(half, half));
+    p.drawLine(centre + QPointF(-half, half), centre + QPointF(half, -half));
+}
+
+// An arrow along y = `y` from x0 towards x1 with its head at x1.
+void arrow(QPainter &p, const QColor &colour, double x0, double x1, double y, double width)
+{
+    p.setPen(pen(colour, width, 1.0));
+    p.drawLine(QPointF(x0, y), QPointF(x1, y));
+    const double head = x1 > x0 ? -5.0 : 5.0;
+    p.drawLine(QPointF(x1, y), QPointF(x1 + head, y - 4.5));
+    p.drawLine(QPointF(x1, y), QPointF(x1 + head, y + 4.5));
+}
+
+// The row of points of the side modes: a cursor line in the middle, arrows
+// to both sides and three points on each side.
+void sides(QPainter &p, const QColor &points, bool removing)
+{
+    p.setPen(pen(Ink, 2.0, 1.0));
+    p.drawLine(QPointF(16, 3), QPointF(16, 29));
+    arrow(p, Ink, 13, 3, 9, 2.2);
+    arrow(p, Ink, 19, 29, 9, 2.2);
+    for (double x : { 4.0, 9.0, 23.0, 28.0 })
+        dot(p, points, QPointF(x, 22), 3.2);
+    if (removing) {
+        cross(p, Removed, QPointF(6.5, 22), 5.0, 2.4);
+        cross(p, Removed, QPointF(25.5, 22), 5.0, 2.4);
+    }
+}
+
+void drawPicture(QPainter &p, int picture)
+{
+    switch (picture) {
+    case 1: { // zoom: a dashed box under a magnifying glass
+        QPen box(Removed, 1.6);
+        box.setStyle(Qt::DashLine);
+        p.setPen(box);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(3, 3, 17, 15));
+        p.setPen(pen(Ink, 2.6, 1.0));
+        p.setBrush(QColor(255, 255, 255, 200));
+        p.drawEllipse(QPointF(15, 14), 8, 8);
+        p.setPen(pen(Ink, 4.5, 1.0));
+        p.drawLine(QPointF(21, 20), QPointF(29, 28));
+        p.setPen(pen(Ink, 2.2, 1.0));
+        p.drawLine(QPointF(11, 14), QPointF(19, 14));
+        p.drawLine(QPointF(15, 10), QPointF(15, 18));
+        break;
+    }
+    case 2: // remove the point at the cursor
+        dot(p, Good, QPointF(16, 16), 8);
+        cross(p, Removed, QPointF(16, 16), 11, 4.0);
+        break;
+    case 3:
+        sides(p, Good, true);
+        break;
+    case 4: { // restore the point at the cursor: a point with a plus
+        dot(p, Good, QPointF(14, 18), 8);
+        p.setPen(pen(Good, 4.0, 1.0));
+        p.drawLine(QPointF(25, 3), QPointF(25, 13));
+        p.drawLine(QPointF(20, 8), QPointF(30, 8));
+        break;
+    }
+    case 5:
+        sides(p, Good, false);
+        break;
+    case 6: { // exit and update: a tick
+        QPainterPath tick;
+        tick.moveTo(4, 17);
+        tick.lineTo(12, 26);
+        tick.lineTo(28, 6);
+        p.setPen(pen(Good, 5.0, 1.0));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(tick);
+        break;
+    }
+    case 7: // discard and exit: a cross
+        cross(p, Removed, QPointF(16, 16), 11, 5.0);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+QPixmap ToolbarPixmap(int picture, int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / 32.0, size / 32.0);
+    drawPicture(painter, picture);
+    return pixmap;
+}
+
+QIcon ToolbarIcon(int picture)
+{
+    QIcon icon;
+    for (int size : { 16, 24, 32, 48 })
+        icon.addPixmap(ToolbarPixmap(picture, size));
+    return icon;
+}

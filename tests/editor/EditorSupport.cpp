@@ -1,0 +1,56 @@
+#include "EditorSupport.h"
+
+#include "editor/Plotwork.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+
+void setDataSet(ProgramState &state, const std::vector<TestPoint> &points)
+{
+    state.NumPts = int32_t(points.size());
+    for (size_t k = 0; k < points.size(); ++k) {
+        const int i = int(k + 1);
+        state.DataPts.x(i) = points[k].x;
+        state.DataPts.conc(i) = points[k].conc;
+        state.DataPts.flag(i) = points[k].flag;
+    }
+    if (!points.empty())
+        SetFirstLastGood(state);
+}
+
+void runEditor(Harness &h, const std::function<void(PlotWindow &)> &inside)
+{
+    h.platform.modalActions.push_back([inside](QDialog &dialog) {
+        QCoreApplication::processEvents();
+        inside(static_cast<PlotWindow &>(dialog));
+    });
+    DoPlotwork(h.app, *h.window);
+}
+
+void sendMouse(PlotWindow &window, QEvent::Type type, QPointF plot, Qt::MouseButton button,
+    Qt::KeyboardModifiers modifiers)
+{
+    PlotCanvas *canvas = window.canvas();
+    const QPointF pixel = canvas->surfaceMap().toPixel(plot);
+    Qt::MouseButtons held
+        = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    if (type == QEvent::MouseMove)
+        held = Qt::NoButton;
+    QMouseEvent event(type, pixel, canvas->mapToGlobal(pixel),
+        type == QEvent::MouseMove ? Qt::NoButton : button, held, modifiers);
+    QCoreApplication::sendEvent(canvas, &event);
+}
+
+void clickAt(
+    PlotWindow &window, QPointF plot, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+{
+    sendMouse(window, QEvent::MouseButtonPress, plot, button, modifiers);
+    sendMouse(window, QEvent::MouseButtonRelease, plot, button, modifiers);
+}
+
+QPointF plotPositionOf(const PlotWindow &window, const ProgramState &state, int i)
+{
+    const PlotFormState &f = window.form();
+    return { double((state.PlotX(i) - f.XAxisStart) * f.XScale),
+        double((state.PlotY(i) - f.YAxisStart) * f.YScale) };
+}

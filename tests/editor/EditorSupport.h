@@ -1,0 +1,37 @@
+// Opening the real editor in tests: a data set of chosen points in the
+// program state, the Plotwork window run through the scripted platform, and
+// mouse events sent to its plot at positions in plot units.
+#pragma once
+
+#include "editor/PlotCanvas.h"
+#include "editor/PlotWindow.h"
+#include "support/Harness.h"
+
+#include <QEvent>
+#include <QPointF>
+
+#include <functional>
+#include <vector>
+
+struct TestPoint {
+    float x;
+    float conc;
+    float flag = 100.0f;
+};
+
+// Makes `points` the data set (NumPts, DataPts, first and last good point).
+void setDataSet(ProgramState &state, const std::vector<TestPoint> &points);
+
+// Runs Edit > Data (graphically) with `inside` acting on the open window
+// once it has been shown and painted; the window is closed by its close box
+// afterwards unless `inside` closed it.
+void runEditor(Harness &h, const std::function<void(PlotWindow &)> &inside);
+
+// Sends a mouse event to the canvas at plot position `plot`.
+void sendMouse(PlotWindow &window, QEvent::Type type, QPointF plot,
+    Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers modifiers = {});
+void clickAt(PlotWindow &window, QPointF plot, Qt::MouseButton button = Qt::LeftButton,
+    Qt::KeyboardModifiers modifiers = {});
+
+// Plot position of point i of the editor's copy, as the window last drew it.
+QPointF plotPositionOf(const PlotWindow &window, const ProgramState &state, int i);
