@@ -212,32 +212,3 @@ TEST(GetBlank, ABlankWithoutPointsCountsAsLoadedAndLeavesTheData)
     l.expectConcs({ 1.0f, 1.0f, 2.0f, 1.0f });
     EXPECT_TRUE(enabled(l.h, MenuEntry::ClearBlank));
 }
-
-TEST(GetBlank, WithTheShippedExamples)
-{
-    Harness h;
-    h.choose(h.example(QStringLiteral("radius-scan.dat")), MenuEntry::GetNewData);
-    h.choose(h.example(QStringLiteral("blank.dat")), MenuEntry::GetBlankData);
-    const ProgramState &s = *h.state;
-    ASSERT_GT(s.NumBlankPts, 100);
-    // Every point checked against a linear interpolation done here.
-    int j = 2;
-    for (int k = 1; k <= s.NumPts; ++k) {
-        const double x = s.RawPts.x(k);
-        double base;
-        if (x <= s.BlankPts.x(1)) {
-            base = s.BlankPts.conc(1);
-        } else if (x >= s.BlankPts.x(s.NumBlankPts)) {
-            base = s.BlankPts.conc(s.NumBlankPts);
-        } else {
-            while (x > s.BlankPts.x(j))
-                ++j;
-            const double x0 = s.BlankPts.x(j - 1);
-            const double y0 = s.BlankPts.conc(j - 1);
-            base = y0
-                + (x - x0) * (double(s.BlankPts.conc(j)) - y0) / (double(s.BlankPts.x(j)) - x0);
-        }
-        ASSERT_NEAR(s.DataPts.conc(k), s.RawPts.conc(k) - base, 1e-7) << k;
-    }
-    EXPECT_EQ(h.window->tabs()->tabText(1), TabCaptionFor(s.ReadPath));
-}

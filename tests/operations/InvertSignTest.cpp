@@ -30,13 +30,3 @@ TEST(InvertC, TwiceGivesTheDataBackExactly)
     EXPECT_EQ(std::memcmp(s.DataPts.data(), before.data(), sizeof(float) * 3 * PointCapacity), 0);
     EXPECT_EQ(h.workFile(), fileBefore);
 }
-
-TEST(InvertC, DoesNotSurviveClearBlank)
-{
-    Harness h;
-    h.choose(h.example(QStringLiteral("radius-scan.dat")), MenuEntry::GetNewData);
-    h.choose(h.example(QStringLiteral("blank.dat")), MenuEntry::GetBlankData);
-    h.trigger(MenuEntry::InvertC);
-    h.trigger(MenuEntry::ClearBlank);
-    EXPECT_EQ(h.state->DataPts.conc(10), h.state->RawPts.conc(10));
-}
