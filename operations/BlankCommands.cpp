@@ -29,11 +29,24 @@ bool PickAndReadBlankFile(AppContext &app, MainView &view)
         const std::optional<QString> chosen = app.platform.fileDialog(spec);
         if (!chosen)
             return false;
+        // Read for the view before the parser runs: a file that vanished or
+        // cannot be read since the dialog chose it is reported, and the blank
+        // loaded before stays whole instead of being replaced by nothing.
+        QByteArray text;
+        try {
+            text = ReadTextFile(chosen->trimmed());
+        } catch (const std::exception &error) {
+            app.platform.messageBox(
+                QStringLiteral("The blank file\n%1\ncould not be read: %2")
+                    .arg(chosen->trimmed(), QString::fromLocal8Bit(error.what())),
+                QStringLiteral("Get Blank File"), MsgStyle::Exclamation);
+            return false;
+        }
         s.BlankFileName = *chosen;
         s.ReadPath = chosen->trimmed();
         app.numlib.getdata(
             s.BlankPts, s.NumBlankPts, s.ReadPath, s.NumBlankComments, s.BlankCommentBuf);
-        view.setViewText(ViewTab::BlankFile, ReadTextFile(s.ReadPath));
+        view.setViewText(ViewTab::BlankFile, text);
         view.setTabCaption(ViewTab::BlankFile, TabCaptionFor(s.ReadPath));
         s.BlankLoaded = true;
         return true;

@@ -212,3 +212,24 @@ TEST(GetBlank, ABlankWithoutPointsCountsAsLoadedAndLeavesTheData)
     l.expectConcs({ 1.0f, 1.0f, 2.0f, 1.0f });
     EXPECT_TRUE(enabled(l.h, MenuEntry::ClearBlank));
 }
+
+TEST(GetBlank, AnUnreadableBlankIsReportedAndTheLoadedOneStays)
+{
+    Loaded l;
+    Harness &h = l.h;
+    l.blank(rampBlank);
+    // A plain file that every reader, root included, fails to read.
+    const QString unreadable = QStringLiteral("/proc/self/mem");
+    ASSERT_TRUE(FileExists(unreadable));
+    h.choose(unreadable, MenuEntry::GetBlankData);
+    ASSERT_EQ(h.platform.messages.size(), 1u);
+    EXPECT_TRUE(h.platform.messages[0].text.startsWith(
+        QStringLiteral("The blank file\n/proc/self/mem\ncould not be read")));
+    EXPECT_EQ(h.platform.messages[0].title, QStringLiteral("Get Blank File"));
+    EXPECT_EQ(h.platform.messages[0].style, 48);
+    EXPECT_EQ(h.state->NumBlankPts, 3);
+    EXPECT_EQ(
+        h.window->view(ViewTab::BlankFile)->toPlainText().left(10), QStringLiteral("ramp blank"));
+    l.expectConcs({ 0.9f, 0.75f, 1.7f, 0.7f });
+    EXPECT_EQ(h.state->TmpPath, h.folder.path(QStringLiteral("~kelvane.tmp")));
+}
