@@ -2,8 +2,11 @@
 
 #include "editor/PlotCanvas.h"
 #include "editor/PlotGeometry.h"
+#include "editor/PointEditing.h"
 #include "editor/ToolbarIcons.h"
+#include "editor/Zoom.h"
 #include "shell/AppContext.h"
+#include "shell/NumberFormat.h"
 #include "shell/Platform.h"
 #include "shell/ProgramState.h"
 
@@ -82,6 +85,9 @@ PlotWindow::PlotWindow(AppContext &app, QWidget *parent)
     layout->addWidget(m_xyCoords);
 
     connect(m_canvas, &PlotCanvas::resized, this, &PlotWindow::canvasResized);
+    connect(m_canvas, &PlotCanvas::mousePressed, this, &PlotWindow::Form_MouseDown);
+    connect(m_canvas, &PlotCanvas::mouseMoved, this, &PlotWindow::Form_MouseMove);
+    connect(m_canvas, &PlotCanvas::mouseReleased, this, &PlotWindow::Form_MouseUp);
     Form_Load();
 }
 
@@ -93,6 +99,7 @@ void PlotWindow::createMenus()
     m_zoomOut = m_menuBar->addAction(QStringLiteral("&ZoomOut"));
     m_zoomOut->setObjectName(QStringLiteral("Zoomout"));
     m_zoomOut->setEnabled(false);
+    connect(m_zoomOut, &QAction::triggered, this, &PlotWindow::Zoomout_Click);
     m_showEm = m_menuBar->addAction(showEmCaption(true));
     m_showEm->setObjectName(QStringLiteral("ShowEm"));
     connect(m_showEm, &QAction::triggered, this, &PlotWindow::ShowEm_Click);
@@ -341,6 +348,12 @@ void PlotWindow::Toolbar_ButtonClick(int index)
     case 4:
     case 5:
         m_form.EditMode = int16_t(index);
+        if (index != 1 && m_form.BoxDragging) {
+            // A zoom box left open by a release with a modifier ends with the mode.
+            m_form.BoxDragging = false;
+            m_form.BoxFresh = true;
+            m_canvas->setBand(std::nullopt);
+        }
         break;
     case 7:
         m_app.state.CommitEdits = true;
@@ -371,4 +384,134 @@ void PlotWindow::done(int result)
 void PlotWindow::Form_Unload()
 {
     m_app.state.ShowXY = m_form.XYShown;
+}
+
+void PlotWindow::Zoomout_Click()
+{
+    guarded([this] {
+        ProgramState &s = m_app.state;
+        PlotRange(s, s.PlotX, s.PlotY, s.PlotCount);
+        m_zoomOut->setEnabled(false);
+        Form_Paint();
+    });
+}
+
+void PlotWindow::guarded(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const std::exception &error) {
+        m_app.platform.messageBox(
+            QString::fromLocal8Bit(error.what()), QStringLiteral("Sedora"), MsgStyle::Exclamation);
+    }
+}
+
+void PlotWindow::Form_MouseDown(int button, int shift, float x, float y)
+{
+    // Until the first paint there are no axes to read the position against.
+    if (shift != 0 || !m_canvas->plot())
+        return;
+    guarded([&] {
+        switch (m_form.EditMode) {
+        case 1:
+            if (button == PlotCanvas::LeftButton) {
+                m_form.BoxDragging = true;
+                m_form.BoxFresh = true;
+                m_form.BoxX1 = m_form.BoxX2 = x;
+                m_form.BoxY1 = m_form.BoxY2 = y;
+            }
+            break;
+        case 2:
+        case 4:
+            if (button == PlotCanvas::LeftButton)
+                editPointAtCursor(x, y);
+            break;
+        case 3:
+        case 5:
+            if (button == PlotCanvas::LeftButton || button == PlotCanvas::RightButton)
+                editSide(button, x);
+            break;
+        default:
+            break;
+        }
+    });
+}
+
+void PlotWindow::editPointAtCursor(float x, float y)
+{
+    ProgramState &s = m_app.state;
+    const PlotMap map(m_form.XAxisStart, m_form.XScale, m_form.YAxisStart, m_form.YScale);
+    const int i = PointAtCursor(s, map, x, y, m_form.markerRadius());
+    if (i == 0)
+        return;
+    ChangeFlag(s, i, m_form.EditMode == 2 ? FlagChange::Remove : FlagChange::Restore);
+    Form_Paint();
+}
+
+void PlotWindow::editSide(int button, float x)
+{
+    const float xc = x / m_form.XScale + m_form.XAxisStart;
+    const FlagChange change = m_form.EditMode == 3 ? FlagChange::Remove : FlagChange::Restore;
+    if (!ChangeSide(m_app.state, xc, button == PlotCanvas::LeftButton, change)) {
+        m_app.platform.messageBox(QStringLiteral("Error Editing Data! This would remove all data."),
+            QStringLiteral("Invalid Operation"), MsgStyle::OkOnly);
+        return;
+    }
+    Form_Paint();
+}
+
+void PlotWindow::Form_MouseMove(int, int, float x, float y)
+{
+    if (!m_canvas->plot())
+        return;
+    if (m_form.XYShown) {
+        const float dataX = x / m_form.XScale + m_form.XAxisStart;
+        const float dataY = y / m_form.YScale + m_form.YAxisStart;
+        m_xyLabel->setText(QStringLiteral(" X= ")
+            + NumberFormat::text(dataX, NumberFormat::Scientific4) + QStringLiteral(", Y= ")
+            + NumberFormat::text(dataY, NumberFormat::Scientific3));
+    }
+    if (m_form.BoxDragging && m_form.EditMode == 1) {
+        m_form.BoxFresh = false;
+        m_form.BoxX2 = x;
+        m_form.BoxY2 = y;
+        showBand();
+    }
+}
+
+void PlotWindow::showBand()
+{
+    m_canvas->setBand(
+        QRectF(QPointF(m_form.BoxX1, m_form.BoxY1), QPointF(m_form.BoxX2, m_form.BoxY2)));
+}
+
+void PlotWindow::Form_MouseUp(int button, int shift, float, float)
+{
+    // Only a plain left release ends the drag; the box follows the pointer
+    // until then.
+    if (m_form.EditMode != 1 || button != PlotCanvas::LeftButton || shift != 0
+        || !m_form.BoxDragging)
+        return;
+    m_canvas->setBand(std::nullopt);
+    m_form.BoxFresh = true;
+    m_form.BoxDragging = false;
+    if (m_form.BoxX1 != m_form.BoxX2 && m_form.BoxY1 != m_form.BoxY2)
+        guarded([this] { tryZoom(); });
+}
+
+void PlotWindow::tryZoom()
+{
+    const ZoomOutcome outcome = ZoomIn(m_app.state, m_form);
+    if (outcome == ZoomOutcome::NoBox)
+        return;
+    m_form.BoxX1 = m_form.BoxY1 = m_form.BoxX2 = m_form.BoxY2 = 0.0f;
+    if (outcome == ZoomOutcome::NoPoints)
+        m_app.platform.messageBox(QStringLiteral("There Were No Data Within the Zoom-In Box!"),
+            QStringLiteral("Error in Zooming"), MsgStyle::Exclamation);
+    else if (outcome == ZoomOutcome::SinglePoint)
+        m_app.platform.messageBox(QStringLiteral("You CANNOT Zoom Around a Single Point!"),
+            QStringLiteral("Error in Zooming"), MsgStyle::Exclamation);
+    else
+        m_zoomOut->setEnabled(true);
+    Form_Paint();
 }

@@ -15,6 +15,7 @@
 #include <QImage>
 
 #include <array>
+#include <functional>
 
 struct AppContext;
 class PlotCanvas;
@@ -78,6 +79,16 @@ private:
 
     void Toolbar_ButtonClick(int index);
     void ShowEm_Click();
+    void Zoomout_Click();
+    void Form_MouseDown(int button, int shift, float x, float y);
+    void Form_MouseMove(int button, int shift, float x, float y);
+    void Form_MouseUp(int button, int shift, float x, float y);
+    void editPointAtCursor(float x, float y);
+    void editSide(int button, float x);
+    void tryZoom();
+    void showBand();
+    // Runs a handler; an error that escapes it is shown, never fatal.
+    void guarded(const std::function<void()> &handler);
 
     AppContext &m_app;
     PlotFormState m_form;

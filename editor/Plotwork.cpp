@@ -1,5 +1,6 @@
 #include "editor/Plotwork.h"
 
+#include "datafiles/WorkFile.h"
 #include "editor/PlotWindow.h"
 #include "editor/Zoom.h"
 #include "shell/AppContext.h"
@@ -16,7 +17,7 @@ void DoPlotwork(AppContext &app, MainView &view)
     s.PlotSubtitle = QStringLiteral(" ");
     s.XAxisLabel = s.IsRadius ? QStringLiteral("Radius (cm)") : QStringLiteral("XI = R^2/2 (cm^2)");
     s.YAxisLabel = QStringLiteral("Concentration");
-    const int count = std::clamp<int>(s.NumPts, 0, PlotCapacity);
+    const int count = std::clamp<int>(s.NumPts, 0, PointCapacity);
     for (int i = 1; i <= count; ++i) {
         s.PlotX(i) = s.DataPts.x(i);
         s.PlotY(i) = s.DataPts.conc(i);
@@ -28,4 +29,26 @@ void DoPlotwork(AppContext &app, MainView &view)
         PlotWindow window(app, view.widget());
         app.platform.execModal(window);
     }
+    if (!s.CommitEdits)
+        return;
+
+    // The first and last good point over the editor's flags, without first
+    // resetting them: with no good point left they keep their values.
+    for (int i = 1; i <= s.PlotCount; ++i) {
+        if (s.PlotFlag(i) > 0.0f) {
+            s.FirstIdx = i;
+            s.FirstX = s.PlotX(i);
+            break;
+        }
+    }
+    for (int i = s.PlotCount; i >= std::max(s.FirstIdx, 1); --i) {
+        if (s.PlotFlag(i) > 0.0f) {
+            s.LastIdx = i;
+            s.LastX = s.PlotX(i);
+            break;
+        }
+    }
+    for (int i = 1; i <= count; ++i)
+        s.DataPts.flag(i) = s.PlotFlag(i);
+    RewriteWorkFile(s, view);
 }

@@ -10,10 +10,10 @@ const QColor Good(0, 127, 0);
 const QColor Removed(220, 0, 0);
 const QColor Ink(40, 40, 40);
 
-// Pens are given for the 32-pixel design and keep at least a pixel at 16.
-QPen pen(const QColor &colour, double width32, double scale)
+// Widths are in the 32-pixel design; the painter scales them for 16 pixels.
+QPen pen(const QColor &colour, double width)
 {
-    QPen p(colour, std::max(1.25, width32 * scale));
+    QPen p(colour, width);
     p.setCapStyle(Qt::RoundCap);
     p.setJoinStyle(Qt::RoundJoin);
     return p;
@@ -28,7 +28,7 @@ void dot(QPainter &p, const QColor &colour, QPointF centre, double radius)
 
 void cross(QPainter &p, const QColor &colour, QPointF centre, double half, double width)
 {
-    p.setPen(pen(colour, width, 1.0));
+    p.setPen(pen(colour, width));
     p.drawLine(centre + QPointF(-half, -half), centre + QPointF(half, half));
     p.drawLine(centre + QPointF(-half, half), centre + QPointF(half, -half));
 }
@@ -36,26 +36,25 @@ void cross(QPainter &p, const QColor &colour, QPointF centre, double half, doubl
 // An arrow along y = `y` from x0 towards x1 with its head at x1.
 void arrow(QPainter &p, const QColor &colour, double x0, double x1, double y, double width)
 {
-    p.setPen(pen(colour, width, 1.0));
+    p.setPen(pen(colour, width));
     p.drawLine(QPointF(x0, y), QPointF(x1, y));
     const double head = x1 > x0 ? -5.0 : 5.0;
     p.drawLine(QPointF(x1, y), QPointF(x1 + head, y - 4.5));
     p.drawLine(QPointF(x1, y), QPointF(x1 + head, y + 4.5));
 }
 
-// The row of points of the side modes: a cursor line in the middle, arrows
-// to both sides and three points on each side.
+// The side modes: a cursor line in the middle, arrows to both sides and a
+// point on each side.
 void sides(QPainter &p, const QColor &points, bool removing)
 {
-    p.setPen(pen(Ink, 2.0, 1.0));
+    p.setPen(pen(Ink, 2.0));
     p.drawLine(QPointF(16, 3), QPointF(16, 29));
     arrow(p, Ink, 13, 3, 9, 2.2);
     arrow(p, Ink, 19, 29, 9, 2.2);
-    for (double x : { 4.0, 9.0, 23.0, 28.0 })
-        dot(p, points, QPointF(x, 22), 3.2);
-    if (removing) {
-        cross(p, Removed, QPointF(6.5, 22), 5.0, 2.4);
-        cross(p, Removed, QPointF(25.5, 22), 5.0, 2.4);
+    for (double x : { 6.0, 26.0 }) {
+        dot(p, points, QPointF(x, 22), 4.5);
+        if (removing)
+            cross(p, Removed, QPointF(x, 22), 5.5, 3.0);
     }
 }
 
@@ -68,12 +67,12 @@ void drawPicture(QPainter &p, int picture)
         p.setPen(box);
         p.setBrush(Qt::NoBrush);
         p.drawRect(QRectF(3, 3, 17, 15));
-        p.setPen(pen(Ink, 2.6, 1.0));
+        p.setPen(pen(Ink, 2.6));
         p.setBrush(QColor(255, 255, 255, 200));
         p.drawEllipse(QPointF(15, 14), 8, 8);
-        p.setPen(pen(Ink, 4.5, 1.0));
+        p.setPen(pen(Ink, 4.5));
         p.drawLine(QPointF(21, 20), QPointF(29, 28));
-        p.setPen(pen(Ink, 2.2, 1.0));
+        p.setPen(pen(Ink, 2.2));
         p.drawLine(QPointF(11, 14), QPointF(19, 14));
         p.drawLine(QPointF(15, 10), QPointF(15, 18));
         break;
@@ -87,7 +86,7 @@ void drawPicture(QPainter &p, int picture)
         break;
     case 4: { // restore the point at the cursor: a point with a plus
         dot(p, Good, QPointF(14, 18), 8);
-        p.setPen(pen(Good, 4.0, 1.0));
+        p.setPen(pen(Good, 4.0));
         p.drawLine(QPointF(25, 3), QPointF(25, 13));
         p.drawLine(QPointF(20, 8), QPointF(30, 8));
         break;
@@ -100,7 +99,7 @@ void drawPicture(QPainter &p, int picture)
         tick.moveTo(4, 17);
         tick.lineTo(12, 26);
         tick.lineTo(28, 6);
-        p.setPen(pen(Good, 5.0, 1.0));
+        p.setPen(pen(Good, 5.0));
         p.setBrush(Qt::NoBrush);
         p.drawPath(tick);
         break;

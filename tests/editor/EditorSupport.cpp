@@ -32,12 +32,11 @@ void sendMouse(PlotWindow &window, QEvent::Type type, QPointF plot, Qt::MouseBut
 {
     PlotCanvas *canvas = window.canvas();
     const QPointF pixel = canvas->surfaceMap().toPixel(plot);
-    Qt::MouseButtons held
-        = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    if (type == QEvent::MouseMove)
-        held = Qt::NoButton;
-    QMouseEvent event(type, pixel, canvas->mapToGlobal(pixel),
-        type == QEvent::MouseMove ? Qt::NoButton : button, held, modifiers);
+    // A move reports the buttons held; a press holds its button; a release none.
+    const Qt::MouseButton changed = type == QEvent::MouseMove ? Qt::NoButton : button;
+    const Qt::MouseButtons held
+        = type == QEvent::MouseButtonRelease ? Qt::MouseButtons() : Qt::MouseButtons(button);
+    QMouseEvent event(type, pixel, canvas->mapToGlobal(pixel), changed, held, modifiers);
     QCoreApplication::sendEvent(canvas, &event);
 }
 
@@ -46,6 +45,14 @@ void clickAt(
 {
     sendMouse(window, QEvent::MouseButtonPress, plot, button, modifiers);
     sendMouse(window, QEvent::MouseButtonRelease, plot, button, modifiers);
+}
+
+void dragBox(PlotWindow &window, QPointF from, QPointF to)
+{
+    sendMouse(window, QEvent::MouseButtonPress, from);
+    sendMouse(window, QEvent::MouseMove, (from + to) / 2.0);
+    sendMouse(window, QEvent::MouseMove, to);
+    sendMouse(window, QEvent::MouseButtonRelease, to);
 }
 
 QPointF plotPositionOf(const PlotWindow &window, const ProgramState &state, int i)

@@ -27,11 +27,14 @@ void setDataSet(ProgramState &state, const std::vector<TestPoint> &points);
 // afterwards unless `inside` closed it.
 void runEditor(Harness &h, const std::function<void(PlotWindow &)> &inside);
 
-// Sends a mouse event to the canvas at plot position `plot`.
+// Sends a mouse event to the canvas at plot position `plot`; for a move,
+// `button` is the button held (Qt::NoButton for none).
 void sendMouse(PlotWindow &window, QEvent::Type type, QPointF plot,
     Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers modifiers = {});
 void clickAt(PlotWindow &window, QPointF plot, Qt::MouseButton button = Qt::LeftButton,
     Qt::KeyboardModifiers modifiers = {});
+// Press at `from`, move halfway and to `to`, release there.
+void dragBox(PlotWindow &window, QPointF from, QPointF to);
 
 // Plot position of point i of the editor's copy, as the window last drew it.
 QPointF plotPositionOf(const PlotWindow &window, const ProgramState &state, int i);
