@@ -17,7 +17,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -251,7 +250,9 @@ void PlotWindow::LoadPrinterMenu()
 void PlotWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    Form_Resize();
+    // The first paint runs once the window is up, so that a warning it
+    // shows appears over the plot window, not before it.
+    canvasResized();
 }
 
 void PlotWindow::canvasResized()
