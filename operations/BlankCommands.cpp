@@ -87,6 +87,10 @@ void ClearBlank(AppContext &app, MainView &view)
         s.DataPts.conc(i) = s.RawPts.conc(i);
         s.DataPts.flag(i) = s.RawPts.flag(i);
     }
+    // The flags are the file's again, so the good range must follow them: a
+    // Truncated save would otherwise drop points that are good once more.
+    if (s.NumPts > 0)
+        SetFirstLastGood(s);
     RewriteWorkFile(s, view);
     view.setTabCaption(ViewTab::BlankFile, QStringLiteral("Blank File"));
     ShowNoNoise(s, view);

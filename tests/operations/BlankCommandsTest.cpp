@@ -131,6 +131,8 @@ TEST(GetBlank, KeepsDeletedPointsAndClearBlankRestoresTheFileFlags)
     // Points 1 and 3 deleted, as leaving the editor with a commit leaves them.
     s.DataPts.flag(1) = -100.0f;
     s.DataPts.flag(3) = -100.0f;
+    s.FirstIdx = 2;
+    s.FirstX = s.DataPts.x(2);
 
     l.blank(flatBlank, QStringLiteral("flat.dat"));
     EXPECT_FLOAT_EQ(s.DataPts.flag(1), -100.0f);
@@ -149,6 +151,8 @@ TEST(GetBlank, KeepsDeletedPointsAndClearBlankRestoresTheFileFlags)
         EXPECT_EQ(s.DataPts.flag(i), s.RawPts.flag(i)) << i;
     }
     EXPECT_FLOAT_EQ(s.DataPts.flag(1), 100.0f);
+    EXPECT_EQ(s.FirstIdx, 1) << "the good range follows the restored flags";
+    EXPECT_FLOAT_EQ(s.FirstX, 5.8f);
     EXPECT_EQ(h.window->view(ViewTab::BlankFile)->toPlainText(), QStringLiteral(" "));
     EXPECT_EQ(h.window->tabs()->tabText(1), QStringLiteral("Blank File"));
     EXPECT_FALSE(enabled(h, MenuEntry::ClearBlank));
