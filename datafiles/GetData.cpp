@@ -20,28 +20,14 @@ bool PickAndReadDataFile(AppContext &app, MainView &view)
 {
     ProgramState &s = app.state;
     try {
-        FileDialogSpec spec;
-        spec.title = QStringLiteral("Get Data File");
-        spec.filter = QStringLiteral("Data File | *.*");
-        spec.flags = FileDialogFlag::FileMustExist | FileDialogFlag::PathMustExist;
-        const std::optional<QString> chosen = app.platform.fileDialog(spec);
+        const std::optional<ChosenFile> chosen = ChooseTextFile(
+            app, QStringLiteral("Get Data File"), QStringLiteral("Data File | *.*"), QStringLiteral("data file"));
         if (!chosen)
             return false;
-        // A file that vanished or cannot be read since the dialog chose it
-        // is reported, and the data set stays as it was.
-        QByteArray text;
-        try {
-            text = ReadTextFile(chosen->trimmed());
-        } catch (const std::exception &error) {
-            app.platform.messageBox(QStringLiteral("The data file\n%1\ncould not be read: %2")
-                                        .arg(chosen->trimmed(), QString::fromLocal8Bit(error.what())),
-                                    QStringLiteral("Get Data File"), MsgStyle::Exclamation);
-            return false;
-        }
-        s.DataFileName = *chosen;
-        s.ReadPath = chosen->trimmed();
+        s.DataFileName = chosen->name;
+        s.ReadPath = chosen->name.trimmed();
         app.numlib.getdata(s.RawPts, s.NumPts, s.ReadPath, s.NumComments, s.CommentBuf);
-        view.setViewText(ViewTab::DataFile, text);
+        view.setViewText(ViewTab::DataFile, chosen->text);
         s.FirstX = s.RawPts.x(1);
         s.FirstIdx = 1;
         s.LastX = s.RawPts.x(s.NumPts); // a file without points ends the unit here

@@ -1,8 +1,12 @@
 #include "datafiles/TextFiles.h"
 
+#include "shell/AppContext.h"
+#include "shell/Platform.h"
+
 #include <QFile>
 #include <QFileInfo>
 
+#include <exception>
 #include <stdexcept>
 
 bool FileExists(const QString &name)
@@ -29,4 +33,24 @@ QString TabCaptionFor(const QString &path)
     if (trimmed.size() <= longest)
         return trimmed;
     return QStringLiteral("...") + trimmed.right(longest);
+}
+
+std::optional<ChosenFile> ChooseTextFile(AppContext &app, const QString &title,
+                                         const QString &filter, const QString &kind)
+{
+    FileDialogSpec spec;
+    spec.title = title;
+    spec.filter = filter;
+    spec.flags = FileDialogFlag::FileMustExist | FileDialogFlag::PathMustExist;
+    const std::optional<QString> chosen = app.platform.fileDialog(spec);
+    if (!chosen)
+        return std::nullopt;
+    try {
+        return ChosenFile{*chosen, ReadTextFile(chosen->trimmed())};
+    } catch (const std::exception &error) {
+        app.platform.messageBox(QStringLiteral("The %1\n%2\ncould not be read: %3")
+                                    .arg(kind, chosen->trimmed(), QString::fromLocal8Bit(error.what())),
+                                title, MsgStyle::Exclamation);
+        return std::nullopt;
+    }
 }

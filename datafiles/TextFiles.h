@@ -4,6 +4,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
+struct AppContext;
+
 // A plain file (not a folder, not hidden) of that name exists; a relative
 // name is taken against the current directory.
 bool FileExists(const QString &name);
@@ -14,3 +18,16 @@ QByteArray ReadTextFile(const QString &path);
 // A tab caption for a file: the trimmed path when it has at most 18
 // characters, else "..." and its last 18 characters.
 QString TabCaptionFor(const QString &path);
+
+// A file chosen in the open dialog of Get Data or Get Blank, read whole.
+struct ChosenFile {
+    QString name; // as the dialog returned it
+    QByteArray text;
+};
+
+// Shows the open dialog for an existing file with `title` and `filter`.
+// Nothing on cancel; nothing either, after telling the user why, when the
+// chosen file cannot be read (it vanished or became unreadable since the
+// dialog saw it), so that the caller changes no state for it.
+std::optional<ChosenFile> ChooseTextFile(AppContext &app, const QString &title,
+                                         const QString &filter, const QString &kind);

@@ -22,31 +22,17 @@ bool PickAndReadBlankFile(AppContext &app, MainView &view)
 {
     ProgramState &s = app.state;
     try {
-        FileDialogSpec spec;
-        spec.title = QStringLiteral("Get Blank File");
-        spec.filter = QStringLiteral("Blank File | *.*");
-        spec.flags = FileDialogFlag::FileMustExist | FileDialogFlag::PathMustExist;
-        const std::optional<QString> chosen = app.platform.fileDialog(spec);
+        // A blank file that cannot be read is reported before the parser
+        // runs, so the blank loaded before stays whole.
+        const std::optional<ChosenFile> chosen = ChooseTextFile(
+            app, QStringLiteral("Get Blank File"), QStringLiteral("Blank File | *.*"), QStringLiteral("blank file"));
         if (!chosen)
             return false;
-        // Read for the view before the parser runs: a file that vanished or
-        // cannot be read since the dialog chose it is reported, and the blank
-        // loaded before stays whole instead of being replaced by nothing.
-        QByteArray text;
-        try {
-            text = ReadTextFile(chosen->trimmed());
-        } catch (const std::exception &error) {
-            app.platform.messageBox(
-                QStringLiteral("The blank file\n%1\ncould not be read: %2")
-                    .arg(chosen->trimmed(), QString::fromLocal8Bit(error.what())),
-                QStringLiteral("Get Blank File"), MsgStyle::Exclamation);
-            return false;
-        }
-        s.BlankFileName = *chosen;
-        s.ReadPath = chosen->trimmed();
+        s.BlankFileName = chosen->name;
+        s.ReadPath = chosen->name.trimmed();
         app.numlib.getdata(
             s.BlankPts, s.NumBlankPts, s.ReadPath, s.NumBlankComments, s.BlankCommentBuf);
-        view.setViewText(ViewTab::BlankFile, text);
+        view.setViewText(ViewTab::BlankFile, chosen->text);
         view.setTabCaption(ViewTab::BlankFile, TabCaptionFor(s.ReadPath));
         s.BlankLoaded = true;
         return true;
