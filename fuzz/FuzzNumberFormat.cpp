@@ -18,6 +18,10 @@ void check(double value, const NumberPattern &pattern, int significant, bool fix
     if (!std::isfinite(value))
         return;
     const double back = std::strtod(text, nullptr);
+    // Rounded at its last digit, a value near the largest double may read
+    // back as beyond it.
+    if (std::isinf(back) && std::fabs(value) > 1e307)
+        return;
     // Half a unit of the last written digit, plus the read-back's own rounding.
     const double tolerance = (fixed ? 0.5 * std::pow(10.0, -decimals)
                                     : std::fabs(value) * 0.5 * std::pow(10.0, 1 - significant))
