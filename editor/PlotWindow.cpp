@@ -2,6 +2,8 @@
 
 #include "editor/PlotCanvas.h"
 #include "editor/PlotGeometry.h"
+#include "editor/PlotOutput.h"
+#include "editor/PlotRender.h"
 #include "editor/PointEditing.h"
 #include "editor/ToolbarIcons.h"
 #include "editor/Zoom.h"
@@ -16,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -103,25 +106,30 @@ void PlotWindow::createMenus()
     m_showEm->setObjectName(QStringLiteral("ShowEm"));
     connect(m_showEm, &QAction::triggered, this, &PlotWindow::ShowEm_Click);
 
-    // Printing and copying are filled in by the plot output; until then
-    // their entries are shown but not offered.
+    // The printer items go between the two separators when the window loads.
     m_printerMenu = m_menuBar->addMenu(QStringLiteral("&Printer"));
     m_printerMenu->setObjectName(QStringLiteral("Dummy1"));
     m_printerMenu->menuAction()->setObjectName(QStringLiteral("Dummy1"));
-    m_printerMenu->addSeparator()->setObjectName(QStringLiteral("Dummy0"));
+    QAction *printerTemplate = m_printerMenu->addSeparator();
+    printerTemplate->setObjectName(QStringLiteral("PrnArray"));
+    printerTemplate->setProperty("Index", 0);
+    m_printerEnd = m_printerMenu->addSeparator();
+    m_printerEnd->setObjectName(QStringLiteral("Dummy0"));
+    m_printerGroup = new QActionGroup(this);
+    m_printerGroup->setExclusive(true);
     m_print = m_printerMenu->addAction(QStringLiteral("Print"));
     m_print->setObjectName(QStringLiteral("PrnPlot"));
-    m_print->setEnabled(false);
+    connect(m_print, &QAction::triggered, this, &PlotWindow::PrnPlot_Click);
 
     m_copyMenu = m_menuBar->addMenu(QStringLiteral("&Copy"));
     m_copyMenu->setObjectName(QStringLiteral("Copyit"));
     m_copyMenu->menuAction()->setObjectName(QStringLiteral("Copyit"));
     m_toClipboard = m_copyMenu->addAction(QStringLiteral("To Clipboard"));
     m_toClipboard->setObjectName(QStringLiteral("ClipPrn"));
-    m_toClipboard->setEnabled(false);
+    connect(m_toClipboard, &QAction::triggered, this, &PlotWindow::ClipPrn_Click);
     m_toBitmap = m_copyMenu->addAction(QStringLiteral("To File (Bitmap)"));
     m_toBitmap->setObjectName(QStringLiteral("SaveBMP"));
-    m_toBitmap->setEnabled(false);
+    connect(m_toBitmap, &QAction::triggered, this, &PlotWindow::SaveBMP_Click);
 }
 
 void PlotWindow::createToolbars()
@@ -241,10 +249,60 @@ void PlotWindow::Form_Load()
 
 void PlotWindow::LoadPrinterMenu()
 {
-    // The printer entries and "Print" come with the plot output; a machine
-    // without printers never offers the menu.
-    if (m_app.platform.printerNames().isEmpty())
+    const QStringList printers = m_app.platform.printerNames();
+    const int current = InitialPrinter(printers, m_app.state.PrinterName);
+    if (current < 0) {
         m_printerMenu->menuAction()->setEnabled(false);
+        return;
+    }
+    for (int k = 1; k <= printers.size(); ++k) {
+        // A "&" in a name is shown, not taken for a shortcut.
+        QString caption = printers[k - 1];
+        auto *item
+            = new QAction(caption.replace(QLatin1Char('&'), QStringLiteral("&&")), m_printerGroup);
+        item->setObjectName(QStringLiteral("PrnArray"));
+        item->setProperty("Index", k);
+        item->setCheckable(true);
+        m_printerMenu->insertAction(m_printerEnd, item);
+        connect(item, &QAction::triggered, this, [this, k] { PrnArray_Click(k); });
+        m_printerItems.push_back(item);
+    }
+    m_printerNames = printers;
+    m_printerItems[size_t(current)]->setChecked(true);
+    m_currentPrinter = printers[current];
+}
+
+void PlotWindow::PrnArray_Click(int index)
+{
+    m_printerItems[size_t(index - 1)]->setChecked(true);
+    m_currentPrinter = m_printerNames[index - 1];
+}
+
+void PlotWindow::PrnPlot_Click()
+{
+    guarded([this] {
+        const std::optional<PlotGeometry> &plot = m_canvas->plot();
+        const QSize picture = plot ? plot->setup.pixels.toSize() : m_canvas->size();
+        PrintPlot(
+            m_app, m_currentPrinter, picture, [this](QPainter &painter, const QRectF &target) {
+                const std::optional<PlotGeometry> &drawn = m_canvas->plot();
+                if (drawn)
+                    RenderPlot(
+                        painter, *drawn, target, m_canvas->palette().color(QPalette::Window));
+                else
+                    painter.drawImage(target, plotImage());
+            });
+    });
+}
+
+void PlotWindow::ClipPrn_Click()
+{
+    guarded([this] { CopyPlotToClipboard(m_app, plotImage()); });
+}
+
+void PlotWindow::SaveBMP_Click()
+{
+    guarded([this] { SavePlotBitmap(m_app, plotImage()); });
 }
 
 void PlotWindow::showEvent(QShowEvent *event)

@@ -13,9 +13,11 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QStringList>
 
 #include <array>
 #include <functional>
+#include <vector>
 
 struct AppContext;
 class PlotCanvas;
@@ -47,6 +49,10 @@ public:
     QAction *zoomOutEntry() const { return m_zoomOut; }
     QAction *showEmEntry() const { return m_showEm; }
     QMenu *printerMenu() const { return m_printerMenu; }
+    // PrnArray(1..n), one per installed printer; the current one is checked.
+    const std::vector<QAction *> &printerItems() const { return m_printerItems; }
+    // The printer "Print" goes to; empty when none is installed.
+    const QString &currentPrinter() const { return m_currentPrinter; }
     QAction *printEntry() const { return m_print; }
     QMenu *copyMenu() const { return m_copyMenu; }
     QAction *clipboardEntry() const { return m_toClipboard; }
@@ -79,6 +85,10 @@ private:
 
     void Toolbar_ButtonClick(int index);
     void ShowEm_Click();
+    void PrnArray_Click(int index);
+    void PrnPlot_Click();
+    void ClipPrn_Click();
+    void SaveBMP_Click();
     void Zoomout_Click();
     void Form_MouseDown(int button, int shift, float x, float y);
     void Form_MouseMove(int button, int shift, float x, float y);
@@ -100,6 +110,11 @@ private:
     QAction *m_zoomOut = nullptr;
     QAction *m_showEm = nullptr;
     QMenu *m_printerMenu = nullptr;
+    QAction *m_printerEnd = nullptr; // Dummy0
+    QActionGroup *m_printerGroup = nullptr;
+    std::vector<QAction *> m_printerItems;
+    QStringList m_printerNames;
+    QString m_currentPrinter;
     QAction *m_print = nullptr;
     QMenu *m_copyMenu = nullptr;
     QAction *m_toClipboard = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPrinter>
 
 std::optional<QString> Platform::fileDialog(const FileDialogSpec &spec)
 {
@@ -48,4 +49,9 @@ QString Platform::qtNameFilter(const QString &filter)
         pattern = QStringLiteral("*");
     pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
     return description + QStringLiteral(" (") + pattern + QLatin1Char(')');
+}
+
+std::unique_ptr<QPrinter> Platform::openPrinter(const QString &)
+{
+    return nullptr;
 }

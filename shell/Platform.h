@@ -14,9 +14,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class QDialog;
+class QPrinter;
 
 // Message box styles: buttons in the low nibble, icon in the next.
 namespace MsgStyle {
@@ -88,6 +90,10 @@ public:
 
     virtual QString defaultPrinterName() = 0;
     virtual QStringList printerNames() = 0;
+    // A printer for the installed printer `name`, not yet begun: what is
+    // painted on it between QPainter::begin and end becomes one print job.
+    // Nothing on a platform that cannot print.
+    virtual std::unique_ptr<QPrinter> openPrinter(const QString &name);
 
     // Size of the whole screen in pixels.
     virtual QSize screenSize() = 0;

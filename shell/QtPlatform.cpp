@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QScreen>
 #include <QStandardPaths>
@@ -116,6 +117,15 @@ QString QtPlatform::settingsFilePath() { return standardSettingsFilePath(); }
 QString QtPlatform::defaultPrinterName() { return QPrinterInfo::defaultPrinterName(); }
 
 QStringList QtPlatform::printerNames() { return QPrinterInfo::availablePrinterNames(); }
+
+std::unique_ptr<QPrinter> QtPlatform::openPrinter(const QString &name)
+{
+    const QPrinterInfo info = QPrinterInfo::printerInfo(name);
+    if (info.isNull())
+        return nullptr;
+    // The printer's own resolution, so that the plot is drawn sharp on paper.
+    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+}
 
 QSize QtPlatform::screenSize()
 {

@@ -32,6 +32,7 @@ public:
     QString settingsFilePath() override;
     QString defaultPrinterName() override;
     QStringList printerNames() override;
+    std::unique_ptr<QPrinter> openPrinter(const QString &name) override;
     QSize screenSize() override;
     void setClipboardImage(const QImage &image) override;
     void setBusyCursor(bool busy) override;

@@ -1,6 +1,10 @@
 #include "support/ScriptedPlatform.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
 
 int ScriptedPlatform::messageBox(const QString &text, const QString &title, int style)
 {
@@ -77,3 +81,22 @@ QString ScriptedPlatform::settingsFilePath()
 }
 
 void ScriptedPlatform::setBusyCursor(bool busy) { log << QStringLiteral("busy %1").arg(busy); }
+
+std::unique_ptr<QPrinter> ScriptedPlatform::openPrinter(const QString &name)
+{
+    log << QStringLiteral("printer ") + name;
+    if (!printers.contains(name))
+        return nullptr;
+    const QDir folder(printFolder.isEmpty() ? QDir::currentPath() : printFolder);
+    const QString file = QStringLiteral("print-%1.pdf").arg(printJobs.size() + 1);
+    const QString pdf = failingPrinters.contains(name)
+        ? folder.filePath(QStringLiteral("no such folder/") + file)
+        : folder.filePath(file);
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(pdf);
+    printer->setPageLayout(QPageLayout(
+        QPageSize(QPageSize::A4), QPageLayout::Portrait, printMargins, QPageLayout::Millimeter));
+    printJobs.push_back({ name, pdf });
+    return printer;
+}

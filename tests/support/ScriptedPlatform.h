@@ -6,11 +6,19 @@
 #include "shell/Platform.h"
 
 #include <QDialog>
+#include <QMarginsF>
 
 #include <deque>
 #include <functional>
 #include <random>
 #include <vector>
+
+// One job sent to a scripted printer: the printer's name and the PDF file
+// that stands for the paper.
+struct RecordedPrintJob {
+    QString printer;
+    QString pdf;
+};
 
 struct RecordedMessage {
     QString text;
@@ -36,6 +44,13 @@ public:
     QDateTime clock = QDateTime(QDate(2026, 3, 9), QTime(14, 5, 7));
     QString defaultPrinter;
     QStringList printers;
+    // Every printer prints for real, to a PDF file print-<n>.pdf in
+    // printFolder (the current directory when empty), on A4 with these
+    // margins in millimetres. A printer named in failingPrinters cannot be
+    // opened: its PDF file lies in a folder that does not exist.
+    QString printFolder;
+    QMarginsF printMargins;
+    QStringList failingPrinters;
     QSize screen{1280, 1024};
 
     // --- what happened
@@ -45,8 +60,10 @@ public:
     int eventRounds = 0;
     int seeds = 0;
     QImage clipboard;
+    std::vector<RecordedPrintJob> printJobs;
     // One line per call, in order: "message <title>", "file <title>",
-    // "modal <object name>", "sleep <ms>", "events", "instance", "settings".
+    // "modal <object name>", "sleep <ms>", "events", "instance", "settings",
+    // "busy 1" and "busy 0", "printer <name>".
     QStringList log;
 
     int messageBox(const QString &text, const QString &title, int style) override;
@@ -60,6 +77,7 @@ public:
     QString settingsFilePath() override;
     QString defaultPrinterName() override { return defaultPrinter; }
     QStringList printerNames() override { return printers; }
+    std::unique_ptr<QPrinter> openPrinter(const QString &name) override;
     QSize screenSize() override { return screen; }
     void setClipboardImage(const QImage &image) override { clipboard = image; }
     void setBusyCursor(bool busy) override;
