@@ -1,0 +1,66 @@
+#include "editor/PlotGeometry.h"
+#include "editor/PlotOutput.h"
+#include "editor/PlotRender.h"
+#include "shell/NumLib.h"
+#include "shell/ProgramState.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <memory>
+
+namespace
+{
+
+// A full data set in the editor's arrays, every 17th point removed.
+void fillPlot(ProgramState &s)
+{
+    s.PlotTitle = QStringLiteral("Editing Data Set ");
+    s.PlotSubtitle = QStringLiteral(" ");
+    s.XAxisLabel = QStringLiteral("Radius (cm)");
+    s.YAxisLabel = QStringLiteral("Concentration");
+    s.PlotCount = MaxPoints;
+    for (int i = 1; i <= MaxPoints; ++i) {
+        s.PlotX(i) = 5.9f + 0.0006f * float(i);
+        s.PlotY(i) = 0.4f + 0.3f * std::sin(float(i) * 0.01f);
+        s.PlotFlag(i) = i % 17 == 0 ? -100.0f : 100.0f;
+    }
+    s.PlotXMin = s.PlotX(1);
+    s.PlotXMax = s.PlotX(MaxPoints);
+    s.PlotYMin = 0.1f;
+    s.PlotYMax = 0.7f;
+}
+
+// "Print" of a 1280 x 1024 plot of 2199 points: one A4 page drawn at 1200
+// dots per inch and written as a PDF file, as the print engine hands it on.
+void BM_PrintPlot_2199_points_PDF(benchmark::State &state)
+{
+    auto s = std::make_unique<ProgramState>();
+    fillPlot(*s);
+    NumLib numlib;
+    PlotSetup setup;
+    setup.pixels = QSizeF(1280, 1024);
+    setup.outerTwips = 1024.0 * 15;
+    const PlotGeometry plot = ComputePlotGeometry(*s, numlib, setup);
+    const DrawPicture draw = [&plot](QPainter &painter, const QRectF &target) {
+        RenderPlot(painter, plot, target, QColor(240, 240, 240));
+    };
+    QTemporaryDir dir;
+    for (auto _ : state) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("plot.pdf")));
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        if (!PrintPictureFitted(printer, QSize(1280, 1024), draw))
+            state.SkipWithError("the PDF printer refused the page");
+    }
+}
+BENCHMARK(BM_PrintPlot_2199_points_PDF)->Unit(benchmark::kMillisecond);
+
+} // namespace
