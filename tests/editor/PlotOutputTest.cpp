@@ -1,6 +1,5 @@
 #include "EditorSupport.h"
 
-#include "editor/PlotOutput.h"
 #include "shell/Platform.h"
 
 #include <gtest/gtest.h>
@@ -278,29 +277,6 @@ TEST(PlotOutput, PrintedPageIsOrientedFittedReducedAndCentred)
         // The plot itself, drawn for paper: its good markers in their colour.
         EXPECT_GT(countNear(page->image, QColor(0, 0, 255), 24), 10);
         EXPECT_TRUE(h.platform.messages.empty());
-    }
-}
-
-TEST(PlotOutput, FittedRectangleByHand)
-{
-    const struct {
-        const char *name;
-        QSizeF picture, page;
-        QRectF expected;
-    } rows[] = {
-        // r = 4/3 >= q = 1/2: full width 1000, height 750; 80 %: 800 x 600.
-        { "wider than the page", { 400, 300 }, { 1000, 2000 }, { 100, 700, 800, 600 } },
-        // r = 1/2 < q = 1: full height 1000, width 500; 80 %: 400 x 800.
-        { "taller than the page", { 300, 600 }, { 1000, 1000 }, { 300, 100, 400, 800 } },
-        { "the page's own proportions", { 50, 100 }, { 1000, 2000 }, { 100, 200, 800, 1600 } },
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        const QRectF got = FittedPictureRect(row.picture, row.page);
-        EXPECT_DOUBLE_EQ(got.left(), row.expected.left());
-        EXPECT_DOUBLE_EQ(got.top(), row.expected.top());
-        EXPECT_DOUBLE_EQ(got.width(), row.expected.width());
-        EXPECT_DOUBLE_EQ(got.height(), row.expected.height());
     }
 }
 
