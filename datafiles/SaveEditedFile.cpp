@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <exception>
 
 QByteArray EditedFileText(const ProgramState &state, bool Complete, bool Radius)
@@ -19,9 +20,11 @@ QByteArray EditedFileText(const ProgramState &state, bool Complete, bool Radius)
         text += state.CommentBuf.slot(k);
         text += "\r\n";
     }
-    // The bounds are read once, before the first line.
-    const int first = Complete ? 1 : state.FirstIdx;
-    const int last = Complete ? state.NumPts : state.LastIdx;
+    // The bounds are read once, before the first line. Bounds outside the
+    // data set (nothing loaded yet, or a load that found no points) have no
+    // points of this data set to write.
+    const int first = Complete ? 1 : std::max(state.FirstIdx, 1);
+    const int last = Complete ? state.NumPts : std::min(state.LastIdx, state.NumPts);
     if (last >= first)
         text.reserve(text.size() + (last - first + 1) * 42);
     for (int i = first; i <= last; ++i) {

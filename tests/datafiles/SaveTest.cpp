@@ -118,6 +118,27 @@ TEST(Save, ExamplesOfTheLayout)
     EXPECT_EQ(EditedFileText(*empty, false, true), QByteArray()) << "an empty range writes no points";
 }
 
+TEST(Save, TruncatedNeverWritesPointsOutsideTheDataSet)
+{
+    Harness h;
+    // Nothing loaded: the range is still 0..0.
+    h.trigger(MenuEntry::GetNewData); // cancelled, which offers Save
+    const QString nothing = h.folder.path(QStringLiteral("nothing.dat"));
+    h.choose(nothing, MenuEntry::SaveTruncated);
+    EXPECT_EQ(readFileBytes(nothing), QByteArray());
+
+    // A file without points after a full one keeps the old range, but its
+    // stale points are not this data set's.
+    h.choose(h.example(QStringLiteral("radius-scan.dat")), MenuEntry::GetNewData);
+    h.choose(h.folder.write(QStringLiteral("empty.dat"), "just a comment\r\n"), MenuEntry::GetNewData);
+    ASSERT_EQ(h.state->LastIdx, 434);
+    const QString saved = h.folder.path(QStringLiteral("saved.dat"));
+    h.choose(saved, MenuEntry::SaveTruncated);
+    EXPECT_EQ(readFileBytes(saved), QByteArray("just a comment").leftJustified(96) + "\r\n");
+    for (const RecordedMessage &m : h.platform.messages)
+        EXPECT_NE(m.title, QStringLiteral("Output File Error"));
+}
+
 TEST(Save, ASavedFileReadsBackAsTheDataSet)
 {
     Harness h;

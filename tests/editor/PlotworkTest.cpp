@@ -1,4 +1,4 @@
-#include "EditorSupport.h"
+#include "support/EditorSupport.h"
 
 #include "datafiles/SaveEditedFile.h"
 #include "datafiles/WorkFile.h"

@@ -1,4 +1,4 @@
-#include "EditorSupport.h"
+#include "support/EditorSupport.h"
 
 #include "shell/Platform.h"
 

@@ -24,9 +24,12 @@ std::optional<QString> ScriptedPlatform::askFileName(const FileDialogSpec &spec)
     log << QStringLiteral("file ") + spec.title;
     if (fileAnswers.empty())
         return std::nullopt;
-    std::optional<QString> answer = fileAnswers.front();
+    const bool chosen = fileAnswers.front().has_value();
+    const QString name = chosen ? *fileAnswers.front() : QString();
     fileAnswers.pop_front();
-    return answer;
+    if (!chosen)
+        return std::nullopt;
+    return name;
 }
 
 int ScriptedPlatform::execModal(QDialog &window)
