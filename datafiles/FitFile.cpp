@@ -133,9 +133,9 @@ double LenientNumber(const QByteArray &text)
     double value = 0.0;
     const auto result = std::from_chars(number, number + length, value);
     if (result.ec == std::errc::result_out_of_range) {
-        // The magnitude decides: far too large becomes infinite, too small 0.
-        const QByteArray digitsOnly(number, length);
-        const bool tiny = digitsOnly.contains("e-");
+        // Out of range: a negative exponent made it too small (0), anything
+        // else too large (infinite).
+        const bool tiny = QByteArray(number, length).contains("e-");
         value = tiny ? 0.0 : HUGE_VAL;
         if (number[0] == '-')
             value = -value;
