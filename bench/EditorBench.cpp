@@ -7,6 +7,8 @@
 #include "shell/ProgramState.h"
 #include "shell/QtPlatform.h"
 
+#include "BenchData.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QAction>
@@ -21,25 +23,6 @@
 
 namespace
 {
-
-// A full data set in the editor's arrays, every 17th point removed.
-void fillPlot(ProgramState &s)
-{
-    s.PlotTitle = QStringLiteral("Editing Data Set ");
-    s.PlotSubtitle = QStringLiteral(" ");
-    s.XAxisLabel = QStringLiteral("Radius (cm)");
-    s.YAxisLabel = QStringLiteral("Concentration");
-    s.PlotCount = MaxPoints;
-    for (int i = 1; i <= MaxPoints; ++i) {
-        s.PlotX(i) = 5.9f + 0.0006f * float(i);
-        s.PlotY(i) = 0.4f + 0.3f * std::sin(float(i) * 0.01f);
-        s.PlotFlag(i) = i % 17 == 0 ? -100.0f : 100.0f;
-    }
-    s.PlotXMin = s.PlotX(1);
-    s.PlotXMax = s.PlotX(MaxPoints);
-    s.PlotYMin = 0.1f;
-    s.PlotYMax = 0.7f;
-}
 
 // One paint: the geometry (both tkrnd2 calls, fonts, labels, markers) and
 // the drawing, on a 1280 x 1024 surface.

@@ -4,6 +4,8 @@
 #include "shell/NumLib.h"
 #include "shell/ProgramState.h"
 
+#include "BenchData.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QPageLayout>
@@ -17,25 +19,6 @@
 
 namespace
 {
-
-// A full data set in the editor's arrays, every 17th point removed.
-void fillPlot(ProgramState &s)
-{
-    s.PlotTitle = QStringLiteral("Editing Data Set ");
-    s.PlotSubtitle = QStringLiteral(" ");
-    s.XAxisLabel = QStringLiteral("Radius (cm)");
-    s.YAxisLabel = QStringLiteral("Concentration");
-    s.PlotCount = MaxPoints;
-    for (int i = 1; i <= MaxPoints; ++i) {
-        s.PlotX(i) = 5.9f + 0.0006f * float(i);
-        s.PlotY(i) = 0.4f + 0.3f * std::sin(float(i) * 0.01f);
-        s.PlotFlag(i) = i % 17 == 0 ? -100.0f : 100.0f;
-    }
-    s.PlotXMin = s.PlotX(1);
-    s.PlotXMax = s.PlotX(MaxPoints);
-    s.PlotYMin = 0.1f;
-    s.PlotYMax = 0.7f;
-}
 
 // "Print" of a 1280 x 1024 plot of 2199 points: one A4 page drawn at 1200
 // dots per inch and written as a PDF file, as the print engine hands it on.

@@ -6,6 +6,8 @@
 #include "shell/QtPlatform.h"
 #include "shell/StartUp.h"
 
+#include "BenchData.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QDir>
@@ -30,18 +32,6 @@ public:
 private:
     const QTemporaryDir &m_dir;
 };
-
-void fillFullDataSet(ProgramState &s)
-{
-    s.NumPts = MaxPoints;
-    for (int i = 1; i <= MaxPoints; ++i) {
-        s.DataPts.x(i) = 5.9f + 0.0006f * float(i);
-        s.DataPts.conc(i) = 0.4f + 0.3f * std::sin(float(i) * 0.01f);
-        s.DataPts.flag(i) = i % 17 == 0 ? -100.0f : 100.0f;
-    }
-    s.NumComments = 2;
-    s.CommentBuf.setSlot(1, "Benchmark scan");
-}
 
 void BM_WorkFileText_2199_points(benchmark::State &state)
 {
