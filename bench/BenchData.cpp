@@ -39,3 +39,11 @@ void fillPlot(ProgramState &s)
     s.PlotYMin = 0.1f;
     s.PlotYMax = 0.7f;
 }
+
+PlotSetup fullScreenSetup()
+{
+    PlotSetup setup;
+    setup.pixels = QSizeF(1280, 1024);
+    setup.outerTwips = 1024.0 * 15;
+    return setup;
+}

@@ -31,9 +31,7 @@ void BM_PlotPaint_2199_points_1280x1024(benchmark::State &state)
     auto s = std::make_unique<ProgramState>();
     fillPlot(*s);
     NumLib numlib;
-    PlotSetup setup;
-    setup.pixels = QSizeF(1280, 1024);
-    setup.outerTwips = 1024.0 * 15;
+    const PlotSetup setup = fullScreenSetup();
     QImage image(1280, 1024, QImage::Format_RGB32);
     for (auto _ : state) {
         const PlotGeometry plot = ComputePlotGeometry(*s, numlib, setup);

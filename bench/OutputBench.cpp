@@ -27,9 +27,7 @@ void BM_PrintPlot_2199_points_PDF(benchmark::State &state)
     auto s = std::make_unique<ProgramState>();
     fillPlot(*s);
     NumLib numlib;
-    PlotSetup setup;
-    setup.pixels = QSizeF(1280, 1024);
-    setup.outerTwips = 1024.0 * 15;
+    const PlotSetup setup = fullScreenSetup();
     const PlotGeometry plot = ComputePlotGeometry(*s, numlib, setup);
     const DrawPicture draw = [&plot](QPainter &painter, const QRectF &target) {
         RenderPlot(painter, plot, target, QColor(240, 240, 240));
