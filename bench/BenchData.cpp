@@ -4,10 +4,20 @@
 
 #include <cmath>
 
-namespace {
-float x(int i) { return 5.9f + 0.0006f * float(i); }
-float conc(int i) { return 0.4f + 0.3f * std::sin(float(i) * 0.01f); }
-float flag(int i) { return i % 17 == 0 ? -100.0f : 100.0f; }
+namespace
+{
+float x(int i)
+{
+    return 5.9f + 0.0006f * float(i);
+}
+float conc(int i)
+{
+    return 0.4f + 0.3f * std::sin(float(i) * 0.01f);
+}
+float flag(int i)
+{
+    return i % 17 == 0 ? -100.0f : 100.0f;
+}
 } // namespace
 
 void fillFullDataSet(ProgramState &s)

@@ -8,7 +8,8 @@
 
 #include <stdexcept>
 
-namespace {
+namespace
+{
 
 // A 2199-line data file of about 80 KB, in the layout Save writes.
 QString writeFullDataFile(const QTemporaryDir &dir)

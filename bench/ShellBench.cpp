@@ -16,17 +16,19 @@
 #include <cmath>
 #include <memory>
 
-namespace {
+namespace
+{
 
 // The real platform without the start-up's deliberate sleeps.
 class NoSleepPlatform : public QtPlatform
 {
 public:
     explicit NoSleepPlatform(const QTemporaryDir &dir)
-        : QtPlatform(dir.filePath(QStringLiteral("kelvane.lock"))), m_dir(dir)
+        : QtPlatform(dir.filePath(QStringLiteral("kelvane.lock")))
+        , m_dir(dir)
     {
     }
-    void sleep(int) override {}
+    void sleep(int) override { }
     QString settingsFilePath() override { return m_dir.filePath(QStringLiteral("Kelvane.ini")); }
 
 private:
@@ -46,15 +48,15 @@ BENCHMARK(BM_WorkFileText_2199_points)->Unit(benchmark::kMicrosecond);
 class NoView : public MainView
 {
 public:
-    void setMenuEnabled(MenuEntry, bool) override {}
-    void setMenuVisible(MenuEntry, bool) override {}
-    void setDataSetCaption(int, const QString &) override {}
-    void setDataSetEnabled(int, bool) override {}
-    void setDataSetVisible(int, bool) override {}
-    void setDataSetChecked(int, bool) override {}
-    void setViewText(ViewTab, const QByteArray &) override {}
-    void setTabCaption(ViewTab, const QString &) override {}
-    void setNotice(const QString &) override {}
+    void setMenuEnabled(MenuEntry, bool) override { }
+    void setMenuVisible(MenuEntry, bool) override { }
+    void setDataSetCaption(int, const QString &) override { }
+    void setDataSetEnabled(int, bool) override { }
+    void setDataSetVisible(int, bool) override { }
+    void setDataSetChecked(int, bool) override { }
+    void setViewText(ViewTab, const QByteArray &) override { }
+    void setTabCaption(ViewTab, const QString &) override { }
+    void setNotice(const QString &) override { }
     QWidget *widget() override { return nullptr; }
 };
 
@@ -80,7 +82,7 @@ void BM_RewriteWorkFile_2199_points(benchmark::State &state)
     NoSleepPlatform platform(dir);
     NumLib numlib;
     auto s = std::make_unique<ProgramState>();
-    AppContext app{*s, platform, numlib};
+    AppContext app { *s, platform, numlib };
     MainWindow window(app);
     fillFullDataSet(*s);
     for (auto _ : state)
@@ -96,7 +98,7 @@ void BM_StartUp_without_sleeps(benchmark::State &state)
     for (auto _ : state) {
         NoSleepPlatform platform(dir);
         auto s = std::make_unique<ProgramState>();
-        AppContext app{*s, platform, numlib};
+        AppContext app { *s, platform, numlib };
         auto window = StartUp(app);
         benchmark::DoNotOptimize(window.get());
         state.PauseTiming();

@@ -19,17 +19,21 @@
 #include <cmath>
 #include <set>
 
-namespace {
+namespace
+{
 
-constexpr int NameLength = 128;  // names of up to 127 characters
-constexpr int ValueLength = 96;  // values of up to 95 characters
+constexpr int NameLength = 128; // names of up to 127 characters
+constexpr int ValueLength = 96; // values of up to 95 characters
 constexpr int FieldsPerKey = 20;
 constexpr int FieldWidth = 4;
 
 const QString FitError = QStringLiteral("Fit-File Error!");
 
 // Marks point i deleted, keeping the magnitude of its flag.
-void markDeleted(PointArray &pts, int i) { pts.flag(i) = -std::fabs(pts.flag(i)); }
+void markDeleted(PointArray &pts, int i)
+{
+    pts.flag(i) = -std::fabs(pts.flag(i));
+}
 
 // Reads the list; false when it is not usable (after telling the user why,
 // unless the dialog was cancelled). The state changes only when it is.
@@ -46,8 +50,9 @@ bool ReadFitFile(AppContext &app)
 
     const ProfileReader fit(*chosen);
     if (fit.getInt("FileCount", "number", 0) == 0) {
-        app.platform.messageBox(QStringLiteral("Error Reading FileCount::number!  Fit-File List Unusable."),
-                                FitError, MsgStyle::Exclamation);
+        app.platform.messageBox(
+            QStringLiteral("Error Reading FileCount::number!  Fit-File List Unusable."), FitError,
+            MsgStyle::Exclamation);
         return false;
     }
     // Names are taken against the fit file's folder, which the dialog made
@@ -56,7 +61,7 @@ bool ReadFitFile(AppContext &app)
     const int found = int(list.names.size());
     if (found == 0) {
         app.platform.messageBox(QStringLiteral("No Data Files Were Found!"),
-                                QStringLiteral("All Data Files Missing!"), MsgStyle::Exclamation);
+            QStringLiteral("All Data Files Missing!"), MsgStyle::Exclamation);
         return false;
     }
     if (found < list.listed) {
@@ -65,11 +70,12 @@ bool ReadFitFile(AppContext &app)
             QStringLiteral("Data Files Missing!"), MsgStyle::Exclamation);
     }
     if (found > FitListCapacity) {
-        app.platform.messageBox(QStringLiteral("The fit file lists %1 data files that exist; only the "
-                                               "first %2 can be offered.")
-                                    .arg(found)
-                                    .arg(FitListCapacity),
-                                FitError, MsgStyle::Exclamation);
+        app.platform.messageBox(
+            QStringLiteral("The fit file lists %1 data files that exist; only the "
+                           "first %2 can be offered.")
+                .arg(found)
+                .arg(FitListCapacity),
+            FitError, MsgStyle::Exclamation);
     }
 
     ProgramState &s = app.state;
@@ -154,8 +160,8 @@ FitList ReadFitList(const ProfileReader &fit, const std::function<bool(const QSt
     list.listed = fit.getInt("FileCount", "number", 0);
     // Only sections that are present can name a file, so the count is walked
     // through them instead of number by number: a huge count costs nothing.
-    static const QRegularExpression sectionName(QStringLiteral("^file(\\d+)$"),
-                                                QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression sectionName(
+        QStringLiteral("^file(\\d+)$"), QRegularExpression::CaseInsensitiveOption);
     std::set<int> present;
     for (const QString &name : fit.sections()) {
         const QRegularExpressionMatch match = sectionName.match(name.trimmed());
@@ -164,12 +170,14 @@ FitList ReadFitList(const ProfileReader &fit, const std::function<bool(const QSt
         const int number = match.captured(1).toInt();
         // "File1" is not the section of entry 1, "File01" is.
         if (number >= 1 && number <= list.listed
-            && name.trimmed().compare(QLatin1String(FitSectionName(number)), Qt::CaseInsensitive) == 0)
+            && name.trimmed().compare(QLatin1String(FitSectionName(number)), Qt::CaseInsensitive)
+                == 0)
             present.insert(number);
     }
     for (const int number : present) {
         const QByteArray section = FitSectionName(number);
-        const QString name = QString::fromLocal8Bit(fit.getString(section, "name", QByteArray(), NameLength));
+        const QString name
+            = QString::fromLocal8Bit(fit.getString(section, "name", QByteArray(), NameLength));
         if (!name.isEmpty() && exists(name)) {
             list.names << name;
             list.sections.push_back(number);
@@ -184,21 +192,22 @@ FitSelection ReadFitSelection(const ProfileReader &fit, int section)
     const QByteArray name = FitSectionName(section);
     selection.xiLow = LenientNumber(fit.getString(name, "XI_low", QByteArray(), ValueLength));
     selection.xiHigh = LenientNumber(fit.getString(name, "XI_high", QByteArray(), ValueLength));
-    const double listed = LenientNumber(fit.getString(name, "number_deleted", QByteArray(), ValueLength));
+    const double listed
+        = LenientNumber(fit.getString(name, "number_deleted", QByteArray(), ValueLength));
     if (!(listed > 0.0))
         return selection;
     // More numbers than the list holds are not read.
     const int count = int(std::min<double>(std::trunc(listed), MaxLeftOutPoints));
     const int keys = (count - 1) / FieldsPerKey + 1;
     for (int key = 1; key <= keys; ++key) {
-        const QByteArray keyName = "del_pts" + NumberFormat::formatted(key, NumberFormat::ThreeDigits);
+        const QByteArray keyName
+            = "del_pts" + NumberFormat::formatted(key, NumberFormat::ThreeDigits);
         const QByteArray value = fit.getString(name, keyName, QByteArray(), ValueLength);
         const int fields = key < keys ? FieldsPerKey : count - FieldsPerKey * (keys - 1);
         for (int j = 0; j < fields; ++j) {
             const double point = LenientNumber(value.mid(j * FieldWidth, FieldWidth));
-            selection.leftOut.push_back(std::isfinite(point) && std::fabs(point) < 1e9
-                                            ? int(std::nearbyint(point))
-                                            : 0);
+            selection.leftOut.push_back(
+                std::isfinite(point) && std::fabs(point) < 1e9 ? int(std::nearbyint(point)) : 0);
         }
     }
     return selection;
@@ -210,7 +219,7 @@ void LoadFitDataSet(AppContext &app, MainView &view, int index)
     const QString path = s.FitDataFiles(index).trimmed();
     if (!FileExists(path)) {
         app.platform.messageBox(QStringLiteral("The data file\n%1\nno longer exists.").arg(path),
-                                QStringLiteral("Data Files Missing!"), MsgStyle::Exclamation);
+            QStringLiteral("Data Files Missing!"), MsgStyle::Exclamation);
         return;
     }
     for (int i = 0; i < FitListCapacity; ++i)
@@ -235,7 +244,8 @@ void LoadFitDataSet(AppContext &app, MainView &view, int index)
         }
         SetFirstLastGood(s);
 
-        const FitSelection fit = ReadFitSelection(ProfileReader(s.FitFileName), s.FitSectionNum(index));
+        const FitSelection fit
+            = ReadFitSelection(ProfileReader(s.FitFileName), s.FitSectionNum(index));
         double lo = fit.xiLow;
         double hi = fit.xiHigh;
         if (s.IsRadius) {

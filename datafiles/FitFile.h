@@ -24,9 +24,9 @@ constexpr int MaxLeftOutPoints = 2048;
 
 // The data files a fit file lists that exist, in fit-file order.
 struct FitList {
-    int listed = 0;             // "FileCount" "number"
-    QStringList names;          // every existing file, even beyond the 15 the menu holds
-    std::vector<int> sections;  // the section number of each
+    int listed = 0; // "FileCount" "number"
+    QStringList names; // every existing file, even beyond the 15 the menu holds
+    std::vector<int> sections; // the section number of each
 };
 FitList ReadFitList(const ProfileReader &fit, const std::function<bool(const QString &)> &exists);
 

@@ -12,7 +12,8 @@
 
 #include <exception>
 
-namespace {
+namespace
+{
 
 // The dialog and the read form one unit: a cancel or any error ends it
 // where it stands, keeping what was already done. False when it ended early.
@@ -20,8 +21,9 @@ bool PickAndReadDataFile(AppContext &app, MainView &view)
 {
     ProgramState &s = app.state;
     try {
-        const std::optional<ChosenFile> chosen = ChooseTextFile(
-            app, QStringLiteral("Get Data File"), QStringLiteral("Data File | *.*"), QStringLiteral("data file"));
+        const std::optional<ChosenFile> chosen
+            = ChooseTextFile(app, QStringLiteral("Get Data File"),
+                QStringLiteral("Data File | *.*"), QStringLiteral("data file"));
         if (!chosen)
             return false;
         s.DataFileName = chosen->name;

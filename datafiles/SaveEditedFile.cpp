@@ -30,11 +30,12 @@ QByteArray EditedFileText(const ProgramState &state, bool Complete, bool Radius)
     for (int i = first; i <= last; ++i) {
         const PointArray &pts = state.DataPts;
         if (Radius) {
-            AppendPointLine(text, "   ", pts.x(i), NumberFormat::Fixed5, pts.conc(i), pts.flag(i), 3);
+            AppendPointLine(
+                text, "   ", pts.x(i), NumberFormat::Fixed5, pts.conc(i), pts.flag(i), 3);
         } else {
             const double x = pts.x(i);
             AppendPointLine(text, "  ", x * x / 2.0, NumberFormat::Fixed5TwoDigits, pts.conc(i),
-                            pts.flag(i), 3);
+                pts.flag(i), 3);
         }
         text += "\r\n";
     }
@@ -71,10 +72,10 @@ void SaveEditedFile(AppContext &app, bool Complete, bool Radius)
     }
     if (problem.isEmpty())
         return;
-    app.platform.messageBox(
-        QCoreApplication::translate("SaveEditedFile", "Error in SaveEditedFile!  The data set was not "
-                                                      "saved to\n%1\n\n%2\n\nNothing was changed; your "
-                                                      "edits are still here.")
-            .arg(QDir::toNativeSeparators(*chosen), problem),
+    app.platform.messageBox(QCoreApplication::translate("SaveEditedFile",
+                                "Error in SaveEditedFile!  The data set was not "
+                                "saved to\n%1\n\n%2\n\nNothing was changed; your "
+                                "edits are still here.")
+                                .arg(QDir::toNativeSeparators(*chosen), problem),
         QStringLiteral("Output File Error"), MsgStyle::Exclamation);
 }

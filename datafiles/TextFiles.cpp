@@ -35,8 +35,8 @@ QString TabCaptionFor(const QString &path)
     return QStringLiteral("...") + trimmed.right(longest);
 }
 
-std::optional<ChosenFile> ChooseTextFile(AppContext &app, const QString &title,
-                                         const QString &filter, const QString &kind)
+std::optional<ChosenFile> ChooseTextFile(
+    AppContext &app, const QString &title, const QString &filter, const QString &kind)
 {
     FileDialogSpec spec;
     spec.title = title;
@@ -46,11 +46,12 @@ std::optional<ChosenFile> ChooseTextFile(AppContext &app, const QString &title,
     if (!chosen)
         return std::nullopt;
     try {
-        return ChosenFile{*chosen, ReadTextFile(chosen->trimmed())};
+        return ChosenFile { *chosen, ReadTextFile(chosen->trimmed()) };
     } catch (const std::exception &error) {
-        app.platform.messageBox(QStringLiteral("The %1\n%2\ncould not be read: %3")
-                                    .arg(kind, chosen->trimmed(), QString::fromLocal8Bit(error.what())),
-                                title, MsgStyle::Exclamation);
+        app.platform.messageBox(
+            QStringLiteral("The %1\n%2\ncould not be read: %3")
+                .arg(kind, chosen->trimmed(), QString::fromLocal8Bit(error.what())),
+            title, MsgStyle::Exclamation);
         return std::nullopt;
     }
 }

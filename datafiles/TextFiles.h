@@ -29,5 +29,5 @@ struct ChosenFile {
 // Nothing on cancel; nothing either, after telling the user why, when the
 // chosen file cannot be read (it vanished or became unreadable since the
 // dialog saw it), so that the caller changes no state for it.
-std::optional<ChosenFile> ChooseTextFile(AppContext &app, const QString &title,
-                                         const QString &filter, const QString &kind);
+std::optional<ChosenFile> ChooseTextFile(
+    AppContext &app, const QString &title, const QString &filter, const QString &kind);

@@ -12,7 +12,7 @@
 #include <cstring>
 
 void AppendPointLine(QByteArray &out, const char *lead, double x, const NumberPattern &xPattern,
-                     float conc, float flag, int flagGap)
+    float conc, float flag, int flagGap)
 {
     char line[3 * NumberFormat::MaxLength + 16];
     char *p = line;
@@ -40,7 +40,7 @@ QByteArray WorkFileText(const ProgramState &state, FlagGap gap)
     const int flagGap = gap == FlagGap::Two ? 2 : 3;
     for (int i = 1; i <= state.NumPts; ++i) {
         AppendPointLine(text, "   ", state.DataPts.x(i), NumberFormat::Fixed5,
-                        state.DataPts.conc(i), state.DataPts.flag(i), flagGap);
+            state.DataPts.conc(i), state.DataPts.flag(i), flagGap);
         text += "\r\n";
     }
     return text;
@@ -73,8 +73,8 @@ void WriteWorkFile(ProgramState &state, MainView &view, FlagGap gap)
         view.setNotice(QString());
     } else {
         view.setNotice(QCoreApplication::translate("WorkFile",
-                                                   "The working file %1 could not be written (%2). "
-                                                   "The Edited Data File view shows the data set from memory.")
+            "The working file %1 could not be written (%2). "
+            "The Edited Data File view shows the data set from memory.")
                            .arg(QDir::toNativeSeparators(state.TmpPath), problem));
     }
 }

@@ -36,4 +36,4 @@ QByteArray WorkFileText(const ProgramState &state, FlagGap gap = FlagGap::Three)
 // removed. Shared with the saved data file.
 class NumberPattern;
 void AppendPointLine(QByteArray &out, const char *lead, double x, const NumberPattern &xPattern,
-                     float conc, float flag, int flagGap);
+    float conc, float flag, int flagGap);

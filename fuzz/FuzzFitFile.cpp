@@ -21,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (selection.leftOut.size() > size_t(MaxLeftOutPoints))
             abort();
     }
-    LenientNumber(QByteArray(reinterpret_cast<const char *>(data), qsizetype(std::min<size_t>(size, 64))));
+    LenientNumber(
+        QByteArray(reinterpret_cast<const char *>(data), qsizetype(std::min<size_t>(size, 64))));
     return 0;
 }

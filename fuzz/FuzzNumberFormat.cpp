@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 void check(double value, const NumberPattern &pattern, int significant, bool fixed, int decimals)
 {
@@ -38,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     double value;
     std::memcpy(&value, data, sizeof value);
-    for (const double v : {value, double(float(value))}) {
+    for (const double v : { value, double(float(value)) }) {
         check(v, NumberFormat::Scientific5Signed, 6, false, 0);
         check(v, NumberFormat::Scientific3Signed, 4, false, 0);
         check(v, NumberFormat::Scientific4, 5, false, 0);

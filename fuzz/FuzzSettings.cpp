@@ -14,27 +14,31 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // Only the settings file's place and the clock are asked for.
 class SettingsOnlyPlatform : public Platform
 {
 public:
-    explicit SettingsOnlyPlatform(QString file) : m_file(std::move(file)) {}
+    explicit SettingsOnlyPlatform(QString file)
+        : m_file(std::move(file))
+    {
+    }
     int messageBox(const QString &, const QString &, int) override { abort(); }
     int execModal(QDialog &) override { abort(); }
-    void sleep(int) override {}
-    void processEvents() override {}
+    void sleep(int) override { }
+    void processEvents() override { }
     QDateTime now() override { return QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)); }
-    void seedRandomFromClock() override {}
+    void seedRandomFromClock() override { }
     float uniformRandom() override { return 0.0f; }
     bool anotherInstanceRunning() override { return false; }
     QString settingsFilePath() override { return m_file; }
     QString defaultPrinterName() override { return {}; }
     QStringList printerNames() override { return {}; }
-    QSize screenSize() override { return {1024, 768}; }
-    void setClipboardImage(const QImage &) override {}
-    void setBusyCursor(bool) override {}
+    QSize screenSize() override { return { 1024, 768 }; }
+    void setClipboardImage(const QImage &) override { }
+    void setBusyCursor(bool) override { }
 
 protected:
     std::optional<QString> askFileName(const FileDialogSpec &) override { abort(); }
@@ -59,11 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     SettingsOnlyPlatform platform(QStringLiteral("/proc/self/fd/%1").arg(fd));
     NumLib numlib;
     static auto state = std::make_unique<ProgramState>();
-    AppContext app{*state, platform, numlib};
+    AppContext app { *state, platform, numlib };
     ReadSettings(app);
     close(fd);
-    for (const int16_t colour : {state->GoodRed, state->GoodGreen, state->GoodBlue, state->DelRed,
-                                 state->DelGreen, state->DelBlue}) {
+    for (const int16_t colour : { state->GoodRed, state->GoodGreen, state->GoodBlue, state->DelRed,
+             state->DelGreen, state->DelBlue }) {
         if (colour < 0 || colour > 255)
             abort();
     }

@@ -5,23 +5,33 @@
 #include <cstdint>
 #include <system_error>
 
-namespace kelvane {
+namespace kelvane
+{
 
-namespace {
+namespace
+{
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isSeparator(char c) { return isBlank(c) || c == ','; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool isSeparator(char c)
+{
+    return isBlank(c) || c == ',';
+}
 
 } // namespace
 
-namespace {
+namespace
+{
 
 // 10^0 .. 10^10 are exact in single precision.
-constexpr float exactPowers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+constexpr float exactPowers[]
+    = { 1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f };
 
 // The general conversion, for what the exact shortcut cannot take.
-bool convertSlowly(const char *begin, const char *end, bool negative, long exponent,
-                   long magnitude, float &out)
+bool convertSlowly(
+    const char *begin, const char *end, bool negative, long exponent, long magnitude, float &out)
 {
     // from_chars wants no '+', an 'e' for the exponent, and accepts forms a
     // data file may not hold, so it gets a normalised copy of the mantissa.
@@ -64,10 +74,10 @@ bool parseNumber(const char *begin, const char *end, float &out)
         ++p;
     }
     uint64_t mantissa = 0;
-    int significant = 0;   // digits from the first non-zero one on
+    int significant = 0; // digits from the first non-zero one on
     int digits = 0;
-    int afterPoint = -1;   // digits after the decimal point, -1 before it
-    int dropped = 0;       // significant digits beyond what mantissa holds
+    int afterPoint = -1; // digits after the decimal point, -1 before it
+    int dropped = 0; // significant digits beyond what mantissa holds
     long leadingZeros = 0; // zeros before the first non-zero digit
     for (; p != end; ++p) {
         const char c = *p;
@@ -137,7 +147,7 @@ bool parseNumber(const char *begin, const char *end, float &out)
 
 LineValues readValues(const char *line, int length, int wanted)
 {
-    LineValues values{ReadOutcome::Complete, 0, {0, 0, 0, 0}};
+    LineValues values { ReadOutcome::Complete, 0, { 0, 0, 0, 0 } };
     const char *p = line;
     const char *const end = line + length;
     while (p != end && isBlank(*p))

@@ -1,13 +1,14 @@
 // Free-format reading of numbers from one line of a data file.
 #pragma once
 
-namespace kelvane {
+namespace kelvane
+{
 
 // Outcome of reading the leading values of a line.
 enum class ReadOutcome {
-    Complete,    // every requested value was read
+    Complete, // every requested value was read
     OutOfValues, // the line ended first; `count` values were read
-    NotANumber,  // a token among the requested ones is not a number
+    NotANumber, // a token among the requested ones is not a number
 };
 
 struct LineValues {

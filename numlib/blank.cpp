@@ -4,10 +4,17 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
+namespace
+{
 
-float x(const float *pts, int i) { return pts[3 * (i - 1)]; }
-float conc(const float *pts, int i) { return pts[3 * (i - 1) + 1]; }
+float x(const float *pts, int i)
+{
+    return pts[3 * (i - 1)];
+}
+float conc(const float *pts, int i)
+{
+    return pts[3 * (i - 1) + 1];
+}
 
 int clampCount(const int32_t *count)
 {
@@ -17,7 +24,7 @@ int clampCount(const int32_t *count)
 } // namespace
 
 extern "C" KELVANE_API void blank(const float *d, const int32_t *n, const float *b,
-                                  const int32_t *nb, float *out, int32_t *nlow, int32_t *nhigh)
+    const int32_t *nb, float *out, int32_t *nlow, int32_t *nhigh)
 {
     int32_t low = 0;
     int32_t high = 0;

@@ -13,7 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 constexpr int retainedLength = 133; // characters of a line that are examined
 constexpr int shortestDataLine = 5;
@@ -49,7 +50,8 @@ int openRegularFile(const char *path)
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return -1;
-    struct stat info {};
+    struct stat info {
+    };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return -1;
@@ -119,7 +121,7 @@ struct Reader {
 } // namespace
 
 extern "C" KELVANE_API void getdata(float *pts, int32_t *n, char *fname, int32_t fname_len,
-                                    int32_t *ncomm, char *comments, int32_t comments_len)
+    int32_t *ncomm, char *comments, int32_t comments_len)
 {
     char path[PATH_MAX];
     const bool havePath = takePath(fname, fname_len, path);
@@ -134,12 +136,13 @@ extern "C" KELVANE_API void getdata(float *pts, int32_t *n, char *fname, int32_t
     if (fd < 0)
         return;
 
-    Reader reader{pts, comments,
-                  comments ? std::min(KELVANE_COMMENT_SLOTS, std::max(0, comments_len) / KELVANE_COMMENT_SLOT) : 0};
+    Reader reader { pts, comments,
+        comments ? std::min(KELVANE_COMMENT_SLOTS, std::max(0, comments_len) / KELVANE_COMMENT_SLOT)
+                 : 0 };
 
     char buffer[65536];
     char line[retainedLength];
-    long length = 0;        // characters of the current line so far
+    long length = 0; // characters of the current line so far
     bool pendingCr = false; // the current line's last character is a CR
     bool more = true;
     while (more) {

@@ -27,9 +27,9 @@
 #endif
 
 #define KELVANE_POINT_CAPACITY 2200 /* points in a point array */
-#define KELVANE_MAX_POINTS 2199     /* points getdata stores at most */
-#define KELVANE_COMMENT_SLOT 96     /* characters in one comment slot */
-#define KELVANE_COMMENT_SLOTS 50    /* comment slots getdata fills at most */
+#define KELVANE_MAX_POINTS 2199 /* points getdata stores at most */
+#define KELVANE_COMMENT_SLOT 96 /* characters in one comment slot */
+#define KELVANE_COMMENT_SLOTS 50 /* comment slots getdata fills at most */
 
 #ifdef __cplusplus
 extern "C" {
@@ -69,8 +69,8 @@ extern "C" {
  * A file that cannot be opened or read, or is not a regular file, gives
  * n = 0 and ncomm = 0.
  */
-KELVANE_API void getdata(float *pts, int32_t *n, char *fname, int32_t fname_len,
-                         int32_t *ncomm, char *comments, int32_t comments_len);
+KELVANE_API void getdata(float *pts, int32_t *n, char *fname, int32_t fname_len, int32_t *ncomm,
+    char *comments, int32_t comments_len);
 
 /*
  * blank: subtract the blank scan b (nb points) from the data scan d (n
@@ -92,7 +92,7 @@ KELVANE_API void getdata(float *pts, int32_t *n, char *fname, int32_t fname_len,
  * zero.
  */
 KELVANE_API void blank(const float *d, const int32_t *n, const float *b, const int32_t *nb,
-                       float *out, int32_t *nlow, int32_t *nhigh);
+    float *out, int32_t *nlow, int32_t *nhigh);
 
 /*
  * tkrnd2: round the axis range a..b (a < b) to tidy ticks.
@@ -107,8 +107,7 @@ KELVANE_API void blank(const float *d, const int32_t *n, const float *b, const i
  * Inputs outside the contract (NaN, infinity, a >= b) still give a finite
  * start < end and count >= 1 in bounded time.
  */
-KELVANE_API void tkrnd2(const float *a, const float *b, float *start, float *end,
-                        int32_t *count);
+KELVANE_API void tkrnd2(const float *a, const float *b, float *start, float *end, int32_t *count);
 
 #ifdef __cplusplus
 }

@@ -5,14 +5,21 @@
 #include <cmath>
 #include <utility>
 
-namespace {
+namespace
+{
 
-double aint(double v) { return std::trunc(v); }
+double aint(double v)
+{
+    return std::trunc(v);
+}
 
 // The divisor is this 8-digit constant, not ln 10: for an exact power of
 // ten the quotient falls just below the whole number, which the halving and
 // doubling of the step then absorbs.
-double log10Rounded(double v) { return std::log(v) / 2.3025851; }
+double log10Rounded(double v)
+{
+    return std::log(v) / 2.3025851;
+}
 
 struct Axis {
     double start;
@@ -25,7 +32,7 @@ Axis roundAxis(double a, double b)
     double step = std::pow(10.0, aint(log10Rounded((b - a) / 3.0)));
     bool halved = false;
     bool doubled = false;
-    Axis axis{};
+    Axis axis {};
     // Halving and doubling settle within a few rounds; the bound only guards
     // against arithmetic that no finite a < b produces.
     for (int round = 0; round < 200; ++round) {
@@ -42,7 +49,7 @@ Axis roundAxis(double a, double b)
         if (b + margin > end && (end + step) * end > 0.0)
             end += step;
         const auto count = int32_t(std::trunc((end - start) / step + 0.5));
-        axis = {start, end, count};
+        axis = { start, end, count };
         if (count < 5) {
             step *= 0.5;
             halved = true;
@@ -78,7 +85,7 @@ std::pair<double, double> saneRange(double a, double b)
         a -= half;
         b += half;
     }
-    return {a, b};
+    return { a, b };
 }
 
 float narrow(double v)
@@ -88,8 +95,8 @@ float narrow(double v)
 
 } // namespace
 
-extern "C" KELVANE_API void tkrnd2(const float *a, const float *b, float *start, float *end,
-                                   int32_t *count)
+extern "C" KELVANE_API void tkrnd2(
+    const float *a, const float *b, float *start, float *end, int32_t *count)
 {
     const auto [lo, hi] = saneRange(a ? *a : 0.0f, b ? *b : 1.0f);
     const Axis axis = roundAxis(lo, hi);

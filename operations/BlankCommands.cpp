@@ -24,8 +24,9 @@ bool PickAndReadBlankFile(AppContext &app, MainView &view)
     try {
         // A blank file that cannot be read is reported before the parser
         // runs, so the blank loaded before stays whole.
-        const std::optional<ChosenFile> chosen = ChooseTextFile(
-            app, QStringLiteral("Get Blank File"), QStringLiteral("Blank File | *.*"), QStringLiteral("blank file"));
+        const std::optional<ChosenFile> chosen
+            = ChooseTextFile(app, QStringLiteral("Get Blank File"),
+                QStringLiteral("Blank File | *.*"), QStringLiteral("blank file"));
         if (!chosen)
             return false;
         s.BlankFileName = chosen->name;

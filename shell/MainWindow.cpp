@@ -4,8 +4,8 @@
 #include "datafiles/CommentEditor.h"
 #include "datafiles/FitFile.h"
 #include "datafiles/GetData.h"
-#include "editor/Plotwork.h"
 #include "datafiles/SaveEditedFile.h"
+#include "editor/Plotwork.h"
 #include "operations/BlankCommands.h"
 #include "operations/InvertSign.h"
 #include "operations/Noise.h"
@@ -27,7 +27,8 @@
 #include <cmath>
 #include <exception>
 
-namespace {
+namespace
+{
 
 constexpr int ClientWidth = 760;
 constexpr int ClientHeight = 520;
@@ -41,7 +42,8 @@ QAction *namedAction(QObject *parent, const char *name, const QString &caption)
 
 } // namespace
 
-MainWindow::MainWindow(AppContext &app) : m_app(app)
+MainWindow::MainWindow(AppContext &app)
+    : m_app(app)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Sedora"));
@@ -72,8 +74,10 @@ void MainWindow::createMenus()
     QMenu *file = submenu(MenuEntry::FileMenu, "FileMenu", QStringLiteral("File"));
     entry(file, MenuEntry::GetNewData, "GetNewData", QStringLiteral("Get Data"));
     entry(file, MenuEntry::UseFitFile, "UseFitFile", QStringLiteral("Get File(s) From Fit-File"));
-    entry(file, MenuEntry::GetBlankData, "GetBlankData", QStringLiteral("Get Blank"))->setEnabled(false);
-    entry(file, MenuEntry::ClearBlank, "ClearBlank", QStringLiteral("Clear Blank"))->setEnabled(false);
+    entry(file, MenuEntry::GetBlankData, "GetBlankData", QStringLiteral("Get Blank"))
+        ->setEnabled(false);
+    entry(file, MenuEntry::ClearBlank, "ClearBlank", QStringLiteral("Clear Blank"))
+        ->setEnabled(false);
 
     QMenu *loaded = submenu(MenuEntry::FilesLoaded, "FilesLoaded", QStringLiteral("LoadedFiles"));
     loaded->menuAction()->setVisible(false);
@@ -95,27 +99,36 @@ void MainWindow::createMenus()
     entry(edit, MenuEntry::EditComment1, "EditComment1", QStringLiteral("Comment Lines"));
     entry(edit, MenuEntry::InvertC, "InvertC", QStringLiteral("Invert Sign of Data"));
     entry(edit, MenuEntry::AddNoise, "AddNoise", QStringLiteral("Add Random Noise"));
-    QAction *backItOff = entry(edit, MenuEntry::BackItOff, "BackItOff", QStringLiteral("Remove Random Noise"));
+    QAction *backItOff
+        = entry(edit, MenuEntry::BackItOff, "BackItOff", QStringLiteral("Remove Random Noise"));
     backItOff->setVisible(false);
     backItOff->setEnabled(false);
 
     QMenu *save = submenu(MenuEntry::SaveDataFile, "SaveDataFile", QStringLiteral("Save"));
     save->menuAction()->setEnabled(false);
     entry(save, MenuEntry::SaveComplete, "SaveComplete", QStringLiteral("Complete"));
-    entry(save, MenuEntry::SaveCompleteRSq, "SaveCompleteRSq", QStringLiteral("Complete (as R^2/2)"));
+    entry(
+        save, MenuEntry::SaveCompleteRSq, "SaveCompleteRSq", QStringLiteral("Complete (as R^2/2)"));
     entry(save, MenuEntry::SaveTruncated, "SaveTruncated", QStringLiteral("Truncated"));
-    entry(save, MenuEntry::SaveTruncatedRSq, "SaveTruncatedRSq", QStringLiteral("Truncated (as R^2/2)"));
+    entry(save, MenuEntry::SaveTruncatedRSq, "SaveTruncatedRSq",
+        QStringLiteral("Truncated (as R^2/2)"));
 
     QAction *colours = namedAction(this, "SetColors", QStringLiteral("Set Plot Colors"));
     menuBar()->addAction(colours);
     m_actions[size_t(MenuEntry::SetColors)] = colours;
 
-    connect(action(MenuEntry::GetNewData), &QAction::triggered, this, &MainWindow::GetNewData_Click);
-    connect(action(MenuEntry::DoPlotwork), &QAction::triggered, this, &MainWindow::DoPlotwork_Click);
-    connect(action(MenuEntry::UseFitFile), &QAction::triggered, this, &MainWindow::UseFitFile_Click);
-    connect(action(MenuEntry::GetBlankData), &QAction::triggered, this, &MainWindow::GetBlankData_Click);
-    connect(action(MenuEntry::ClearBlank), &QAction::triggered, this, &MainWindow::ClearBlank_Click);
-    connect(action(MenuEntry::EditComment1), &QAction::triggered, this, &MainWindow::EditComment1_Click);
+    connect(
+        action(MenuEntry::GetNewData), &QAction::triggered, this, &MainWindow::GetNewData_Click);
+    connect(
+        action(MenuEntry::DoPlotwork), &QAction::triggered, this, &MainWindow::DoPlotwork_Click);
+    connect(
+        action(MenuEntry::UseFitFile), &QAction::triggered, this, &MainWindow::UseFitFile_Click);
+    connect(action(MenuEntry::GetBlankData), &QAction::triggered, this,
+        &MainWindow::GetBlankData_Click);
+    connect(
+        action(MenuEntry::ClearBlank), &QAction::triggered, this, &MainWindow::ClearBlank_Click);
+    connect(action(MenuEntry::EditComment1), &QAction::triggered, this,
+        &MainWindow::EditComment1_Click);
     connect(action(MenuEntry::InvertC), &QAction::triggered, this, &MainWindow::InvertC_Click);
     connect(action(MenuEntry::AddNoise), &QAction::triggered, this, &MainWindow::AddNoise_Click);
     connect(action(MenuEntry::BackItOff), &QAction::triggered, this, &MainWindow::BackItOff_Click);
@@ -124,13 +137,12 @@ void MainWindow::createMenus()
         MenuEntry entry;
         bool complete;
         bool radius;
-    } saves[] = {{MenuEntry::SaveComplete, true, true},
-                 {MenuEntry::SaveCompleteRSq, true, false},
-                 {MenuEntry::SaveTruncated, false, true},
-                 {MenuEntry::SaveTruncatedRSq, false, false}};
+    } saves[] = { { MenuEntry::SaveComplete, true, true },
+        { MenuEntry::SaveCompleteRSq, true, false }, { MenuEntry::SaveTruncated, false, true },
+        { MenuEntry::SaveTruncatedRSq, false, false } };
     for (const auto &save : saves) {
         connect(action(save.entry), &QAction::triggered, this,
-                [this, save] { SaveEntry_Click(save.complete, save.radius); });
+            [this, save] { SaveEntry_Click(save.complete, save.radius); });
     }
 }
 
@@ -140,8 +152,8 @@ void MainWindow::createViews()
     m_tabs = new QTabWidget(central);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
     m_tabs->setGeometry(8, 8, ClientWidth - 16, ClientHeight - 40);
-    const QString captions[] = {QStringLiteral("Data File"), QStringLiteral("Blank File"),
-                                QStringLiteral("Edited Data File")};
+    const QString captions[] = { QStringLiteral("Data File"), QStringLiteral("Blank File"),
+        QStringLiteral("Edited Data File") };
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSizeF(7.5);
@@ -169,7 +181,7 @@ void MainWindow::Form_Load()
     // A quarter of the free screen from the left and top, not centred.
     const QSize screen = m_app.platform.screenSize();
     move(int(std::nearbyint((screen.width() - width()) / 4.0)),
-         int(std::nearbyint((screen.height() - height()) / 4.0)));
+        int(std::nearbyint((screen.height() - height()) / 4.0)));
     for (int i = 1; i < DataSetEntries; ++i) {
         QAction *item = m_dataSets[size_t(i)];
         item->setText(QString::number(i + 1) + QStringLiteral(": "));
@@ -179,26 +191,50 @@ void MainWindow::Form_Load()
     }
 }
 
-QAction *MainWindow::action(MenuEntry entry) const { return m_actions[size_t(entry)]; }
+QAction *MainWindow::action(MenuEntry entry) const
+{
+    return m_actions[size_t(entry)];
+}
 
-QAction *MainWindow::dataSetAction(int index) const { return m_dataSets.at(size_t(index)); }
+QAction *MainWindow::dataSetAction(int index) const
+{
+    return m_dataSets.at(size_t(index));
+}
 
-QPlainTextEdit *MainWindow::view(ViewTab tab) const { return m_views[size_t(tab)]; }
+QPlainTextEdit *MainWindow::view(ViewTab tab) const
+{
+    return m_views[size_t(tab)];
+}
 
-void MainWindow::setMenuEnabled(MenuEntry entry, bool enabled) { action(entry)->setEnabled(enabled); }
+void MainWindow::setMenuEnabled(MenuEntry entry, bool enabled)
+{
+    action(entry)->setEnabled(enabled);
+}
 
-void MainWindow::setMenuVisible(MenuEntry entry, bool visible) { action(entry)->setVisible(visible); }
+void MainWindow::setMenuVisible(MenuEntry entry, bool visible)
+{
+    action(entry)->setVisible(visible);
+}
 
 void MainWindow::setDataSetCaption(int index, const QString &caption)
 {
     dataSetAction(index)->setText(caption);
 }
 
-void MainWindow::setDataSetEnabled(int index, bool enabled) { dataSetAction(index)->setEnabled(enabled); }
+void MainWindow::setDataSetEnabled(int index, bool enabled)
+{
+    dataSetAction(index)->setEnabled(enabled);
+}
 
-void MainWindow::setDataSetVisible(int index, bool visible) { dataSetAction(index)->setVisible(visible); }
+void MainWindow::setDataSetVisible(int index, bool visible)
+{
+    dataSetAction(index)->setVisible(visible);
+}
 
-void MainWindow::setDataSetChecked(int index, bool checked) { dataSetAction(index)->setChecked(checked); }
+void MainWindow::setDataSetChecked(int index, bool checked)
+{
+    dataSetAction(index)->setChecked(checked);
+}
 
 void MainWindow::setViewText(ViewTab tab, const QByteArray &text)
 {
@@ -224,16 +260,15 @@ void MainWindow::runCommand(const std::function<void()> &command)
     try {
         command();
     } catch (const std::exception &error) {
-        m_app.platform.messageBox(QString::fromLocal8Bit(error.what()), QStringLiteral("Sedora"),
-                                  MsgStyle::Exclamation);
+        m_app.platform.messageBox(
+            QString::fromLocal8Bit(error.what()), QStringLiteral("Sedora"), MsgStyle::Exclamation);
     }
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (m_app.platform.messageBox(QStringLiteral("Are you sure you want to exit?"),
-                                  QStringLiteral("Exit Program?"),
-                                  MsgStyle::Question | MsgStyle::YesNo)
+            QStringLiteral("Exit Program?"), MsgStyle::Question | MsgStyle::YesNo)
         == MsgAnswer::No) {
         event->ignore();
         return;

@@ -69,9 +69,9 @@ private:
     void SetColors_Click();
 
     AppContext &m_app;
-    std::array<QAction *, size_t(MenuEntry::SetColors) + 1> m_actions{};
-    std::array<QAction *, DataSetEntries> m_dataSets{};
-    std::array<QPlainTextEdit *, 3> m_views{};
+    std::array<QAction *, size_t(MenuEntry::SetColors) + 1> m_actions {};
+    std::array<QAction *, DataSetEntries> m_dataSets {};
+    std::array<QPlainTextEdit *, 3> m_views {};
     QTabWidget *m_tabs = nullptr;
     QLabel *m_notice = nullptr;
 };

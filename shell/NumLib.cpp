@@ -6,12 +6,16 @@
 #include <filesystem>
 #include <system_error>
 
-namespace {
+namespace
+{
 constexpr const char *libraryName = "libkelvane.so";
 constexpr int pathBufferLength = 160; // what the parser is handed at least
 } // namespace
 
-NumLib::NumLib(std::vector<std::string> candidates) : m_candidates(std::move(candidates)) {}
+NumLib::NumLib(std::vector<std::string> candidates)
+    : m_candidates(std::move(candidates))
+{
+}
 
 NumLib::~NumLib()
 {
@@ -60,11 +64,11 @@ void NumLib::resolve()
         return;
     }
     throw NumLibError("The numeric library " + std::string(libraryName)
-                      + " could not be loaded: " + (failures.empty() ? "not found" : failures));
+        + " could not be loaded: " + (failures.empty() ? "not found" : failures));
 }
 
-void NumLib::getdata(PointArray &pts, int32_t &n, const QString &path, int32_t &ncomm,
-                     CommentBuffer &comments)
+void NumLib::getdata(
+    PointArray &pts, int32_t &n, const QString &path, int32_t &ncomm, CommentBuffer &comments)
 {
     resolve();
     // The file system's own encoding, so that the very file chosen is read;
@@ -73,11 +77,11 @@ void NumLib::getdata(PointArray &pts, int32_t &n, const QString &path, int32_t &
     if (buffer.size() < pathBufferLength)
         buffer.append(pathBufferLength - buffer.size(), ' ');
     m_getdata(pts.data(), &n, buffer.data(), int32_t(buffer.size()), &ncomm, comments.data(),
-              CommentBuffer::size());
+        CommentBuffer::size());
 }
 
-void NumLib::blank(const PointArray &d, int32_t n, const PointArray &b, int32_t nb,
-                   PointArray &out, int32_t &nlow, int32_t &nhigh)
+void NumLib::blank(const PointArray &d, int32_t n, const PointArray &b, int32_t nb, PointArray &out,
+    int32_t &nlow, int32_t &nhigh)
 {
     resolve();
     m_blank(d.data(), &n, b.data(), &nb, out.data(), &nlow, &nhigh);

@@ -32,10 +32,10 @@ public:
     static std::vector<std::string> defaultCandidates();
 
     // Reads the data file `path` (any length) into pts, n, comments, ncomm.
-    void getdata(PointArray &pts, int32_t &n, const QString &path, int32_t &ncomm,
-                 CommentBuffer &comments);
+    void getdata(
+        PointArray &pts, int32_t &n, const QString &path, int32_t &ncomm, CommentBuffer &comments);
     void blank(const PointArray &d, int32_t n, const PointArray &b, int32_t nb, PointArray &out,
-               int32_t &nlow, int32_t &nhigh);
+        int32_t &nlow, int32_t &nhigh);
     void tkrnd2(float a, float b, float &start, float &end, int32_t &count);
 
     // The file the library was loaded from, empty before the first call.
@@ -44,7 +44,7 @@ public:
 private:
     using GetdataFn = void (*)(float *, int32_t *, char *, int32_t, int32_t *, char *, int32_t);
     using BlankFn = void (*)(const float *, const int32_t *, const float *, const int32_t *,
-                             float *, int32_t *, int32_t *);
+        float *, int32_t *, int32_t *);
     using Tkrnd2Fn = void (*)(const float *, const float *, float *, float *, int32_t *);
 
     void resolve();

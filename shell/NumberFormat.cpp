@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 using u128 = unsigned __int128;
 
@@ -14,7 +15,7 @@ constexpr int maxPow5 = 54; // 5^54 < 2^126
 constexpr auto pow5Table = [] {
     struct {
         u128 v[maxPow5 + 1];
-    } table{};
+    } table {};
     table.v[0] = 1;
     for (int i = 1; i <= maxPow5; ++i)
         table.v[i] = table.v[i - 1] * 5;
@@ -33,14 +34,17 @@ int bitLength(u128 v)
 constexpr auto pow10Table = [] {
     struct {
         u128 v[39];
-    } table{};
+    } table {};
     table.v[0] = 1;
     for (int i = 1; i < 39; ++i)
         table.v[i] = table.v[i - 1] * 10;
     return table;
 }();
 
-u128 pow10(int n) { return pow10Table.v[n]; }
+u128 pow10(int n)
+{
+    return pow10Table.v[n];
+}
 
 // The exact binary value of finite a > 0 as m * 2^e.
 uint64_t decompose(double a, int &e)
@@ -158,8 +162,8 @@ char *writeFixed(char *out, double a, const NumberPattern::Section &section)
     // Only values far beyond 10^30: whole numbers, whose digits to_chars
     // gives exactly.
     char buffer[NumberFormat::MaxLength];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, a, std::chars_format::fixed,
-                                      section.decimals);
+    const auto result = std::to_chars(
+        buffer, buffer + sizeof buffer, a, std::chars_format::fixed, section.decimals);
     const size_t length = size_t(result.ptr - buffer);
     std::memcpy(out, buffer, length);
     return out + length;
@@ -191,14 +195,15 @@ char *writeScientific(char *out, double a, const NumberPattern::Section &section
         if (n < low || n >= high) {
             // Beyond 128-bit reach (never for values a float can hold).
             char buffer[64];
-            const auto result = std::to_chars(buffer, buffer + sizeof buffer, a,
-                                              std::chars_format::scientific, d);
+            const auto result = std::to_chars(
+                buffer, buffer + sizeof buffer, a, std::chars_format::scientific, d);
             n = 0;
             for (const char *p = buffer; p != result.ptr && *p != 'e'; ++p) {
                 if (*p >= '0' && *p <= '9')
                     n = n * 10 + u128(*p - '0');
             }
-            const char *e = static_cast<const char *>(std::memchr(buffer, 'e', size_t(result.ptr - buffer)));
+            const char *e
+                = static_cast<const char *>(std::memchr(buffer, 'e', size_t(result.ptr - buffer)));
             std::from_chars(e + 1 + (e[1] == '+'), result.ptr, exponent);
         }
     }
@@ -213,7 +218,8 @@ char *writeScientific(char *out, double a, const NumberPattern::Section &section
 
 } // namespace
 
-namespace NumberFormat {
+namespace NumberFormat
+{
 
 char *format(char *out, double value, const NumberPattern &pattern)
 {

@@ -78,18 +78,19 @@ private:
     bool m_hasNegative = false;
 };
 
-namespace NumberFormat {
+namespace NumberFormat
+{
 
-inline constexpr NumberPattern Fixed5{"0.00000"};
-inline constexpr NumberPattern Fixed5TwoDigits{"00.00000"};
-inline constexpr NumberPattern Fixed3{"0.000"};
-inline constexpr NumberPattern Scientific5Signed{" 0.00000E+00;-0.00000E+00"};
-inline constexpr NumberPattern Scientific3Signed{" 0.000E+00;-0.000E+00"};
-inline constexpr NumberPattern Scientific4{"0.0000E+00"};
-inline constexpr NumberPattern Scientific3{"0.000E+00"};
-inline constexpr NumberPattern Scientific2Plus{"+0.00E+00;-0.00E+00"};
-inline constexpr NumberPattern TwoDigits{"00"};
-inline constexpr NumberPattern ThreeDigits{"000"};
+inline constexpr NumberPattern Fixed5 { "0.00000" };
+inline constexpr NumberPattern Fixed5TwoDigits { "00.00000" };
+inline constexpr NumberPattern Fixed3 { "0.000" };
+inline constexpr NumberPattern Scientific5Signed { " 0.00000E+00;-0.00000E+00" };
+inline constexpr NumberPattern Scientific3Signed { " 0.000E+00;-0.000E+00" };
+inline constexpr NumberPattern Scientific4 { "0.0000E+00" };
+inline constexpr NumberPattern Scientific3 { "0.000E+00" };
+inline constexpr NumberPattern Scientific2Plus { "+0.00E+00;-0.00E+00" };
+inline constexpr NumberPattern TwoDigits { "00" };
+inline constexpr NumberPattern ThreeDigits { "000" };
 
 // Longest text any pattern above produces for any double.
 constexpr int MaxLength = 340;

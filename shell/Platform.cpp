@@ -15,19 +15,22 @@ std::optional<QString> Platform::fileDialog(const FileDialogSpec &spec)
             chosen.setFile(*answer + QLatin1Char('.') + spec.defaultExt);
         const QString name = chosen.fileName();
         if (!spec.save && (spec.flags & FileDialogFlag::FileMustExist) && !chosen.isFile()) {
-            messageBox(name + QStringLiteral("\nFile not found.\nCheck the file name and try again."),
-                       spec.title, MsgStyle::Exclamation);
+            messageBox(
+                name + QStringLiteral("\nFile not found.\nCheck the file name and try again."),
+                spec.title, MsgStyle::Exclamation);
             continue;
         }
         if (spec.save && chosen.exists() && (spec.flags & FileDialogFlag::OverwritePrompt)) {
             if (messageBox(name + QStringLiteral(" already exists.\nDo you want to replace it?"),
-                           spec.title, MsgStyle::Exclamation | MsgStyle::YesNo)
+                    spec.title, MsgStyle::Exclamation | MsgStyle::YesNo)
                 != MsgAnswer::Yes)
                 continue;
         }
         if (spec.save && !chosen.exists() && (spec.flags & FileDialogFlag::CreatePrompt)) {
-            if (messageBox(name + QStringLiteral("\nThis file does not exist.\nDo you want to create the file?"),
-                           spec.title, MsgStyle::Question | MsgStyle::YesNo)
+            if (messageBox(name
+                        + QStringLiteral(
+                            "\nThis file does not exist.\nDo you want to create the file?"),
+                    spec.title, MsgStyle::Question | MsgStyle::YesNo)
                 != MsgAnswer::Yes)
                 continue;
         }

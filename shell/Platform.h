@@ -21,7 +21,8 @@ class QDialog;
 class QPrinter;
 
 // Message box styles: buttons in the low nibble, icon in the next.
-namespace MsgStyle {
+namespace MsgStyle
+{
 constexpr int OkOnly = 0;
 constexpr int YesNo = 4;
 constexpr int Question = 32;
@@ -29,14 +30,16 @@ constexpr int Exclamation = 48;
 } // namespace MsgStyle
 
 // What a message box returns.
-namespace MsgAnswer {
+namespace MsgAnswer
+{
 constexpr int Ok = 1;
 constexpr int Yes = 6;
 constexpr int No = 7;
 } // namespace MsgAnswer
 
 // Flags of the common file dialog.
-namespace FileDialogFlag {
+namespace FileDialogFlag
+{
 constexpr unsigned OverwritePrompt = 0x2;
 constexpr unsigned PathMustExist = 0x800;
 constexpr unsigned FileMustExist = 0x1000;

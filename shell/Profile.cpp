@@ -16,10 +16,11 @@
 // Multi-key so that the first of repeated keys is the one read, as the
 // desktop's profile reader does.
 struct ProfileReader::Ini {
-    CSimpleIniA ini{false, true, false};
+    CSimpleIniA ini { false, true, false };
 };
 
-namespace {
+namespace
+{
 
 bool loadFile(const QString &file, CSimpleIniA &ini)
 {
@@ -32,9 +33,13 @@ bool loadFile(const QString &file, CSimpleIniA &ini)
 
 } // namespace
 
-ProfileReader::ProfileReader() : m_ini(std::make_unique<Ini>()) {}
+ProfileReader::ProfileReader()
+    : m_ini(std::make_unique<Ini>())
+{
+}
 
-ProfileReader::ProfileReader(const QString &file) : ProfileReader()
+ProfileReader::ProfileReader(const QString &file)
+    : ProfileReader()
 {
     if (!loadFile(file, m_ini->ini))
         m_ini->ini.Reset();
@@ -51,8 +56,8 @@ ProfileReader ProfileReader::fromBytes(const QByteArray &bytes)
 ProfileReader::~ProfileReader() = default;
 ProfileReader::ProfileReader(ProfileReader &&) noexcept = default;
 
-QByteArray ProfileReader::getString(const char *section, const char *key,
-                                    const QByteArray &fallback, int bufferSize) const
+QByteArray ProfileReader::getString(
+    const char *section, const char *key, const QByteArray &fallback, int bufferSize) const
 {
     const char *value = m_ini->ini.GetValue(section, key, nullptr);
     QByteArray text = fallback;
@@ -101,13 +106,13 @@ int GetProfileInt(const QString &file, const char *section, const char *key, int
 }
 
 QByteArray GetProfileString(const QString &file, const char *section, const char *key,
-                            const QByteArray &fallback, int bufferSize)
+    const QByteArray &fallback, int bufferSize)
 {
     return ProfileReader(file).getString(section, key, fallback, bufferSize);
 }
 
-bool WriteProfileString(const QString &file, const char *section, const char *key,
-                        const QByteArray &value)
+bool WriteProfileString(
+    const QString &file, const char *section, const char *key, const QByteArray &value)
 {
     CSimpleIniA ini(false, true, false);
     if (QFileInfo::exists(file) && !loadFile(file, ini))

@@ -26,8 +26,8 @@ public:
     int getInt(const char *section, const char *key, int fallback) const;
     // The value, cut to bufferSize - 1 characters, or `fallback` when the
     // key is missing.
-    QByteArray getString(const char *section, const char *key, const QByteArray &fallback,
-                         int bufferSize) const;
+    QByteArray getString(
+        const char *section, const char *key, const QByteArray &fallback, int bufferSize) const;
     // The section names, as written.
     QStringList sections() const;
 
@@ -39,9 +39,9 @@ private:
 
 int GetProfileInt(const QString &file, const char *section, const char *key, int fallback);
 QByteArray GetProfileString(const QString &file, const char *section, const char *key,
-                            const QByteArray &fallback, int bufferSize);
+    const QByteArray &fallback, int bufferSize);
 
 // Writes one key, creating the file, its folder and the section as needed;
 // the file is replaced only after a complete write. False on failure.
-bool WriteProfileString(const QString &file, const char *section, const char *key,
-                        const QByteArray &value);
+bool WriteProfileString(
+    const QString &file, const char *section, const char *key, const QByteArray &value);

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
+namespace
+{
 size_t slotOffset(int k)
 {
     if (k < 1 || k > CommentSlots)

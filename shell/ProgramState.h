@@ -24,8 +24,7 @@ constexpr int PlotCapacity = 2500;
 constexpr int FitListCapacity = 15;
 
 // A fixed array indexed 1..N.
-template <typename T, int N>
-class OneBased
+template <typename T, int N> class OneBased
 {
 public:
     T &operator()(int i) { return m_items.at(index(i)); }
@@ -42,7 +41,7 @@ private:
             throw std::out_of_range("index outside the array");
         return size_t(i - 1);
     }
-    std::array<T, N> m_items{};
+    std::array<T, N> m_items {};
 };
 
 // 2200 points of (x, conc, flag); x is a radius in cm, a flag above 0 marks a
@@ -68,7 +67,7 @@ private:
             throw std::out_of_range("point index outside 1..2200");
         return size_t(3 * (i - 1) + component);
     }
-    std::array<float, 3 * PointCapacity> m_values{};
+    std::array<float, 3 * PointCapacity> m_values {};
 };
 
 // 50 comment slots of 96 single-byte characters, blank-padded.
@@ -90,7 +89,7 @@ private:
 };
 
 struct ProgramState {
-    PointArray RawPts;  // the data set as read (with a fit file's marks)
+    PointArray RawPts; // the data set as read (with a fit file's marks)
     PointArray DataPts; // the edited data set
     PointArray BlankPts;
     OneBased<float, PointCapacity> NoiseVals;

@@ -16,7 +16,8 @@
 #include <chrono>
 #include <unistd.h>
 
-QtPlatform::QtPlatform(QString instanceLockPath) : m_instanceLockPath(std::move(instanceLockPath))
+QtPlatform::QtPlatform(QString instanceLockPath)
+    : m_instanceLockPath(std::move(instanceLockPath))
 {
     if (m_instanceLockPath.isEmpty())
         m_instanceLockPath = QDir::temp().filePath(QStringLiteral("kelvane-%1.lock").arg(getuid()));
@@ -71,13 +72,25 @@ std::optional<QString> QtPlatform::askFileName(const FileDialogSpec &spec)
     return dialog.selectedFiles().constFirst();
 }
 
-int QtPlatform::execModal(QDialog &window) { return window.exec(); }
+int QtPlatform::execModal(QDialog &window)
+{
+    return window.exec();
+}
 
-void QtPlatform::sleep(int milliseconds) { QThread::msleep(ulong(milliseconds)); }
+void QtPlatform::sleep(int milliseconds)
+{
+    QThread::msleep(ulong(milliseconds));
+}
 
-void QtPlatform::processEvents() { QCoreApplication::processEvents(); }
+void QtPlatform::processEvents()
+{
+    QCoreApplication::processEvents();
+}
 
-QDateTime QtPlatform::now() { return QDateTime::currentDateTime(); }
+QDateTime QtPlatform::now()
+{
+    return QDateTime::currentDateTime();
+}
 
 void QtPlatform::seedRandomFromClock()
 {
@@ -112,11 +125,20 @@ QString QtPlatform::standardSettingsFilePath()
         .filePath(QStringLiteral("Kelvane.ini"));
 }
 
-QString QtPlatform::settingsFilePath() { return standardSettingsFilePath(); }
+QString QtPlatform::settingsFilePath()
+{
+    return standardSettingsFilePath();
+}
 
-QString QtPlatform::defaultPrinterName() { return QPrinterInfo::defaultPrinterName(); }
+QString QtPlatform::defaultPrinterName()
+{
+    return QPrinterInfo::defaultPrinterName();
+}
 
-QStringList QtPlatform::printerNames() { return QPrinterInfo::availablePrinterNames(); }
+QStringList QtPlatform::printerNames()
+{
+    return QPrinterInfo::availablePrinterNames();
+}
 
 std::unique_ptr<QPrinter> QtPlatform::openPrinter(const QString &name)
 {

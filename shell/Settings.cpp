@@ -7,7 +7,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 struct ColourKey {
     const char *section;
@@ -16,12 +17,12 @@ struct ColourKey {
 };
 
 constexpr ColourKey colourKeys[] = {
-    {"GoodData", "Red", &ProgramState::GoodRed},
-    {"GoodData", "Green", &ProgramState::GoodGreen},
-    {"GoodData", "Blue", &ProgramState::GoodBlue},
-    {"DeletedData", "Red", &ProgramState::DelRed},
-    {"DeletedData", "Green", &ProgramState::DelGreen},
-    {"DeletedData", "Blue", &ProgramState::DelBlue},
+    { "GoodData", "Red", &ProgramState::GoodRed },
+    { "GoodData", "Green", &ProgramState::GoodGreen },
+    { "GoodData", "Blue", &ProgramState::GoodBlue },
+    { "DeletedData", "Red", &ProgramState::DelRed },
+    { "DeletedData", "Green", &ProgramState::DelGreen },
+    { "DeletedData", "Blue", &ProgramState::DelBlue },
 };
 
 int16_t readColour(const QString &file, const ColourKey &colour, int16_t current)
@@ -45,10 +46,10 @@ void ReadSettings(AppContext &app)
 {
     const QString file = app.platform.settingsFilePath();
     const QDateTime now = app.platform.now();
-    WriteProfileString(file, "LastAccess", "Date",
-                       now.toString(QStringLiteral("MM-dd-yyyy")).toLatin1());
-    WriteProfileString(file, "LastAccess", "Time",
-                       now.toString(QStringLiteral("HH:mm:ss")).toLatin1());
+    WriteProfileString(
+        file, "LastAccess", "Date", now.toString(QStringLiteral("MM-dd-yyyy")).toLatin1());
+    WriteProfileString(
+        file, "LastAccess", "Time", now.toString(QStringLiteral("HH:mm:ss")).toLatin1());
     for (const ColourKey &colour : colourKeys)
         app.state.*colour.field = readColour(file, colour, app.state.*colour.field);
 }
@@ -57,6 +58,6 @@ void WriteColourSettings(AppContext &app)
 {
     const QString file = app.platform.settingsFilePath();
     for (const ColourKey &colour : colourKeys)
-        WriteProfileString(file, colour.section, colour.key,
-                           QByteArray::number(app.state.*colour.field));
+        WriteProfileString(
+            file, colour.section, colour.key, QByteArray::number(app.state.*colour.field));
 }

@@ -9,7 +9,8 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 // A sedimentation boundary: the picture beside the texts.
 QPixmap boundaryPicture()
@@ -48,9 +49,9 @@ SplashWindow::SplashWindow(const QSize &screen)
     auto *texts = new QVBoxLayout;
     QFont title(QStringLiteral("Times New Roman"), 16, QFont::Bold);
     QFont body(QStringLiteral("Times New Roman"), 12);
-    const QString lines[] = {QStringLiteral("Sedora V0.999  for Win95 + WinNT"),
-                             QStringLiteral("Editing Program For Analytical"),
-                             QStringLiteral("Ultracentrifugation Data")};
+    const QString lines[] = { QStringLiteral("Sedora V0.999  for Win95 + WinNT"),
+        QStringLiteral("Editing Program For Analytical"),
+        QStringLiteral("Ultracentrifugation Data") };
     for (int i = 0; i < 3; ++i) {
         auto *label = new QLabel(lines[i]);
         label->setFont(i == 0 ? title : body);
@@ -64,5 +65,5 @@ SplashWindow::SplashWindow(const QSize &screen)
     layout->addLayout(texts);
     adjustSize();
     move(int(std::nearbyint((screen.width() - width()) / 4.0)),
-         int(std::nearbyint((screen.height() - height()) / 4.0)));
+        int(std::nearbyint((screen.height() - height()) / 4.0)));
 }

@@ -7,7 +7,8 @@
 #include "shell/Settings.h"
 #include "shell/SplashWindow.h"
 
-namespace {
+namespace
+{
 constexpr int VersionMajor = 0;
 constexpr int VersionMinor = 999;
 constexpr int VersionRevision = 28;
@@ -31,7 +32,7 @@ std::unique_ptr<MainWindow> StartUp(AppContext &app)
     Platform &platform = app.platform;
     if (platform.anotherInstanceRunning()) {
         platform.messageBox(QStringLiteral("Cannot Run Multiple Copies of Program!"),
-                            QStringLiteral("Previous Instance"), MsgStyle::Exclamation);
+            QStringLiteral("Previous Instance"), MsgStyle::Exclamation);
         return nullptr;
     }
     s.AppVersion = BuildAppVersion(VersionMajor, VersionMinor, VersionRevision);

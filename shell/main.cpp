@@ -15,7 +15,7 @@ int main(int argc, char *argv[])
     QtPlatform platform;
     NumLib numlib;
     auto state = std::make_unique<ProgramState>();
-    AppContext app{*state, platform, numlib};
+    AppContext app { *state, platform, numlib };
 
     const std::unique_ptr<MainWindow> window = StartUp(app);
     if (!window)

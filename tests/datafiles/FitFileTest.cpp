@@ -9,7 +9,8 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
-namespace {
+namespace
+{
 
 // A radius scan of `n` points from 5.9 cm in steps of 0.01 cm, flag 100,
 // with point 3's flag 2.5.
@@ -18,7 +19,7 @@ QByteArray scan(int n)
     QByteArray text = "a scan\r\n";
     for (int i = 0; i < n; ++i)
         text += QByteArray::number(5.9 + 0.01 * i, 'f', 4) + " " + QByteArray::number(0.1 * i) + " "
-                + (i == 2 ? "2.5" : "100") + "\r\n";
+            + (i == 2 ? "2.5" : "100") + "\r\n";
     return text;
 }
 
@@ -50,16 +51,16 @@ TEST(FitFile, UnusableListsChangeNothing)
         const char *title;
     };
     const Row rows[] = {
-        {"no FileCount", "[File01]\nname=a.dat\n",
-         "Error Reading FileCount::number!  Fit-File List Unusable.", "Fit-File Error!"},
-        {"count of zero", "[FileCount]\nnumber=0\n[File01]\nname=a.dat\n",
-         "Error Reading FileCount::number!  Fit-File List Unusable.", "Fit-File Error!"},
-        {"count not a number", "[FileCount]\nnumber=many\n",
-         "Error Reading FileCount::number!  Fit-File List Unusable.", "Fit-File Error!"},
-        {"negative count", "[FileCount]\nnumber=-2\n[File01]\nname=a.dat\n",
-         "No Data Files Were Found!", "All Data Files Missing!"},
-        {"every file missing", "[FileCount]\nnumber=2\n[File01]\nname=gone.dat\n[File02]\n",
-         "No Data Files Were Found!", "All Data Files Missing!"},
+        { "no FileCount", "[File01]\nname=a.dat\n",
+            "Error Reading FileCount::number!  Fit-File List Unusable.", "Fit-File Error!" },
+        { "count of zero", "[FileCount]\nnumber=0\n[File01]\nname=a.dat\n",
+            "Error Reading FileCount::number!  Fit-File List Unusable.", "Fit-File Error!" },
+        { "count not a number", "[FileCount]\nnumber=many\n",
+            "Error Reading FileCount::number!  Fit-File List Unusable.", "Fit-File Error!" },
+        { "negative count", "[FileCount]\nnumber=-2\n[File01]\nname=a.dat\n",
+            "No Data Files Were Found!", "All Data Files Missing!" },
+        { "every file missing", "[FileCount]\nnumber=2\n[File01]\nname=gone.dat\n[File02]\n",
+            "No Data Files Were Found!", "All Data Files Missing!" },
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -96,9 +97,11 @@ TEST(FitFile, MissingFilesLeaveTheOthersInOrder)
                 "[File01]\r\nname = first.dat\r\nXI_low=0\r\nXI_high=100\r\n"
                 "[file02]\r\nname=second.dat\r\n"
                 "[File03]\r\nNAME=third.dat\r\nxi_low=18.0\r\nXI_high=100\r\nnumber_deleted=2\r\n"
-                "del_pts001=" + fields({1, 30}) + "\r\n"));
+                "del_pts001="
+        + fields({ 1, 30 }) + "\r\n"));
     ASSERT_EQ(h.messages().size(), 1u);
-    EXPECT_EQ(h.messages()[0].text, QStringLiteral("Not All of the Data Files Were Found!  Continue Editing Good Files."));
+    EXPECT_EQ(h.messages()[0].text,
+        QStringLiteral("Not All of the Data Files Were Found!  Continue Editing Good Files."));
     EXPECT_EQ(h.messages()[0].title, QStringLiteral("Data Files Missing!"));
     EXPECT_EQ(h.state->NumFitFound, 2);
     EXPECT_EQ(h.state->NumFitFiles, 2);
@@ -138,15 +141,19 @@ TEST(FitFile, LeftOutPointsComeTwentyToAKey)
         int numberDeleted;
         int removed; // points 1..removed end up deleted
     };
-    const Row rows[] = {{"25 from two keys", 25, 25}, {"20 from one key", 20, 20}, {"fractional", 3, 3}};
+    const Row rows[]
+        = { { "25 from two keys", 25, 25 }, { "20 from one key", 20, 20 }, { "fractional", 3, 3 } };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         FitRig h;
         h.folder.write(QStringLiteral("a.dat"), scan(60));
         QByteArray text = "[FileCount]\nnumber=1\n[File01]\nname=a.dat\nXI_high=100\n";
-        text += "number_deleted=" + QByteArray(row.name[0] == 'f' ? "3.7" : QByteArray::number(row.numberDeleted)) + "\n";
-        text += "del_pts001=" + fields({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}) + "\n";
-        text += "del_pts002=" + fields({21, 22, 23, 24, 25, 26, 27}) + "\n";
+        text += "number_deleted="
+            + QByteArray(row.name[0] == 'f' ? "3.7" : QByteArray::number(row.numberDeleted)) + "\n";
+        text += "del_pts001="
+            + fields({ 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20 })
+            + "\n";
+        text += "del_pts002=" + fields({ 21, 22, 23, 24, 25, 26, 27 }) + "\n";
         h.use(h.fit(text));
         for (int i = 1; i <= 30; ++i)
             EXPECT_EQ(h.state->DataPts.flag(i) < 0.0f, i <= row.removed) << "point " << i;
@@ -170,7 +177,8 @@ TEST(FitFile, ALoadedBlankIsClearedFirst)
     h.folder.write(QStringLiteral("a.dat"), scan(10));
     h.folder.write(QStringLiteral("b.dat"), scan(10));
     const QString blank = h.folder.write(QStringLiteral("blank.dat"), "5.8 0.5\n6.5 0.5\n");
-    h.use(h.fit("[FileCount]\nnumber=2\n[File01]\nname=a.dat\nXI_high=100\n[File02]\nname=b.dat\nXI_high=100\n"));
+    h.use(h.fit("[FileCount]\nnumber=2\n[File01]\nname=a.dat\nXI_high=100\n[File02]\nname=b."
+                "dat\nXI_high=100\n"));
     h.choose(blank, MenuEntry::GetBlankData);
     ASSERT_TRUE(h.state->BlankLoaded);
     EXPECT_FLOAT_EQ(h.state->DataPts.conc(2), 0.1f - 0.5f);
@@ -190,7 +198,8 @@ TEST(FitFile, MalformedListsNeverReachOutsideTheData)
                       "number_deleted=5000\n";
     text += "del_pts001=\"   0  -3 99999999abcd   4 1e30  12\"\n";
     for (int key = 2; key <= 120; ++key)
-        text += "del_pts" + QByteArray::number(key).rightJustified(3, '0') + "=" + fields({5, 11, 2200, 2201}) + "\n";
+        text += "del_pts" + QByteArray::number(key).rightJustified(3, '0') + "="
+            + fields({ 5, 11, 2200, 2201 }) + "\n";
     h.use(h.fit(text));
     const ProgramState &s = *h.state;
     EXPECT_EQ(s.NumPts, 10);
@@ -208,7 +217,8 @@ TEST(FitFile, MoreThanFifteenFilesOfferTheFirstFifteen)
     for (int i = 1; i <= 17; ++i) {
         const QString name = QStringLiteral("s%1.dat").arg(i);
         h.folder.write(name, scan(5));
-        text += "[File" + QByteArray::number(i).rightJustified(2, '0') + "]\nname=" + name.toLatin1() + "\nXI_high=100\n";
+        text += "[File" + QByteArray::number(i).rightJustified(2, '0')
+            + "]\nname=" + name.toLatin1() + "\nXI_high=100\n";
     }
     h.use(h.fit(text));
     ASSERT_EQ(h.messages().size(), 1u);
@@ -248,9 +258,9 @@ TEST(FitFile, LenientNumbers)
         const char *text;
         double value;
     };
-    const Row rows[] = {{"  18.5", 18.5}, {"-2", -2},     {"1.5.3", 1.5},  {"3e2x", 300},
-                        {"2D-1", 0.2},    {"abc", 0},     {"", 0},         {"+.5", 0.5},
-                        {"7e", 7},        {"  12  13", 12}, {"1e999", HUGE_VAL}};
+    const Row rows[] = { { "  18.5", 18.5 }, { "-2", -2 }, { "1.5.3", 1.5 }, { "3e2x", 300 },
+        { "2D-1", 0.2 }, { "abc", 0 }, { "", 0 }, { "+.5", 0.5 }, { "7e", 7 }, { "  12  13", 12 },
+        { "1e999", HUGE_VAL } };
     for (const Row &row : rows)
         EXPECT_DOUBLE_EQ(LenientNumber(row.text), row.value) << row.text;
 }

@@ -8,11 +8,17 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
+namespace
+{
 
-namespace {
-
-bool enabled(const Harness &h, MenuEntry entry) { return h.window->action(entry)->isEnabled(); }
-bool visible(const Harness &h, MenuEntry entry) { return h.window->action(entry)->isVisible(); }
+bool enabled(const Harness &h, MenuEntry entry)
+{
+    return h.window->action(entry)->isEnabled();
+}
+bool visible(const Harness &h, MenuEntry entry)
+{
+    return h.window->action(entry)->isVisible();
+}
 
 } // namespace
 
@@ -40,7 +46,7 @@ TEST(GetData, LoadsAnExampleEndToEnd)
     EXPECT_EQ(s.DataPts.conc(100), s.RawPts.conc(100));
 
     EXPECT_EQ(h.window->view(ViewTab::DataFile)->toPlainText().toLatin1(),
-              readFileBytes(scan).replace("\r\n", "\n"));
+        readFileBytes(scan).replace("\r\n", "\n"));
     const QByteArray work = h.workFile();
     EXPECT_TRUE(work.startsWith("Sedora example: sedimentation velocity, cell 1, 280 nm"));
     EXPECT_EQ(work.count("\r\n"), 436);
@@ -62,7 +68,8 @@ TEST(GetData, XiDataIsShownAsWrittenAndEditedAsRadii)
     Harness h;
     const QString scan = h.example(QStringLiteral("xi-scan.dat"));
     h.choose(scan, MenuEntry::GetNewData);
-    EXPECT_TRUE(h.window->view(ViewTab::DataFile)->toPlainText().contains(QStringLiteral("  17.40500")));
+    EXPECT_TRUE(
+        h.window->view(ViewTab::DataFile)->toPlainText().contains(QStringLiteral("  17.40500")));
     EXPECT_TRUE(h.workFile().contains("\r\n   5.90000    6.78136E-03    1.000E+02\r\n"));
     EXPECT_TRUE(h.state->IsRadius);
 }
@@ -83,7 +90,8 @@ TEST(GetData, CancelRewritesTheCurrentDataSet)
     h.trigger(MenuEntry::GetNewData); // the dialog is cancelled
     EXPECT_EQ(h.state->DataPts.conc(1), noisy);
     EXPECT_EQ(h.state->NumPts, 434);
-    EXPECT_TRUE(h.workFile().contains(QByteArray("   5.90000   ") + NumberFormat::formatted(noisy, NumberFormat::Scientific5Signed)));
+    EXPECT_TRUE(h.workFile().contains(QByteArray("   5.90000   ")
+        + NumberFormat::formatted(noisy, NumberFormat::Scientific5Signed)));
     EXPECT_FALSE(h.state->NoiseAdded);
     EXPECT_FALSE(visible(h, MenuEntry::BackItOff));
     EXPECT_TRUE(visible(h, MenuEntry::AddNoise));
@@ -96,7 +104,8 @@ TEST(GetData, AFileWithoutPointsKeepsTheOldRangeButNotItsPoints)
     h.choose(h.example(QStringLiteral("radius-scan.dat")), MenuEntry::GetNewData);
     const QString caption = h.window->tabs()->tabText(0);
     const int lastIdx = h.state->LastIdx;
-    const QString empty = h.folder.write(QStringLiteral("comments-only.dat"), "only a comment\r\nand another\r\n");
+    const QString empty
+        = h.folder.write(QStringLiteral("comments-only.dat"), "only a comment\r\nand another\r\n");
 
     h.choose(empty, MenuEntry::GetNewData);
     const ProgramState &s = *h.state;
@@ -105,9 +114,12 @@ TEST(GetData, AFileWithoutPointsKeepsTheOldRangeButNotItsPoints)
     EXPECT_EQ(s.FirstIdx, 1);
     EXPECT_EQ(s.LastIdx, lastIdx);
     EXPECT_EQ(h.window->tabs()->tabText(0), caption);
-    EXPECT_TRUE(h.window->view(ViewTab::DataFile)->toPlainText().startsWith(QStringLiteral("only a comment")));
-    EXPECT_EQ(h.workFile(), QByteArray("only a comment").leftJustified(96) + "\r\n"
-                                + QByteArray("and another").leftJustified(96) + "\r\n");
+    EXPECT_TRUE(h.window->view(ViewTab::DataFile)
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("only a comment")));
+    EXPECT_EQ(h.workFile(),
+        QByteArray("only a comment").leftJustified(96) + "\r\n"
+            + QByteArray("and another").leftJustified(96) + "\r\n");
     EXPECT_TRUE(h.platform.messages.empty());
 }
 
@@ -116,16 +128,16 @@ TEST(GetData, ALoadedBlankIsSubtractedFromTheNewData)
     Harness h;
     ProgramState &s = *h.state;
     // A blank as Get Blank leaves it: 0.1 .. 0.3 over 5.9 .. 6.1.
-    const float bx[] = {5.9f, 6.0f, 6.1f};
-    const float bc[] = {0.1f, 0.2f, 0.3f};
+    const float bx[] = { 5.9f, 6.0f, 6.1f };
+    const float bc[] = { 0.1f, 0.2f, 0.3f };
     for (int i = 1; i <= 3; ++i) {
         s.BlankPts.x(i) = bx[i - 1];
         s.BlankPts.conc(i) = bc[i - 1];
     }
     s.NumBlankPts = 3;
     s.BlankLoaded = true;
-    const QString scan = h.folder.write(QStringLiteral("d.dat"),
-                                        "5.8 1.0 -2\n6.05 1.0\n6.2 1.0 3\n");
+    const QString scan
+        = h.folder.write(QStringLiteral("d.dat"), "5.8 1.0 -2\n6.05 1.0\n6.2 1.0 3\n");
     h.choose(scan, MenuEntry::GetNewData);
     EXPECT_FLOAT_EQ(s.DataPts.conc(1), 0.9f);
     EXPECT_FLOAT_EQ(s.DataPts.conc(2), 0.75f);
@@ -140,8 +152,8 @@ TEST(GetData, TabCaptionKeepsEighteenCharacters)
 {
     Harness h;
     // Relative names as a dialog never gives them, to control the length.
-    for (const auto &[name, caption] : {std::pair("abcdefghijklmn.dat", "abcdefghijklmn.dat"),
-                                        std::pair("abcdefghijklmno.dat", "...bcdefghijklmno.dat")}) {
+    for (const auto &[name, caption] : { std::pair("abcdefghijklmn.dat", "abcdefghijklmn.dat"),
+             std::pair("abcdefghijklmno.dat", "...bcdefghijklmno.dat") }) {
         const QString path = h.folder.write(QString::fromLatin1(name), "6.0 1\n");
         QDir::setCurrent(h.folder.root());
         h.platform.fileAnswers.push_back(path);

@@ -10,10 +10,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
-const MenuEntry saveEntries[] = {MenuEntry::SaveComplete, MenuEntry::SaveCompleteRSq,
-                                 MenuEntry::SaveTruncated, MenuEntry::SaveTruncatedRSq};
+const MenuEntry saveEntries[] = { MenuEntry::SaveComplete, MenuEntry::SaveCompleteRSq,
+    MenuEntry::SaveTruncated, MenuEntry::SaveTruncatedRSq };
 
 void setPoint(ProgramState &s, int i, float x, float c, float f)
 {
@@ -38,10 +39,16 @@ void fiveWithRemovals(ProgramState &s)
     s.NumComments = 2;
 }
 
-QByteArray slot(const char *text) { return QByteArray(text).leftJustified(96) + "\r\n"; }
+QByteArray slot(const char *text)
+{
+    return QByteArray(text).leftJustified(96) + "\r\n";
+}
 
 // Enables the Save menu as a load does.
-void offerSave(Harness &h) { h.window->setMenuEnabled(MenuEntry::SaveDataFile, true); }
+void offerSave(Harness &h)
+{
+    h.window->setMenuEnabled(MenuEntry::SaveDataFile, true);
+}
 
 } // namespace
 
@@ -52,22 +59,26 @@ TEST(Save, TheFourEntriesWriteTheirLayouts)
         QByteArray points;
     };
     const Row rows[] = {
-        {MenuEntry::SaveComplete, "   6.00000    1.00000E-01   -1.000E+02\r\n"
-                                  "   6.10000    2.00000E-01    1.000E+02\r\n"
-                                  "   6.20000   -3.00000E-01   -2.500E+00\r\n"
-                                  "   6.30000    4.00000E-01    1.000E+02\r\n"
-                                  "   6.40000    5.00000E-01   -1.000E+02\r\n"},
-        {MenuEntry::SaveCompleteRSq, "  18.00000    1.00000E-01   -1.000E+02\r\n"
-                                     "  18.60500    2.00000E-01    1.000E+02\r\n"
-                                     "  19.22000   -3.00000E-01   -2.500E+00\r\n"
-                                     "  19.84500    4.00000E-01    1.000E+02\r\n"
-                                     "  20.48000    5.00000E-01   -1.000E+02\r\n"},
-        {MenuEntry::SaveTruncated, "   6.10000    2.00000E-01    1.000E+02\r\n"
-                                   "   6.20000   -3.00000E-01   -2.500E+00\r\n"
-                                   "   6.30000    4.00000E-01    1.000E+02\r\n"},
-        {MenuEntry::SaveTruncatedRSq, "  18.60500    2.00000E-01    1.000E+02\r\n"
-                                      "  19.22000   -3.00000E-01   -2.500E+00\r\n"
-                                      "  19.84500    4.00000E-01    1.000E+02\r\n"},
+        { MenuEntry::SaveComplete,
+            "   6.00000    1.00000E-01   -1.000E+02\r\n"
+            "   6.10000    2.00000E-01    1.000E+02\r\n"
+            "   6.20000   -3.00000E-01   -2.500E+00\r\n"
+            "   6.30000    4.00000E-01    1.000E+02\r\n"
+            "   6.40000    5.00000E-01   -1.000E+02\r\n" },
+        { MenuEntry::SaveCompleteRSq,
+            "  18.00000    1.00000E-01   -1.000E+02\r\n"
+            "  18.60500    2.00000E-01    1.000E+02\r\n"
+            "  19.22000   -3.00000E-01   -2.500E+00\r\n"
+            "  19.84500    4.00000E-01    1.000E+02\r\n"
+            "  20.48000    5.00000E-01   -1.000E+02\r\n" },
+        { MenuEntry::SaveTruncated,
+            "   6.10000    2.00000E-01    1.000E+02\r\n"
+            "   6.20000   -3.00000E-01   -2.500E+00\r\n"
+            "   6.30000    4.00000E-01    1.000E+02\r\n" },
+        { MenuEntry::SaveTruncatedRSq,
+            "  18.60500    2.00000E-01    1.000E+02\r\n"
+            "  19.22000   -3.00000E-01   -2.500E+00\r\n"
+            "  19.84500    4.00000E-01    1.000E+02\r\n" },
     };
     Harness h;
     fiveWithRemovals(*h.state);
@@ -99,12 +110,12 @@ TEST(Save, ExamplesOfTheLayout)
         QByteArray line;
     };
     const Row rows[] = {
-        {"radius", 6.5f, 0.1234567f, 1.0f, true, "   6.50000    1.23457E-01    1.000E+00"},
-        {"R^2/2", 6.5f, 0.1234567f, 1.0f, false, "  21.12500    1.23457E-01    1.000E+00"},
-        {"R^2/2 below ten", 2.5f, 0.0f, 100.0f, false, "  03.12500    0.00000E+00    1.000E+02"},
-        {"R^2/2 grows", 15.0f, 1.0f, 100.0f, false, "  112.50000    1.00000E+00    1.000E+02"},
-        {"zero flag", 6.0f, 1.0f, 0.0f, true, "   6.00000    1.00000E+00    0.000E+00"},
-        {"removed", 6.0f, -1.0f, -1.0f, true, "   6.00000   -1.00000E+00   -1.000E+00"},
+        { "radius", 6.5f, 0.1234567f, 1.0f, true, "   6.50000    1.23457E-01    1.000E+00" },
+        { "R^2/2", 6.5f, 0.1234567f, 1.0f, false, "  21.12500    1.23457E-01    1.000E+00" },
+        { "R^2/2 below ten", 2.5f, 0.0f, 100.0f, false, "  03.12500    0.00000E+00    1.000E+02" },
+        { "R^2/2 grows", 15.0f, 1.0f, 100.0f, false, "  112.50000    1.00000E+00    1.000E+02" },
+        { "zero flag", 6.0f, 1.0f, 0.0f, true, "   6.00000    1.00000E+00    0.000E+00" },
+        { "removed", 6.0f, -1.0f, -1.0f, true, "   6.00000   -1.00000E+00   -1.000E+00" },
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -115,7 +126,8 @@ TEST(Save, ExamplesOfTheLayout)
     auto empty = std::make_unique<ProgramState>();
     empty->FirstIdx = 3;
     empty->LastIdx = 2;
-    EXPECT_EQ(EditedFileText(*empty, false, true), QByteArray()) << "an empty range writes no points";
+    EXPECT_EQ(EditedFileText(*empty, false, true), QByteArray())
+        << "an empty range writes no points";
 }
 
 TEST(Save, TruncatedNeverWritesPointsOutsideTheDataSet)
@@ -130,7 +142,8 @@ TEST(Save, TruncatedNeverWritesPointsOutsideTheDataSet)
     // A file without points after a full one keeps the old range, but its
     // stale points are not this data set's.
     h.choose(h.example(QStringLiteral("radius-scan.dat")), MenuEntry::GetNewData);
-    h.choose(h.folder.write(QStringLiteral("empty.dat"), "just a comment\r\n"), MenuEntry::GetNewData);
+    h.choose(
+        h.folder.write(QStringLiteral("empty.dat"), "just a comment\r\n"), MenuEntry::GetNewData);
     ASSERT_EQ(h.state->LastIdx, 434);
     const QString saved = h.folder.path(QStringLiteral("saved.dat"));
     h.choose(saved, MenuEntry::SaveTruncated);
@@ -177,11 +190,11 @@ TEST(Save, CancelAndRefusedPromptsWriteNothing)
     const QString before = QDir::currentPath();
 
     h.trigger(MenuEntry::SaveComplete); // cancelled
-    h.platform.fileAnswers = {existing};
-    h.platform.messageAnswers = {MsgAnswer::No}; // do not replace; then the dialog is cancelled
+    h.platform.fileAnswers = { existing };
+    h.platform.messageAnswers = { MsgAnswer::No }; // do not replace; then the dialog is cancelled
     h.trigger(MenuEntry::SaveTruncated);
-    h.platform.fileAnswers = {fresh};
-    h.platform.messageAnswers = {MsgAnswer::No}; // do not create
+    h.platform.fileAnswers = { fresh };
+    h.platform.messageAnswers = { MsgAnswer::No }; // do not create
     h.trigger(MenuEntry::SaveComplete);
 
     EXPECT_EQ(readFileBytes(existing), "precious");
@@ -191,8 +204,8 @@ TEST(Save, CancelAndRefusedPromptsWriteNothing)
     EXPECT_TRUE(h.platform.messages[1].text.contains(QStringLiteral("does not exist")));
     EXPECT_EQ(QDir::currentPath(), before);
 
-    h.platform.fileAnswers = {existing};
-    h.platform.messageAnswers = {MsgAnswer::Yes};
+    h.platform.fileAnswers = { existing };
+    h.platform.messageAnswers = { MsgAnswer::Yes };
     h.trigger(MenuEntry::SaveComplete);
     EXPECT_TRUE(readFileBytes(existing).startsWith(slot("first comment")));
 }
@@ -206,18 +219,18 @@ TEST(Save, FailuresKeepTheOldFileAndTheProgram)
     QDir(h.folder.root()).mkdir(QStringLiteral("a folder"));
 
     // A folder where the file should go.
-    h.platform.fileAnswers = {h.folder.path(QStringLiteral("a folder"))};
+    h.platform.fileAnswers = { h.folder.path(QStringLiteral("a folder")) };
     h.trigger(MenuEntry::SaveComplete);
 
     // A full disk: the file may grow to 100 bytes only.
     std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
+    rlimit saved {};
     getrlimit(RLIMIT_FSIZE, &saved);
     rlimit small = saved;
     small.rlim_cur = 100;
     setrlimit(RLIMIT_FSIZE, &small);
-    h.platform.fileAnswers = {existing};
-    h.platform.messageAnswers = {MsgAnswer::Yes};
+    h.platform.fileAnswers = { existing };
+    h.platform.messageAnswers = { MsgAnswer::Yes };
     h.trigger(MenuEntry::SaveComplete);
     setrlimit(RLIMIT_FSIZE, &saved);
 
@@ -234,7 +247,7 @@ TEST(Save, FailuresKeepTheOldFileAndTheProgram)
     }
     EXPECT_EQ(readFileBytes(existing), "precious");
     EXPECT_EQ(QDir(h.folder.root()).entryList(QDir::Files | QDir::Hidden),
-              (QStringList{QStringLiteral("old.dat")}))
+        (QStringList { QStringLiteral("old.dat") }))
         << "no partial or temporary file is left";
     EXPECT_TRUE(h.window->isVisible());
     EXPECT_EQ(h.state->NumPts, 5);
@@ -252,10 +265,11 @@ TEST(Save, AReadOnlyFolderIsRefusedCleanly)
     const QString locked = h.folder.path(QStringLiteral("locked"));
     const QString existing = h.folder.write(QStringLiteral("locked/old.dat"), "precious");
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    h.platform.fileAnswers = {existing};
-    h.platform.messageAnswers = {MsgAnswer::Yes};
+    h.platform.fileAnswers = { existing };
+    h.platform.messageAnswers = { MsgAnswer::Yes };
     h.trigger(MenuEntry::SaveComplete);
-    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(
+        locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(h.platform.messages.back().title, QStringLiteral("Output File Error"));
     EXPECT_EQ(readFileBytes(existing), "precious");
 }

@@ -1,5 +1,5 @@
-#include "datafiles/TextFiles.h"
 #include "datafiles/WorkFile.h"
+#include "datafiles/TextFiles.h"
 #include "support/Harness.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
-namespace {
+namespace
+{
 
 void setPoint(ProgramState &s, int i, float x, float c, float f)
 {
@@ -31,15 +32,16 @@ TEST(WorkFile, LinesMatchTheLayout)
     s.CommentBuf.setSlot(1, "ten chars!");
     s.NumComments = 1;
     RewriteWorkFile(s, *h.window);
-    const QByteArray expected = QByteArray("ten chars!") + QByteArray(86, ' ') + "\r\n"
-                                "   6.50000    1.25000E-01    1.000E+02\r\n"
-                                "   6.50000   -1.25000E-01   -1.000E+02\r\n"
-                                "   7.00000    0.00000E+00    2.500E+00\r\n"
-                                "   6.60000    1.23456E+05    1.000E+00\r\n";
+    const QByteArray expected = QByteArray("ten chars!") + QByteArray(86, ' ')
+        + "\r\n"
+          "   6.50000    1.25000E-01    1.000E+02\r\n"
+          "   6.50000   -1.25000E-01   -1.000E+02\r\n"
+          "   7.00000    0.00000E+00    2.500E+00\r\n"
+          "   6.60000    1.23456E+05    1.000E+00\r\n";
     EXPECT_EQ(h.workFile(), expected);
     EXPECT_EQ(s.TmpPath, QDir(h.folder.root()).canonicalPath() + QStringLiteral("/~kelvane.tmp"));
     EXPECT_EQ(h.window->view(ViewTab::EditedDataFile)->toPlainText(),
-              QString::fromLatin1(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QString::fromLatin1(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 
     RewriteWorkFile(s, *h.window, FlagGap::Two);
     EXPECT_TRUE(h.workFile().contains("   6.50000    1.25000E-01   1.000E+02\r\n"));
@@ -62,7 +64,8 @@ TEST(WorkFile, AFailedWriteShowsANoticeAndTheDataFromMemory)
     setPoint(s, 1, 6.5f, 0.125f, 100.0f);
     QDir(h.folder.root()).mkdir(QStringLiteral("~kelvane.tmp")); // a folder in the way
     RewriteWorkFile(s, *h.window);
-    EXPECT_TRUE(h.window->view(ViewTab::EditedDataFile)->toPlainText().contains(QStringLiteral("6.50000")));
+    EXPECT_TRUE(
+        h.window->view(ViewTab::EditedDataFile)->toPlainText().contains(QStringLiteral("6.50000")));
     EXPECT_TRUE(h.window->notice()->text().contains(QStringLiteral("could not be written")))
         << h.window->notice()->text().toStdString();
     EXPECT_TRUE(h.window->notice()->isVisibleTo(h.window.get()));
@@ -98,7 +101,9 @@ TEST(WorkFile, FileExistsCountsPlainFilesOnly)
 
 TEST(WorkFile, TabCaptions)
 {
-    EXPECT_EQ(TabCaptionFor(QStringLiteral("/data/scan_001.dat")), QStringLiteral("/data/scan_001.dat"));
-    EXPECT_EQ(TabCaptionFor(QStringLiteral("/data/scan_0001.dat")), QStringLiteral("...data/scan_0001.dat"));
+    EXPECT_EQ(
+        TabCaptionFor(QStringLiteral("/data/scan_001.dat")), QStringLiteral("/data/scan_001.dat"));
+    EXPECT_EQ(TabCaptionFor(QStringLiteral("/data/scan_0001.dat")),
+        QStringLiteral("...data/scan_0001.dat"));
     EXPECT_EQ(TabCaptionFor(QStringLiteral("  short.dat  ")), QStringLiteral("short.dat"));
 }

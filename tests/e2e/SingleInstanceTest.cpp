@@ -10,7 +10,8 @@
 
 #include <signal.h>
 
-namespace {
+namespace
+{
 
 QString xdotool(const QStringList &arguments)
 {
@@ -25,8 +26,8 @@ QString waitForWindow(const QString &title, int milliseconds)
 {
     QDeadlineTimer deadline(milliseconds);
     while (!deadline.hasExpired()) {
-        const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--name"),
-                                     QLatin1Char('^') + title + QLatin1Char('$')});
+        const QString ids = xdotool({ QStringLiteral("search"), QStringLiteral("--name"),
+            QLatin1Char('^') + title + QLatin1Char('$') });
         if (!ids.isEmpty())
             return ids.split(QLatin1Char('\n')).constFirst();
         QThread::msleep(100);
@@ -38,8 +39,11 @@ QString waitForWindow(const QString &title, int milliseconds)
 std::string windowTitles()
 {
     QString titles;
-    for (const QString &id : xdotool({QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral(".")}).split(QLatin1Char('\n')))
-        titles += QLatin1Char('[') + xdotool({QStringLiteral("getwindowname"), id}) + QStringLiteral("] ");
+    for (const QString &id :
+        xdotool({ QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral(".") })
+            .split(QLatin1Char('\n')))
+        titles += QLatin1Char('[') + xdotool({ QStringLiteral("getwindowname"), id })
+            + QStringLiteral("] ");
     return titles.toStdString();
 }
 
@@ -73,7 +77,8 @@ private:
 
 TEST(EndToEnd, ASecondInstanceShowsTheMessageAndEnds)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+    if (qEnvironmentVariableIsEmpty("DISPLAY")
+        || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
         GTEST_SKIP() << "needs a display and xdotool";
     TestFolder folder;
     const QString mainTitle = QStringLiteral("Sedora V0.999.0028");
@@ -84,8 +89,8 @@ TEST(EndToEnd, ASecondInstanceShowsTheMessageAndEnds)
     Kelvane second(folder);
     const QString box = waitForWindow(QStringLiteral("Previous Instance"), 10000);
     ASSERT_FALSE(box.isEmpty());
-    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), box});
-    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), box });
+    xdotool({ QStringLiteral("key"), QStringLiteral("Return") });
     ASSERT_TRUE(second.process().waitForFinished(10000)) << "the second ends after the message";
     EXPECT_EQ(second.process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.process().exitCode(), 0);

@@ -10,7 +10,8 @@
 #include <cstring>
 #include <vector>
 
-namespace {
+namespace
+{
 
 struct Loaded {
     PointArray pts;
@@ -33,7 +34,10 @@ Loaded loadBytes(const QByteArray &bytes)
     return load(folder.write(QStringLiteral("data.dat"), bytes));
 }
 
-QByteArray trimmedSlot(const Loaded &l, int k) { return l.comments.slot(k).trimmed(); }
+QByteArray trimmedSlot(const Loaded &l, int k)
+{
+    return l.comments.slot(k).trimmed();
+}
 
 } // namespace
 
@@ -48,35 +52,35 @@ TEST(Getdata, ClassifiesLines)
         float x = 0, conc = 0, flag = 0;
     };
     const Row rows[] = {
-        {"two values", "6.0 0.5", true, 6.0f, 0.5f, 100.0f},
-        {"zero flag", "6.0 0.5 0", true, 6.0f, 0.5f, 100.0f},
-        {"negative flag", "6.0 0.5 -3", true, 6.0f, 0.5f, -3.0f},
-        {"commas and fourth value", "6.0,0.5,2,99", true, 6.0f, 0.5f, 2.0f},
-        {"word second", "6.0 abc", false},
-        {"word third", "6.0 0.5 abc", false},
-        {"zero x", "0 0.5 1", false},
-        {"negative zero x", "-0.0 0.5 1", false},
-        {"one number", "  6.5", false},
-        {"word fourth", "6.0 0.5 3 abc", false},
-        {"three characters", "1 2", false},
-        {"five characters", "1 2  ", true, 1.0f, 2.0f, 100.0f},
-        {"word fifth is ignored", "6.0 0.5 3 4 abc", true, 6.0f, 0.5f, 3.0f},
-        {"D exponent", "6.1D0 -1.2d-3 2E1", true, 6.1f, -1.2e-3f, 20.0f},
-        {"signs and bare points", "+6. -.5 +7", true, 6.0f, -0.5f, 7.0f},
-        {"tabs separate", "6.0\t0.5\t2", true, 6.0f, 0.5f, 2.0f},
-        {"comma with blanks", "6.0 , 0.5 ,2", true, 6.0f, 0.5f, 2.0f},
-        {"trailing comma", "6.0,0.5,", true, 6.0f, 0.5f, 100.0f},
-        {"empty value", "6.0,,0.5", false},
-        {"leading comma", ",6.0 0.5", false},
-        {"float overflow", "6.0 1e39", false},
-        {"nan", "6.0 nan 1", false},
-        {"infinity", "6.0 inf 1", false},
-        {"spelled infinity", "6.0 0.5 Infinity", false},
-        {"hexadecimal", "6.0 0x10", false},
-        {"underflow reads as zero", "6.0 1e-50", true, 6.0f, 0.0f, 100.0f},
-        {"repeat count", "6.0 2*0.5", false},
-        {"slash", "6.0 0.5 /", false},
-        {"exponent without digits", "6.0 1e+", false},
+        { "two values", "6.0 0.5", true, 6.0f, 0.5f, 100.0f },
+        { "zero flag", "6.0 0.5 0", true, 6.0f, 0.5f, 100.0f },
+        { "negative flag", "6.0 0.5 -3", true, 6.0f, 0.5f, -3.0f },
+        { "commas and fourth value", "6.0,0.5,2,99", true, 6.0f, 0.5f, 2.0f },
+        { "word second", "6.0 abc", false },
+        { "word third", "6.0 0.5 abc", false },
+        { "zero x", "0 0.5 1", false },
+        { "negative zero x", "-0.0 0.5 1", false },
+        { "one number", "  6.5", false },
+        { "word fourth", "6.0 0.5 3 abc", false },
+        { "three characters", "1 2", false },
+        { "five characters", "1 2  ", true, 1.0f, 2.0f, 100.0f },
+        { "word fifth is ignored", "6.0 0.5 3 4 abc", true, 6.0f, 0.5f, 3.0f },
+        { "D exponent", "6.1D0 -1.2d-3 2E1", true, 6.1f, -1.2e-3f, 20.0f },
+        { "signs and bare points", "+6. -.5 +7", true, 6.0f, -0.5f, 7.0f },
+        { "tabs separate", "6.0\t0.5\t2", true, 6.0f, 0.5f, 2.0f },
+        { "comma with blanks", "6.0 , 0.5 ,2", true, 6.0f, 0.5f, 2.0f },
+        { "trailing comma", "6.0,0.5,", true, 6.0f, 0.5f, 100.0f },
+        { "empty value", "6.0,,0.5", false },
+        { "leading comma", ",6.0 0.5", false },
+        { "float overflow", "6.0 1e39", false },
+        { "nan", "6.0 nan 1", false },
+        { "infinity", "6.0 inf 1", false },
+        { "spelled infinity", "6.0 0.5 Infinity", false },
+        { "hexadecimal", "6.0 0x10", false },
+        { "underflow reads as zero", "6.0 1e-50", true, 6.0f, 0.0f, 100.0f },
+        { "repeat count", "6.0 2*0.5", false },
+        { "slash", "6.0 0.5 /", false },
+        { "exponent without digits", "6.0 1e+", false },
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -169,8 +173,8 @@ TEST(Getdata, EmptyAndUnreadableFilesGiveNothing)
     const QString locked = folder.write(QStringLiteral("locked.dat"), "6.0 0.5\n");
     QFile::setPermissions(locked, QFileDevice::Permissions());
     const bool rootReadsAnyway = QFile(locked).open(QIODevice::ReadOnly);
-    for (const QString &path : {empty, folder.path(QStringLiteral("missing.dat")), folder.root(),
-                                QStringLiteral("/dev/null"), QString(), locked}) {
+    for (const QString &path : { empty, folder.path(QStringLiteral("missing.dat")), folder.root(),
+             QStringLiteral("/dev/null"), QString(), locked }) {
         if (path == locked && rootReadsAnyway)
             continue;
         SCOPED_TRACE(path.toStdString());
@@ -210,7 +214,8 @@ TEST(Getdata, RawBuffers)
     RawLibrary raw;
     TestFolder folder;
     const QByteArray longName = QByteArray(170, 'n') + ".dat";
-    const QString path = folder.write(QString::fromLatin1(longName), "first comment\nsecond\n6.0 0.5\n");
+    const QString path
+        = folder.write(QString::fromLatin1(longName), "first comment\nsecond\n6.0 0.5\n");
     const QByteArray encoded = QFile::encodeName(path);
 
     std::vector<float> pts(3 * 2200, -1.0f);
@@ -218,12 +223,14 @@ TEST(Getdata, RawBuffers)
     std::vector<char> comments(4800, '#');
 
     QByteArray padded = encoded + QByteArray(20, ' ');
-    raw.getdata(pts.data(), &n, padded.data(), int32_t(padded.size()), &ncomm, comments.data(), 4800);
+    raw.getdata(
+        pts.data(), &n, padded.data(), int32_t(padded.size()), &ncomm, comments.data(), 4800);
     EXPECT_EQ(n, 1);
     EXPECT_EQ(ncomm, 2);
 
     QByteArray withNuls = encoded + '\0' + ' ' + '\0' + '\0';
-    raw.getdata(pts.data(), &n, withNuls.data(), int32_t(withNuls.size()), &ncomm, comments.data(), 4800);
+    raw.getdata(
+        pts.data(), &n, withNuls.data(), int32_t(withNuls.size()), &ncomm, comments.data(), 4800);
     EXPECT_EQ(n, 1);
     EXPECT_EQ(withNuls, encoded + "    ") << "three trailing NULs become blanks";
 

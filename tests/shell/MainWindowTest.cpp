@@ -10,7 +10,8 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
-namespace {
+namespace
+{
 
 struct EntryRow {
     MenuEntry entry;
@@ -21,24 +22,24 @@ struct EntryRow {
 };
 
 const EntryRow entryRows[] = {
-    {MenuEntry::FileMenu, "FileMenu", "File", true, true},
-    {MenuEntry::GetNewData, "GetNewData", "Get Data", true, true},
-    {MenuEntry::UseFitFile, "UseFitFile", "Get File(s) From Fit-File", true, true},
-    {MenuEntry::GetBlankData, "GetBlankData", "Get Blank", false, true},
-    {MenuEntry::ClearBlank, "ClearBlank", "Clear Blank", false, true},
-    {MenuEntry::FilesLoaded, "FilesLoaded", "LoadedFiles", true, false},
-    {MenuEntry::EditMenuChoice, "EditMenuChoice", "Edit", false, true},
-    {MenuEntry::DoPlotwork, "DoPlotwork", "Data (graphically)", true, true},
-    {MenuEntry::EditComment1, "EditComment1", "Comment Lines", true, true},
-    {MenuEntry::InvertC, "InvertC", "Invert Sign of Data", true, true},
-    {MenuEntry::AddNoise, "AddNoise", "Add Random Noise", true, true},
-    {MenuEntry::BackItOff, "BackItOff", "Remove Random Noise", false, false},
-    {MenuEntry::SaveDataFile, "SaveDataFile", "Save", false, true},
-    {MenuEntry::SaveComplete, "SaveComplete", "Complete", true, true},
-    {MenuEntry::SaveCompleteRSq, "SaveCompleteRSq", "Complete (as R^2/2)", true, true},
-    {MenuEntry::SaveTruncated, "SaveTruncated", "Truncated", true, true},
-    {MenuEntry::SaveTruncatedRSq, "SaveTruncatedRSq", "Truncated (as R^2/2)", true, true},
-    {MenuEntry::SetColors, "SetColors", "Set Plot Colors", true, true},
+    { MenuEntry::FileMenu, "FileMenu", "File", true, true },
+    { MenuEntry::GetNewData, "GetNewData", "Get Data", true, true },
+    { MenuEntry::UseFitFile, "UseFitFile", "Get File(s) From Fit-File", true, true },
+    { MenuEntry::GetBlankData, "GetBlankData", "Get Blank", false, true },
+    { MenuEntry::ClearBlank, "ClearBlank", "Clear Blank", false, true },
+    { MenuEntry::FilesLoaded, "FilesLoaded", "LoadedFiles", true, false },
+    { MenuEntry::EditMenuChoice, "EditMenuChoice", "Edit", false, true },
+    { MenuEntry::DoPlotwork, "DoPlotwork", "Data (graphically)", true, true },
+    { MenuEntry::EditComment1, "EditComment1", "Comment Lines", true, true },
+    { MenuEntry::InvertC, "InvertC", "Invert Sign of Data", true, true },
+    { MenuEntry::AddNoise, "AddNoise", "Add Random Noise", true, true },
+    { MenuEntry::BackItOff, "BackItOff", "Remove Random Noise", false, false },
+    { MenuEntry::SaveDataFile, "SaveDataFile", "Save", false, true },
+    { MenuEntry::SaveComplete, "SaveComplete", "Complete", true, true },
+    { MenuEntry::SaveCompleteRSq, "SaveCompleteRSq", "Complete (as R^2/2)", true, true },
+    { MenuEntry::SaveTruncated, "SaveTruncated", "Truncated", true, true },
+    { MenuEntry::SaveTruncatedRSq, "SaveTruncatedRSq", "Truncated (as R^2/2)", true, true },
+    { MenuEntry::SetColors, "SetColors", "Set Plot Colors", true, true },
 };
 
 } // namespace
@@ -62,7 +63,7 @@ TEST(MainWindow, MenuEntriesStartAsDocumented)
     QStringList topLevel;
     for (const QAction *action : h.window->menuBar()->actions())
         topLevel << action->text();
-    EXPECT_EQ(topLevel, (QStringList{"File", "LoadedFiles", "Edit", "Save", "Set Plot Colors"}));
+    EXPECT_EQ(topLevel, (QStringList { "File", "LoadedFiles", "Edit", "Save", "Set Plot Colors" }));
     const QMenu *file = h.window->action(MenuEntry::FileMenu)->menu();
     ASSERT_TRUE(file);
     EXPECT_EQ(file->actions().size(), 4);
@@ -97,7 +98,7 @@ TEST(MainWindow, ViewsAndPlacement)
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("Data File"));
     EXPECT_EQ(tabs->tabText(1), QStringLiteral("Blank File"));
     EXPECT_EQ(tabs->tabText(2), QStringLiteral("Edited Data File"));
-    for (ViewTab tab : {ViewTab::DataFile, ViewTab::BlankFile, ViewTab::EditedDataFile}) {
+    for (ViewTab tab : { ViewTab::DataFile, ViewTab::BlankFile, ViewTab::EditedDataFile }) {
         const QPlainTextEdit *view = h.window->view(tab);
         EXPECT_TRUE(view->isReadOnly());
         EXPECT_EQ(view->font().family(), QStringLiteral("Courier New"));

@@ -16,8 +16,8 @@ TEST(NumLib, AMissingLibraryIsAnErrorNotACrash)
 {
     TestFolder folder;
     const QString fake = folder.write(QStringLiteral("libkelvane.so"), "not a library");
-    NumLib lib({folder.path(QStringLiteral("nowhere.so")).toStdString(), fake.toStdString(),
-                "libkelvane-does-not-exist.so"});
+    NumLib lib({ folder.path(QStringLiteral("nowhere.so")).toStdString(), fake.toStdString(),
+        "libkelvane-does-not-exist.so" });
     PointArray pts;
     CommentBuffer comments;
     int32_t n = 0, ncomm = 0;
@@ -30,7 +30,7 @@ TEST(NumLib, AMissingLibraryIsAnErrorNotACrash)
 TEST(NumLib, ALibraryWithoutTheExportsIsRefused)
 {
     // libm loads fine but has none of the three routines.
-    NumLib lib({"libm.so.6"});
+    NumLib lib({ "libm.so.6" });
     float start, end;
     int32_t count;
     EXPECT_THROW(lib.tkrnd2(0, 1, start, end, count), NumLibError);

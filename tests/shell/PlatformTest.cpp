@@ -7,7 +7,8 @@
 #include <QDir>
 #include <QSysInfo>
 
-namespace {
+namespace
+{
 
 // Keeps the current directory of the test process as it was.
 struct CurrentDir {
@@ -19,9 +20,12 @@ struct CurrentDir {
 
 TEST(Platform, FiltersBecomeQtNameFilters)
 {
-    EXPECT_EQ(Platform::qtNameFilter(QStringLiteral("Data File | *.*")), QStringLiteral("Data File (*)"));
-    EXPECT_EQ(Platform::qtNameFilter(QStringLiteral("Bitmap | *.bmp")), QStringLiteral("Bitmap (*.bmp)"));
-    EXPECT_EQ(Platform::qtNameFilter(QStringLiteral("Fit-File | *.*")), QStringLiteral("Fit-File (*)"));
+    EXPECT_EQ(
+        Platform::qtNameFilter(QStringLiteral("Data File | *.*")), QStringLiteral("Data File (*)"));
+    EXPECT_EQ(
+        Platform::qtNameFilter(QStringLiteral("Bitmap | *.bmp")), QStringLiteral("Bitmap (*.bmp)"));
+    EXPECT_EQ(
+        Platform::qtNameFilter(QStringLiteral("Fit-File | *.*")), QStringLiteral("Fit-File (*)"));
 }
 
 TEST(Platform, AChosenFileMakesItsFolderCurrent)
@@ -31,7 +35,7 @@ TEST(Platform, AChosenFileMakesItsFolderCurrent)
     QDir(folder.root()).mkdir(QStringLiteral("sub"));
     const QString file = folder.write(QStringLiteral("sub/scan.dat"), "6 1\n");
     ScriptedPlatform platform;
-    platform.fileAnswers = {std::nullopt, file};
+    platform.fileAnswers = { std::nullopt, file };
     FileDialogSpec open;
     open.flags = FileDialogFlag::FileMustExist;
     EXPECT_EQ(platform.fileDialog(open), std::nullopt);
@@ -53,16 +57,17 @@ TEST(Platform, SaveDialogPrompts)
     save.flags = FileDialogFlag::CreatePrompt | FileDialogFlag::OverwritePrompt;
 
     // No to the overwrite question shows the dialog again; then Cancel.
-    platform.fileAnswers = {existing};
-    platform.messageAnswers = {MsgAnswer::No};
+    platform.fileAnswers = { existing };
+    platform.messageAnswers = { MsgAnswer::No };
     EXPECT_EQ(platform.fileDialog(save), std::nullopt);
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text, QStringLiteral("old.dat already exists.\nDo you want to replace it?"));
+    EXPECT_EQ(platform.messages[0].text,
+        QStringLiteral("old.dat already exists.\nDo you want to replace it?"));
     EXPECT_EQ(platform.messages[0].title, save.title);
     EXPECT_EQ(platform.fileDialogs.size(), 2u);
 
-    platform.fileAnswers = {fresh};
-    platform.messageAnswers = {MsgAnswer::Yes};
+    platform.fileAnswers = { fresh };
+    platform.messageAnswers = { MsgAnswer::Yes };
     EXPECT_EQ(platform.fileDialog(save), fresh);
     EXPECT_TRUE(platform.messages.back().text.contains(QStringLiteral("does not exist")));
 
@@ -70,7 +75,8 @@ TEST(Platform, SaveDialogPrompts)
     FileDialogSpec bitmap;
     bitmap.save = true;
     bitmap.defaultExt = QStringLiteral("bmp");
-    platform.fileAnswers = {folder.path(QStringLiteral("plot")), folder.path(QStringLiteral("plot.png"))};
+    platform.fileAnswers
+        = { folder.path(QStringLiteral("plot")), folder.path(QStringLiteral("plot.png")) };
     EXPECT_EQ(platform.fileDialog(bitmap), folder.path(QStringLiteral("plot.bmp")));
     EXPECT_EQ(platform.fileDialog(bitmap), folder.path(QStringLiteral("plot.png")));
 }
@@ -110,7 +116,7 @@ TEST(Platform, AGuardLeftByADeadProcessIsTakenOver)
     TestFolder folder;
     // The lock file of a process that no longer exists.
     folder.write(QStringLiteral("kelvane.lock"),
-                 "2147483600\nkelvane\n" + QSysInfo::machineHostName().toLocal8Bit() + "\n");
+        "2147483600\nkelvane\n" + QSysInfo::machineHostName().toLocal8Bit() + "\n");
     QtPlatform platform(folder.path(QStringLiteral("kelvane.lock")));
     EXPECT_FALSE(platform.anotherInstanceRunning());
 }

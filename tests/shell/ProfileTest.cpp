@@ -7,16 +7,16 @@ TEST(Profile, ReadsAsTheProfileCallsDo)
 {
     TestFolder folder;
     const QString file = folder.write(QStringLiteral("fit.ini"),
-                                      "; a comment\r\n"
-                                      "[FileCount]\r\n"
-                                      "  NUMBER =  3  \r\n"
-                                      "[File01]\r\n"
-                                      "name = \"  spaced name.dat  \"\r\n"
-                                      "XI_low='18.5'\r\n"
-                                      "negative=-7\r\n"
-                                      "words=abc\r\n"
-                                      "leading=12abc\r\n"
-                                      "name=second value is not read\r\n");
+        "; a comment\r\n"
+        "[FileCount]\r\n"
+        "  NUMBER =  3  \r\n"
+        "[File01]\r\n"
+        "name = \"  spaced name.dat  \"\r\n"
+        "XI_low='18.5'\r\n"
+        "negative=-7\r\n"
+        "words=abc\r\n"
+        "leading=12abc\r\n"
+        "name=second value is not read\r\n");
     EXPECT_EQ(GetProfileInt(file, "filecount", "Number", 99), 3);
     EXPECT_EQ(GetProfileInt(file, "FileCount", "missing", 99), 99);
     EXPECT_EQ(GetProfileInt(file, "NoSection", "number", -1), -1);
@@ -49,5 +49,6 @@ TEST(Profile, AFileThatCannotBeWrittenIsReported)
 {
     TestFolder folder;
     folder.write(QStringLiteral("plain"), "x");
-    EXPECT_FALSE(WriteProfileString(folder.path(QStringLiteral("plain/Kelvane.ini")), "A", "b", "c"));
+    EXPECT_FALSE(
+        WriteProfileString(folder.path(QStringLiteral("plain/Kelvane.ini")), "A", "b", "c"));
 }

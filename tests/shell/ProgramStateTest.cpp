@@ -4,7 +4,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 std::unique_ptr<ProgramState> withFlags(std::initializer_list<float> flags, float firstX = 6.0f)
 {
@@ -67,10 +68,10 @@ TEST(ProgramState, FirstAndLastGoodPoint)
         int first, last;
     };
     const Row rows[] = {
-        {"all good", {100, 100, 100}, 1, 3},
-        {"ends removed", {-100, -2.5f, 2.5f, 100, -1}, 3, 4},
-        {"all removed", {-1, -1, -1, -1}, 1, 4},
-        {"zero is not good", {0, 5, 0}, 2, 2},
+        { "all good", { 100, 100, 100 }, 1, 3 },
+        { "ends removed", { -100, -2.5f, 2.5f, 100, -1 }, 3, 4 },
+        { "all removed", { -1, -1, -1, -1 }, 1, 4 },
+        { "zero is not good", { 0, 5, 0 }, 2, 2 },
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -85,10 +86,10 @@ TEST(ProgramState, FirstAndLastGoodPoint)
 
 TEST(ProgramState, RadiusDecisionAtEight)
 {
-    auto below = withFlags({1, 1}, 7.8f); // last x 7.9
+    auto below = withFlags({ 1, 1 }, 7.8f); // last x 7.9
     SetFirstLastGood(*below);
     EXPECT_TRUE(below->IsRadius);
-    auto exactly = withFlags({1, 1}, 7.9f); // last x 8.0
+    auto exactly = withFlags({ 1, 1 }, 7.9f); // last x 8.0
     exactly->DataPts.x(2) = 8.0f;
     SetFirstLastGood(*exactly);
     EXPECT_FALSE(exactly->IsRadius);

@@ -1,8 +1,8 @@
+#include "shell/Settings.h"
 #include "shell/AppContext.h"
 #include "shell/NumLib.h"
 #include "shell/Profile.h"
 #include "shell/ProgramState.h"
-#include "shell/Settings.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -10,20 +10,21 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 struct SettingsRig {
     TestFolder folder;
     ScriptedPlatform platform;
     NumLib numlib;
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
-    AppContext app{*state, platform, numlib};
+    AppContext app { *state, platform, numlib };
     SettingsRig() { platform.settingsFile = folder.path(QStringLiteral("Kelvane.ini")); }
     void settings(const QByteArray &text) { folder.write(QStringLiteral("Kelvane.ini"), text); }
     std::array<int, 6> colours() const
     {
-        return {state->GoodRed, state->GoodGreen, state->GoodBlue,
-                state->DelRed, state->DelGreen, state->DelBlue};
+        return { state->GoodRed, state->GoodGreen, state->GoodBlue, state->DelRed, state->DelGreen,
+            state->DelBlue };
     }
 };
 
@@ -34,11 +35,11 @@ TEST(Settings, MissingKeysKeepTheDefaults)
     SettingsRig s;
     s.settings("[GoodData]\nRed=12\n");
     ReadSettings(s.app);
-    EXPECT_EQ(s.colours(), (std::array<int, 6>{12, 127, 0, 255, 0, 0}));
+    EXPECT_EQ(s.colours(), (std::array<int, 6> { 12, 127, 0, 255, 0, 0 }));
 
     SettingsRig none;
     ReadSettings(none.app);
-    EXPECT_EQ(none.colours(), (std::array<int, 6>{0, 127, 0, 255, 0, 0}));
+    EXPECT_EQ(none.colours(), (std::array<int, 6> { 0, 127, 0, 255, 0, 0 }));
 }
 
 TEST(Settings, ColoursOutsideTheRangeNeverCorruptTheState)
@@ -47,7 +48,7 @@ TEST(Settings, ColoursOutsideTheRangeNeverCorruptTheState)
     s.settings("[GoodData]\nRed=abc\nGreen=300\nBlue=-5\n"
                "[DeletedData]\nRed=99999999999999\nGreen= 7 \nBlue=\n");
     ReadSettings(s.app);
-    EXPECT_EQ(s.colours(), (std::array<int, 6>{0, 255, 0, 255, 7, 0}));
+    EXPECT_EQ(s.colours(), (std::array<int, 6> { 0, 255, 0, 255, 7, 0 }));
 }
 
 TEST(Settings, EveryValueFrom0To255ReadsBackUnchanged)

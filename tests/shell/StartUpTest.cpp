@@ -1,5 +1,5 @@
-#include "shell/SplashWindow.h"
 #include "shell/StartUp.h"
+#include "shell/SplashWindow.h"
 #include "support/Harness.h"
 
 #include <gtest/gtest.h>
@@ -10,12 +10,12 @@ TEST(StartUp, RunsItsStepsInOrder)
 {
     Harness h;
     ASSERT_TRUE(h.window);
-    const QStringList expected{QStringLiteral("instance"),   QStringLiteral("events"),
-                               QStringLiteral("sleep 1750"), QStringLiteral("sleep 1000"),
-                               QStringLiteral("settings"),   QStringLiteral("sleep 1000")};
+    const QStringList expected { QStringLiteral("instance"), QStringLiteral("events"),
+        QStringLiteral("sleep 1750"), QStringLiteral("sleep 1000"), QStringLiteral("settings"),
+        QStringLiteral("sleep 1000") };
     EXPECT_EQ(h.platform.log, expected);
     EXPECT_EQ(h.platform.eventRounds, 100);
-    EXPECT_EQ(h.platform.sleeps, (std::vector<int>{1750, 1000, 1000}));
+    EXPECT_EQ(h.platform.sleeps, (std::vector<int> { 1750, 1000, 1000 }));
 
     EXPECT_EQ(h.state->AppVersion, QStringLiteral("0.999.0028"));
     EXPECT_EQ(h.window->windowTitle(), QStringLiteral("Sedora V0.999.0028"));
@@ -34,7 +34,7 @@ TEST(StartUp, ASecondInstanceIsToldAndEnds)
     platform.settingsFile = folder.path(QStringLiteral("Kelvane.ini"));
     NumLib numlib;
     auto state = std::make_unique<ProgramState>();
-    AppContext app{*state, platform, numlib};
+    AppContext app { *state, platform, numlib };
     EXPECT_FALSE(StartUp(app));
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, QStringLiteral("Cannot Run Multiple Copies of Program!"));
@@ -51,7 +51,7 @@ TEST(StartUp, PrinterNameAndVersionText)
     const QChar nul(u'\0');
     EXPECT_EQ(StripTrailingNuls(QStringLiteral("Laser") + nul), QStringLiteral("Laser"));
     EXPECT_EQ(StripTrailingNuls(QStringLiteral("Laser") + nul + nul + nul),
-              QStringLiteral("Laser") + nul);
+        QStringLiteral("Laser") + nul);
     EXPECT_EQ(StripTrailingNuls(QString()), QString());
 
     Harness h; // the scripted default printer name is empty

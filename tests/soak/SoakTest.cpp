@@ -9,9 +9,9 @@
 #include "datafiles/CommentsDialog.h"
 #include "datafiles/SaveEditedFile.h"
 #include "datafiles/WorkFile.h"
-#include "support/EditorSupport.h"
 #include "operations/NoiseDialog.h"
 #include "shell/NumLib.h"
+#include "support/EditorSupport.h"
 #include "support/Harness.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +30,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 enum class Kind {
     GetData,
@@ -50,9 +51,8 @@ constexpr int KindCount = int(Kind::Colours) + 1;
 
 const char *kindName(Kind kind)
 {
-    static const char *names[] = {"GetData", "GetBlank", "ClearBlank", "AddNoise", "RemoveNoise",
-                                  "Invert", "EditComments", "Editor", "Save", "UseFitFile",
-                                  "PickDataSet", "Colours"};
+    static const char *names[] = { "GetData", "GetBlank", "ClearBlank", "AddNoise", "RemoveNoise",
+        "Invert", "EditComments", "Editor", "Save", "UseFitFile", "PickDataSet", "Colours" };
     return names[int(kind)];
 }
 
@@ -73,15 +73,16 @@ std::vector<Action> randomActions(uint32_t seed, int count)
     std::mt19937 random(seed);
     std::vector<Action> actions;
     // Loads first more often, so the rest has something to work on.
-    std::discrete_distribution<int> kinds({10, 6, 4, 6, 5, 5, 4, 12, 6, 3, 3, 2});
+    std::discrete_distribution<int> kinds({ 10, 6, 4, 6, 5, 5, 4, 12, 6, 3, 3, 2 });
     for (int i = 0; i < count; ++i)
-        actions.push_back({Kind(kinds(random)), uint32_t(random()), uint32_t(random()), uint32_t(random())});
+        actions.push_back(
+            { Kind(kinds(random)), uint32_t(random()), uint32_t(random()), uint32_t(random()) });
     return actions;
 }
 
 // Data files written for a run: generated scans and the examples.
 struct Files {
-    QStringList data;  // files Get Data may choose
+    QStringList data; // files Get Data may choose
     QStringList blanks;
     QString fit;
     std::vector<int> points; // points each of `data` yields, -1 when unknown
@@ -98,7 +99,11 @@ QByteArray generatedScan(std::mt19937 &random, bool xi, int points, int comments
         const double r = 5.9 + step * i;
         const double conc = 0.8 / (1 + std::exp((6.5 - r) / 0.05)) + 0.01 * (unit(random) - 0.5);
         const double u = unit(random);
-        const char *flag = u < 0.1 ? "-100" : u < 0.15 ? "2.5" : u < 0.2 ? "-0.5" : u < 0.6 ? "100" : "";
+        const char *flag = u < 0.1 ? "-100"
+            : u < 0.15             ? "2.5"
+            : u < 0.2              ? "-0.5"
+            : u < 0.6              ? "100"
+                                   : "";
         const double x = xi ? r * r / 2 : r;
         text += "  " + QByteArray::number(x, 'f', 5) + (i % 7 == 3 ? "," : "   ")
             + QByteArray::number(conc, 'E', 5) + "   " + flag + "\r\n";
@@ -120,18 +125,19 @@ Files writeFiles(const TestFolder &folder, uint32_t seed)
     add(QStringLiteral("gen-xi.dat"), generatedScan(random, true, n2, int(random() % 60)), n2);
     add(QStringLiteral("one-point.dat"), "only one point\r\n6.2 0.4\r\n", 1);
     add(QStringLiteral("no-points.dat"), "comments only\r\nnothing else\r\n", 0);
-    for (const QString &example : {QStringLiteral("radius-scan.dat"), QStringLiteral("xi-scan.dat"),
-                                   QStringLiteral("edited-scan.dat")}) {
+    for (const QString &example : { QStringLiteral("radius-scan.dat"),
+             QStringLiteral("xi-scan.dat"), QStringLiteral("edited-scan.dat") }) {
         QFile::copy(examplePath(example), folder.path(example));
         files.data << folder.path(example);
         files.points.push_back(434);
     }
     QFile::copy(examplePath(QStringLiteral("blank.dat")), folder.path(QStringLiteral("blank.dat")));
     files.blanks << folder.path(QStringLiteral("blank.dat"))
-                 << folder.write(QStringLiteral("blank-short.dat"), "short blank\r\n6.1 0.02\r\n6.3 0.05\r\n")
+                 << folder.write(QStringLiteral("blank-short.dat"),
+                        "short blank\r\n6.1 0.02\r\n6.3 0.05\r\n")
                  << folder.write(QStringLiteral("blank-empty.dat"), "no points\r\n");
     QByteArray fit = "[FileCount]\r\nnumber=4\r\n";
-    const char *names[] = {"gen-radius.dat", "missing.dat", "radius-scan.dat", "no-points.dat"};
+    const char *names[] = { "gen-radius.dat", "missing.dat", "radius-scan.dat", "no-points.dat" };
     for (int i = 0; i < 4; ++i) {
         fit += "[File0" + QByteArray::number(i + 1) + "]\r\nname=" + names[i] + "\r\n";
         fit += "XI_low=" + QByteArray::number(17.5 + (random() % 20) / 10.0) + "\r\n";
@@ -148,9 +154,9 @@ Files writeFiles(const TestFolder &folder, uint32_t seed)
 // What the model knows of the data set, independent of the program.
 struct Model {
     int numPts = 0;
-    std::vector<float> x;         // 1-based, index 0 unused
+    std::vector<float> x; // 1-based, index 0 unused
     std::vector<float> magnitude; // |flag|
-    int gap = 3;                  // blanks before the flag in the working file
+    int gap = 3; // blanks before the flag in the working file
 
     void takeLoad(const ProgramState &s)
     {
@@ -176,7 +182,10 @@ int performed[KindCount] = {};
 class Run
 {
 public:
-    explicit Run(uint32_t seed) : m_files(writeFiles(m_h.folder, seed)) {}
+    explicit Run(uint32_t seed)
+        : m_files(writeFiles(m_h.folder, seed))
+    {
+    }
 
     // Runs the actions; the text of the first failure, or nothing.
     std::optional<std::string> play(const std::vector<Action> &actions)
@@ -189,7 +198,8 @@ public:
                 failure = std::string("exception: ") + error.what();
             }
             if (failure)
-                return "step " + std::to_string(step + 1) + " " + actions[step].describe() + ": " + *failure;
+                return "step " + std::to_string(step + 1) + " " + actions[step].describe() + ": "
+                    + *failure;
         }
         return std::nullopt;
     }
@@ -206,8 +216,8 @@ private:
 
     std::optional<std::string> perform(const Action &action);
     std::optional<std::string> check(const Action &action, const Expectations &expect,
-                                     size_t messagesBefore, int numPtsBefore, int firstBefore,
-                                     int lastBefore, bool rewrote, bool loaded);
+        size_t messagesBefore, int numPtsBefore, int firstBefore, int lastBefore, bool rewrote,
+        bool loaded);
     std::optional<std::string> checkSaved(const QString &path, bool complete, bool radius);
     void editorSession(PlotWindow &window, const Action &action);
 
@@ -239,7 +249,8 @@ std::optional<std::string> Run::perform(const Action &action)
     switch (action.kind) {
     case Kind::GetData: {
         const int pick = int(action.a % uint32_t(m_files.data.size()));
-        m_h.platform.fileAnswers.push_back(cancel ? std::nullopt : std::optional(m_files.data[pick]));
+        m_h.platform.fileAnswers.push_back(
+            cancel ? std::nullopt : std::optional(m_files.data[pick]));
         m_h.trigger(MenuEntry::GetNewData);
         rewrote = true;
         if (!cancel) {
@@ -275,7 +286,7 @@ std::optional<std::string> Run::perform(const Action &action)
     case Kind::AddNoise: {
         if (!editOffered() || !offered(MenuEntry::AddNoise))
             return skipped(action);
-        const char *levels[] = {"0.01", "0", "1e-3", "-0.02", "abc", " 2.5E-02 "};
+        const char *levels[] = { "0.01", "0", "1e-3", "-0.02", "abc", " 2.5E-02 " };
         const QString level = QLatin1String(levels[action.a % 6]);
         const bool press = action.c % 5 != 0;
         m_h.platform.modalActions.push_back([level, press](QDialog &dialog) {
@@ -311,7 +322,8 @@ std::optional<std::string> Run::perform(const Action &action)
             return skipped(action);
         QByteArray text;
         for (uint32_t k = 0; k < action.a % 70; ++k)
-            text += "Note " + QByteArray::number(k) + QByteArray(int((action.c + k) % 120), 'x') + "\n";
+            text += "Note " + QByteArray::number(k) + QByteArray(int((action.c + k) % 120), 'x')
+                + "\n";
         const bool ok = !cancel;
         m_h.platform.modalActions.push_back([text, ok](QDialog &dialog) {
             auto &comments = static_cast<CommentsDialog &>(dialog);
@@ -328,8 +340,8 @@ std::optional<std::string> Run::perform(const Action &action)
     case Kind::Editor: {
         if (!editOffered())
             return skipped(action);
-        expect.titles = {QStringLiteral("Invalid Operation"), QStringLiteral("Error in Zooming"),
-                         QStringLiteral("Data Error")};
+        expect.titles = { QStringLiteral("Invalid Operation"), QStringLiteral("Error in Zooming"),
+            QStringLiteral("Data Error") };
         const int ending = int(action.c % 3); // commit, discard, close box
         runEditor(m_h, [this, &action](PlotWindow &window) { editorSession(window, action); });
         if (ending == 0 && st.CommitEdits) {
@@ -344,8 +356,9 @@ std::optional<std::string> Run::perform(const Action &action)
             return skipped(action);
         const bool complete = action.a % 2 == 0;
         const bool radius = action.b % 2 == 0;
-        const MenuEntry which = complete ? (radius ? MenuEntry::SaveComplete : MenuEntry::SaveCompleteRSq)
-                                         : (radius ? MenuEntry::SaveTruncated : MenuEntry::SaveTruncatedRSq);
+        const MenuEntry which = complete
+            ? (radius ? MenuEntry::SaveComplete : MenuEntry::SaveCompleteRSq)
+            : (radius ? MenuEntry::SaveTruncated : MenuEntry::SaveTruncatedRSq);
         const QString path = m_h.folder.path(QStringLiteral("saved-%1.dat").arg(m_saves++ % 3));
         expect.titles.insert(QStringLiteral("Edited DataSet Name"));
         m_h.choose(path, which);
@@ -354,8 +367,8 @@ std::optional<std::string> Run::perform(const Action &action)
         break;
     }
     case Kind::UseFitFile:
-        expect.titles = {QStringLiteral("Data Files Missing!"), QStringLiteral("Fit-File Error!"),
-                         QStringLiteral("All Data Files Missing!")};
+        expect.titles = { QStringLiteral("Data Files Missing!"), QStringLiteral("Fit-File Error!"),
+            QStringLiteral("All Data Files Missing!") };
         m_h.platform.fileAnswers.push_back(cancel ? std::nullopt : std::optional(m_files.fit));
         m_h.trigger(MenuEntry::UseFitFile);
         if (st.FitFileOK && !cancel) {
@@ -367,7 +380,7 @@ std::optional<std::string> Run::perform(const Action &action)
         if (!entry(MenuEntry::FilesLoaded)->isVisible() || st.NumFitFound < 1)
             return skipped(action);
         const int index = int(action.a % uint32_t(st.NumFitFound));
-        expect.titles = {QStringLiteral("Data Files Missing!")};
+        expect.titles = { QStringLiteral("Data Files Missing!") };
         m_h.window->dataSetAction(index)->trigger();
         rewrote = loaded = true;
         m_model.gap = 3;
@@ -386,7 +399,8 @@ std::optional<std::string> Run::perform(const Action &action)
         break;
     }
     }
-    return check(action, expect, messagesBefore, numPtsBefore, firstBefore, lastBefore, rewrote, loaded);
+    return check(
+        action, expect, messagesBefore, numPtsBefore, firstBefore, lastBefore, rewrote, loaded);
 }
 
 void Run::editorSession(PlotWindow &window, const Action &action)
@@ -399,7 +413,8 @@ void Run::editorSession(PlotWindow &window, const Action &action)
             const int i = int(random() % uint32_t(st.PlotCount)) + 1;
             return plotPositionOf(window, st, i) + QPointF((random() % 100) / 100.0 - 0.5, 0.0);
         }
-        return QPointF(double(random() % 1450) / 10.0 - 25.0, double(random() % 1550) / 10.0 - 25.0);
+        return QPointF(
+            double(random() % 1450) / 10.0 - 25.0, double(random() % 1550) / 10.0 - 25.0);
     };
     for (int k = 0; k < steps && window.isVisible(); ++k) {
         switch (random() % 6) {
@@ -432,8 +447,8 @@ void Run::editorSession(PlotWindow &window, const Action &action)
 }
 
 std::optional<std::string> Run::check(const Action &action, const Expectations &expect,
-                                      size_t messagesBefore, int numPtsBefore, int firstBefore,
-                                      int lastBefore, bool rewrote, bool loaded)
+    size_t messagesBefore, int numPtsBefore, int firstBefore, int lastBefore, bool rewrote,
+    bool loaded)
 {
     ProgramState &st = s();
     for (size_t k = messagesBefore; k < m_h.platform.messages.size(); ++k) {
@@ -469,12 +484,14 @@ std::optional<std::string> Run::check(const Action &action, const Expectations &
         if (st.FirstIdx != wantFirst || st.LastIdx != wantLast)
             return "good range " + std::to_string(st.FirstIdx) + ".." + std::to_string(st.LastIdx)
                 + ", the flags say " + std::to_string(wantFirst) + ".." + std::to_string(wantLast);
-        if (expect.goodRangeFromLoad && action.kind == Kind::GetData && st.IsRadius != (st.LastX < 8.0f))
+        if (expect.goodRangeFromLoad && action.kind == Kind::GetData
+            && st.IsRadius != (st.LastX < 8.0f))
             return "IsRadius disagrees with LastX";
     }
     if (!st.TmpPath.isEmpty()) {
         const QByteArray file = readFileBytes(st.TmpPath);
-        const QByteArray expected = WorkFileText(st, m_model.gap == 2 ? FlagGap::Two : FlagGap::Three);
+        const QByteArray expected
+            = WorkFileText(st, m_model.gap == 2 ? FlagGap::Two : FlagGap::Three);
         if (file != expected)
             return std::string("the working file differs from the data set")
                 + (rewrote ? "" : " (this action did not rewrite it)");
@@ -538,7 +555,9 @@ std::vector<Action> shrink(uint32_t seed, std::vector<Action> actions)
 
 TEST(Soak, RandomUserSessionsKeepTheDataSetConsistent)
 {
-    const int seconds = qEnvironmentVariableIsSet("SOAK_SECONDS") ? qEnvironmentVariableIntValue("SOAK_SECONDS") : 20;
+    const int seconds = qEnvironmentVariableIsSet("SOAK_SECONDS")
+        ? qEnvironmentVariableIntValue("SOAK_SECONDS")
+        : 20;
     const bool oneSeed = qEnvironmentVariableIsSet("SOAK_SEED");
     uint32_t seed = oneSeed ? uint32_t(qEnvironmentVariableIntValue("SOAK_SEED")) : 1;
     QElapsedTimer clock;
@@ -553,8 +572,8 @@ TEST(Soak, RandomUserSessionsKeepTheDataSetConsistent)
                 steps += "  " + a.describe() + "\n";
             const std::optional<std::string> again = playFresh(seed, shortest);
             FAIL() << "seed " << seed << " fails: " << *failure << "\nshortest sequence ("
-                   << shortest.size() << " actions; replay with SOAK_SEED=" << seed
-                   << "):\n" << steps << (again ? *again : std::string("(passes when replayed alone)"));
+                   << shortest.size() << " actions; replay with SOAK_SEED=" << seed << "):\n"
+                   << steps << (again ? *again : std::string("(passes when replayed alone)"));
         }
         ++runs;
         ++seed;

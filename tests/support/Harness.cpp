@@ -5,7 +5,8 @@
 #include <QAction>
 #include <QFile>
 
-Harness::Harness() : m_previousDir(QDir::currentPath())
+Harness::Harness()
+    : m_previousDir(QDir::currentPath())
 {
     QDir::setCurrent(folder.root());
     platform.settingsFile = folder.path(QStringLiteral("config/Kelvane.ini"));
@@ -32,6 +33,12 @@ void Harness::choose(const QString &path, MenuEntry entry)
     trigger(entry);
 }
 
-void Harness::trigger(MenuEntry entry) { window->action(entry)->trigger(); }
+void Harness::trigger(MenuEntry entry)
+{
+    window->action(entry)->trigger();
+}
 
-QByteArray Harness::workFile() const { return readFileBytes(state->TmpPath); }
+QByteArray Harness::workFile() const
+{
+    return readFileBytes(state->TmpPath);
+}

@@ -32,7 +32,7 @@ public:
     ScriptedPlatform platform;
     NumLib numlib;
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
-    AppContext app{*state, platform, numlib};
+    AppContext app { *state, platform, numlib };
     std::unique_ptr<MainWindow> window;
 
 private:

@@ -8,7 +8,7 @@
 
 int ScriptedPlatform::messageBox(const QString &text, const QString &title, int style)
 {
-    messages.push_back({text, title, style});
+    messages.push_back({ text, title, style });
     log << QStringLiteral("message ") + title;
     if (!messageAnswers.empty()) {
         const int answer = messageAnswers.front();
@@ -69,7 +69,10 @@ void ScriptedPlatform::seedRandomFromClock()
     m_random.seed(std::mt19937::result_type(12345 + seeds));
 }
 
-float ScriptedPlatform::uniformRandom() { return float(m_random() >> 8) * (1.0f / 16777216.0f); }
+float ScriptedPlatform::uniformRandom()
+{
+    return float(m_random() >> 8) * (1.0f / 16777216.0f);
+}
 
 bool ScriptedPlatform::anotherInstanceRunning()
 {
@@ -83,7 +86,10 @@ QString ScriptedPlatform::settingsFilePath()
     return settingsFile;
 }
 
-void ScriptedPlatform::setBusyCursor(bool busy) { log << QStringLiteral("busy %1").arg(busy); }
+void ScriptedPlatform::setBusyCursor(bool busy)
+{
+    log << QStringLiteral("busy %1").arg(busy);
+}
 
 std::unique_ptr<QPrinter> ScriptedPlatform::openPrinter(const QString &name)
 {

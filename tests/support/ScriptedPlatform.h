@@ -51,7 +51,7 @@ public:
     QString printFolder;
     QMarginsF printMargins;
     QStringList failingPrinters;
-    QSize screen{1280, 1024};
+    QSize screen { 1280, 1024 };
 
     // --- what happened
     std::vector<RecordedMessage> messages;
@@ -86,5 +86,5 @@ protected:
     std::optional<QString> askFileName(const FileDialogSpec &spec) override;
 
 private:
-    std::mt19937 m_random{12345};
+    std::mt19937 m_random { 12345 };
 };

@@ -11,7 +11,10 @@ TestFolder::TestFolder()
         throw std::runtime_error("no temporary folder");
 }
 
-QString TestFolder::path(const QString &name) const { return m_dir.filePath(name); }
+QString TestFolder::path(const QString &name) const
+{
+    return m_dir.filePath(name);
+}
 
 QString TestFolder::write(const QString &name, const QByteArray &bytes) const
 {
