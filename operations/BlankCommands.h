@@ -1,7 +1,7 @@
-// File > Get Blank and File > Clear Blank: a blank scan read from its own
-// file is interpolated at each data radius and subtracted from the data as
-// read (RawPts) into the edited data set (DataPts); clearing it returns the
-// data set to the file's values.
+// File > Get Blank: a blank scan read from its own file is interpolated at
+// each data radius and subtracted from the data as read (RawPts) into the
+// edited data set (DataPts). Clear Blank lives with the data files, since
+// loading from a fit file clears the blank too.
 #pragma once
 
 struct AppContext;
@@ -12,7 +12,3 @@ class MainView;
 // file with two blanks before the flag field. Without any blank loaded a
 // cancel changes nothing.
 void GetBlankData(AppContext &app, MainView &view);
-
-// Drops the blank and copies all of RawPts back into DataPts, so edited
-// flags, noise and sign inversion go with it.
-void ClearBlank(AppContext &app, MainView &view);

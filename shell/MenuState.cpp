@@ -1,0 +1,29 @@
+#include "shell/MenuState.h"
+
+#include "shell/MainView.h"
+#include "shell/ProgramState.h"
+
+void ShowNoNoise(ProgramState &state, MainView &view)
+{
+    view.setMenuEnabled(MenuEntry::AddNoise, true);
+    view.setMenuVisible(MenuEntry::AddNoise, true);
+    view.setMenuVisible(MenuEntry::BackItOff, false);
+    view.setMenuEnabled(MenuEntry::BackItOff, false);
+    state.NoiseAdded = false;
+}
+
+void ShowNoiseAdded(ProgramState &state, MainView &view)
+{
+    state.NoiseAdded = true;
+    view.setMenuEnabled(MenuEntry::AddNoise, false);
+    view.setMenuVisible(MenuEntry::AddNoise, false);
+    view.setMenuVisible(MenuEntry::BackItOff, true);
+    view.setMenuEnabled(MenuEntry::BackItOff, true);
+}
+
+void EnableDataSetMenus(ProgramState &state, MainView &view)
+{
+    view.setMenuEnabled(MenuEntry::SaveDataFile, true);
+    view.setMenuEnabled(MenuEntry::EditMenuChoice, true);
+    ShowNoNoise(state, view);
+}

@@ -1,0 +1,108 @@
+#!/usr/bin/env python3
+"""Fails on an include that goes against the build's layers.
+
+Reads the layer table CMake writes (layer, the targets it links, its source
+folder, its files) and checks every quoted #include of every layer's files:
+the header must belong to the same layer or to one the layer links, directly
+or through the layers below. It also fails on a cycle between units, a unit
+being a header with its source file, since such a cycle ties two pieces that
+could otherwise be changed apart.
+"""
+import os
+import re
+import sys
+
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
+
+
+def read_table(path, top):
+    layers = {}
+    for line in open(path, encoding="utf-8"):
+        line = line.rstrip("\n")
+        if not line:
+            continue
+        name, links, folder, sources = line.split("\t")
+        files = set()
+        for source in filter(None, sources.split(";")):
+            full = os.path.normpath(source if os.path.isabs(source)
+                                    else os.path.join(folder, source))
+            # Only the tree's own files: moc output and stamps are left out.
+            if full.startswith(os.path.join(top, "")) and "/build/" not in full[len(top):]:
+                files.add(full)
+        layers[name] = {"links": [l for l in links.split(";") if l], "files": files}
+    return layers
+
+
+def reachable(layers, name):
+    seen, todo = set(), [name]
+    while todo:
+        current = todo.pop()
+        for link in layers[current]["links"]:
+            if link in layers and link not in seen:
+                seen.add(link)
+                todo.append(link)
+    return seen
+
+
+def unit(path):
+    return os.path.splitext(path)[0]
+
+
+def find_cycle(edges):
+    state, stack = {}, []
+
+    def visit(node):
+        state[node] = "open"
+        stack.append(node)
+        for nxt in sorted(edges.get(node, ())):
+            if state.get(nxt) == "open":
+                return stack[stack.index(nxt):] + [nxt]
+            if nxt not in state:
+                found = visit(nxt)
+                if found:
+                    return found
+        stack.pop()
+        state[node] = "done"
+        return None
+
+    for node in sorted(edges):
+        if node not in state:
+            found = visit(node)
+            if found:
+                return found
+    return None
+
+
+def main(table_path, top):
+    layers = read_table(table_path, top)
+    owner = {f: name for name, layer in layers.items() for f in layer["files"]}
+    problems = []
+    edges = {}
+    for name, layer in layers.items():
+        allowed = reachable(layers, name) | {name}
+        for path in sorted(layer["files"]):
+            text = open(path, encoding="utf-8", errors="replace").read()
+            for header in INCLUDE.findall(text):
+                target = os.path.normpath(os.path.join(top, header))
+                if not os.path.exists(target):
+                    target = os.path.normpath(os.path.join(os.path.dirname(path), header))
+                if target not in owner:
+                    continue  # a header from outside the layers, such as the library's
+                if owner[target] not in allowed:
+                    problems.append("%s (%s) includes %s of the higher or unrelated layer %s"
+                                    % (os.path.relpath(path, top), name, header, owner[target]))
+                if unit(target) != unit(path):
+                    edges.setdefault(unit(path), set()).add(unit(target))
+    cycle = find_cycle(edges)
+    if cycle:
+        problems.append("include cycle: " + " -> ".join(os.path.relpath(c, top) for c in cycle))
+    for problem in problems:
+        print(problem)
+    if not problems:
+        print("%d layers, %d files: every include goes down or sideways within a layer"
+              % (len(layers), len(owner)))
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1], os.path.abspath(sys.argv[2])))
