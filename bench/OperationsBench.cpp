@@ -1,9 +1,9 @@
 // The data operations, the comment editor and the colour dialog on a full
 // data set: what a user waits for after choosing the command.
 #include "colours/ColourDialog.h"
+#include "datafiles/ClearBlank.h"
 #include "datafiles/CommentEditor.h"
 #include "datafiles/CommentsDialog.h"
-#include "operations/BlankCommands.h"
 #include "operations/InvertSign.h"
 #include "operations/Noise.h"
 #include "shell/AppContext.h"
@@ -109,7 +109,9 @@ BENCHMARK(BM_CommentsDialog_open_50_lines)->Unit(benchmark::kMillisecond);
 void BM_ColourDialog_slider_change(benchmark::State &state)
 {
     Session session;
-    ColourDialog dialog(*session.state, session.window.get());
+    ProgramState &s = *session.state;
+    ColourDialog dialog(
+        ColoursOf(s), [&s](const PlotColours &c) { SetColours(s, c); }, session.window.get());
     int value = 0;
     for (auto _ : state)
         dialog.slider(0)->setValue(++value % 256);

@@ -2,6 +2,7 @@
 #include "shell/AppContext.h"
 #include "shell/MainWindow.h"
 #include "shell/NumLib.h"
+#include "shell/PlotSession.h"
 #include "shell/ProgramState.h"
 #include "shell/QtPlatform.h"
 #include "shell/StartUp.h"
@@ -57,7 +58,14 @@ public:
     void setViewText(ViewTab, const QByteArray &) override { }
     void setTabCaption(ViewTab, const QString &) override { }
     void setNotice(const QString &) override { }
-    QWidget *widget() override { return nullptr; }
+    PlotOutcome editPlot(const PlotSession &) override { return {}; }
+    std::optional<float> askNoiseLevel(float) override { return std::nullopt; }
+    std::optional<QByteArray> editCommentText(const QByteArray &) override { return std::nullopt; }
+    std::optional<PlotColours> askColours(
+        const PlotColours &, const std::function<void(const PlotColours &)> &) override
+    {
+        return std::nullopt;
+    }
 };
 
 void BM_RewriteWorkFile_file_only(benchmark::State &state)

@@ -13,36 +13,26 @@
 namespace
 {
 
-int pixels(double twips)
-{
-    return int(std::nearbyint(twips / TwipsPerPixel));
-}
-
-QRect twipRect(int left, int top, int width, int height)
-{
-    return QRect(pixels(left), pixels(top), pixels(width), pixels(height));
-}
-
-using Component = int16_t ProgramState::*;
+using Component = int16_t PlotColours::*;
 
 // The component of each slider index.
 constexpr std::array<Component, 6> sliderComponents = {
-    &ProgramState::GoodRed,
-    &ProgramState::GoodGreen,
-    &ProgramState::GoodBlue,
-    &ProgramState::DelBlue,
-    &ProgramState::DelGreen,
-    &ProgramState::DelRed,
+    &PlotColours::GoodRed,
+    &PlotColours::GoodGreen,
+    &PlotColours::GoodBlue,
+    &PlotColours::DelBlue,
+    &PlotColours::DelGreen,
+    &PlotColours::DelRed,
 };
 
 // SavedColors: good red, green, blue, then deleted red, green, blue.
 constexpr std::array<Component, 6> savedOrder = {
-    &ProgramState::GoodRed,
-    &ProgramState::GoodGreen,
-    &ProgramState::GoodBlue,
-    &ProgramState::DelRed,
-    &ProgramState::DelGreen,
-    &ProgramState::DelBlue,
+    &PlotColours::GoodRed,
+    &PlotColours::GoodGreen,
+    &PlotColours::GoodBlue,
+    &PlotColours::DelRed,
+    &PlotColours::DelGreen,
+    &PlotColours::DelBlue,
 };
 
 struct SliderPlace {
@@ -86,20 +76,21 @@ QFrame *previewShape(
 
 } // namespace
 
-ColourDialog::ColourDialog(ProgramState &state, QWidget *parent)
+ColourDialog::ColourDialog(const PlotColours &current, Preview preview, QWidget *parent)
     : QDialog(parent)
-    , m_state(state)
+    , m_colours(current)
+    , m_preview(std::move(preview))
 {
     setObjectName(QStringLiteral("SetColor"));
     setWindowTitle(QStringLiteral("Set Plot Colors"));
-    setFixedSize(pixels(4080), pixels(3480));
+    setFixedSize(TwipsToPixels(4080), TwipsToPixels(3480));
 
-    heading(this, QStringLiteral("Good Data"), twipRect(240, 108, 1524, 348));
-    heading(this, QStringLiteral("Deleted Data"), twipRect(2076, 120, 1860, 348));
+    heading(this, QStringLiteral("Good Data"), TwipsToPixels(240, 108, 1524, 348));
+    heading(this, QStringLiteral("Deleted Data"), TwipsToPixels(2076, 120, 1860, 348));
     m_shape1 = previewShape(
-        this, "Shape1", QStringLiteral("Good Data colour"), twipRect(744, 600, 504, 504));
+        this, "Shape1", QStringLiteral("Good Data colour"), TwipsToPixels(744, 600, 504, 504));
     m_shape2 = previewShape(
-        this, "Shape2", QStringLiteral("Deleted Data colour"), twipRect(2760, 600, 504, 504));
+        this, "Shape2", QStringLiteral("Deleted Data colour"), TwipsToPixels(2760, 600, 504, 504));
 
     for (const SliderPlace &place : sliderPlaces) {
         auto *slider = new QSlider(Qt::Horizontal, this);
@@ -109,9 +100,9 @@ ColourDialog::ColourDialog(ProgramState &state, QWidget *parent)
         slider->setRange(0, 255);
         slider->setSingleStep(1);
         slider->setPageStep(5);
-        slider->setGeometry(twipRect(place.left, place.top, 972, 396));
+        slider->setGeometry(TwipsToPixels(place.left, place.top, 972, 396));
         auto *letter = new QLabel(QLatin1String(place.letter), this);
-        letter->setGeometry(twipRect(place.left - 300, place.top + 60, 240, 276));
+        letter->setGeometry(TwipsToPixels(place.left - 300, place.top + 60, 240, 276));
         letter->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         letter->setBuddy(slider);
         m_sliders[size_t(place.index)] = slider;
@@ -119,11 +110,11 @@ ColourDialog::ColourDialog(ProgramState &state, QWidget *parent)
 
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("IsOK"));
-    m_ok->setGeometry(twipRect(540, 2784, 972, 396));
+    m_ok->setGeometry(TwipsToPixels(540, 2784, 972, 396));
     connect(m_ok, &QPushButton::clicked, this, &ColourDialog::IsOK_Click);
     m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
     m_cancel->setObjectName(QStringLiteral("ForgetIt"));
-    m_cancel->setGeometry(twipRect(2544, 2784, 972, 396));
+    m_cancel->setGeometry(TwipsToPixels(2544, 2784, 972, 396));
     connect(m_cancel, &QPushButton::clicked, this, &ColourDialog::ForgetIt_Click);
 
     // Form_Load: the colours to return to.
@@ -134,15 +125,15 @@ ColourDialog::ColourDialog(ProgramState &state, QWidget *parent)
             m_sliders[size_t(i)], &QSlider::valueChanged, this, [this, i] { Slider1_Change(i); });
 }
 
-int16_t &ColourDialog::component(int index) const
+int16_t &ColourDialog::component(int index)
 {
-    return m_state.*sliderComponents.at(size_t(index));
+    return m_colours.*sliderComponents.at(size_t(index));
 }
 
 void ColourDialog::saveColours()
 {
     for (size_t i = 0; i < savedOrder.size(); ++i)
-        m_savedColors[i] = m_state.*savedOrder[i];
+        m_savedColors[i] = m_colours.*savedOrder[i];
 }
 
 void ColourDialog::showOutlines()
@@ -153,8 +144,8 @@ void ColourDialog::showOutlines()
                                  .arg(green)
                                  .arg(blue));
     };
-    outline(m_shape1, m_state.GoodRed, m_state.GoodGreen, m_state.GoodBlue);
-    outline(m_shape2, m_state.DelRed, m_state.DelGreen, m_state.DelBlue);
+    outline(m_shape1, m_colours.GoodRed, m_colours.GoodGreen, m_colours.GoodBlue);
+    outline(m_shape2, m_colours.DelRed, m_colours.DelGreen, m_colours.DelBlue);
 }
 
 void ColourDialog::Form_Paint()
@@ -173,6 +164,8 @@ void ColourDialog::showEvent(QShowEvent *event)
 void ColourDialog::Slider1_Change(int index)
 {
     component(index) = int16_t(m_sliders[size_t(index)]->value());
+    if (m_preview)
+        m_preview(m_colours);
     Form_Paint();
 }
 
@@ -190,6 +183,8 @@ void ColourDialog::ForgetIt_Click()
 void ColourDialog::done(int result)
 {
     for (size_t i = 0; i < savedOrder.size(); ++i)
-        m_state.*savedOrder[i] = m_savedColors[i];
+        m_colours.*savedOrder[i] = m_savedColors[i];
+    if (m_preview)
+        m_preview(m_colours);
     QDialog::done(result);
 }

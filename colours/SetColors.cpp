@@ -1,12 +1,14 @@
 #include "colours/SetColors.h"
 
-#include "colours/ColourDialog.h"
 #include "shell/AppContext.h"
 #include "shell/MainView.h"
-#include "shell/Platform.h"
+#include "shell/ProgramState.h"
 
 void SetColors(AppContext &app, MainView &view)
 {
-    ColourDialog dialog(app.state, view.widget());
-    app.platform.execModal(dialog);
+    ProgramState &s = app.state;
+    const PlotColours before = ColoursOf(s);
+    const std::optional<PlotColours> chosen
+        = view.askColours(before, [&s](const PlotColours &colours) { SetColours(s, colours); });
+    SetColours(s, chosen.value_or(before));
 }

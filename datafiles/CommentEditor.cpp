@@ -1,6 +1,5 @@
 #include "datafiles/CommentEditor.h"
 
-#include "datafiles/CommentsDialog.h"
 #include "datafiles/TextFiles.h"
 #include "datafiles/WorkFile.h"
 #include "shell/AppContext.h"
@@ -85,11 +84,11 @@ void EditComment1(AppContext &app, MainView &view)
 {
     ProgramState &s = app.state;
     LocateCommentFile(s);
-    CommentsDialog dialog(app.platform, view.widget());
-    dialog.setText(ThroughScratch(s.CommentTmpPath, CommentScratchText(s)));
-    if (app.platform.execModal(dialog) != QDialog::Accepted)
+    const std::optional<QByteArray> text
+        = view.editCommentText(ThroughScratch(s.CommentTmpPath, CommentScratchText(s)));
+    if (!text)
         return;
     LocateCommentFile(s);
-    StoreCommentLines(s, ThroughScratch(s.CommentTmpPath, dialog.text()));
+    StoreCommentLines(s, ThroughScratch(s.CommentTmpPath, *text));
     RewriteWorkFile(s, view);
 }

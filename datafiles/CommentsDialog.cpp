@@ -1,6 +1,7 @@
 #include "datafiles/CommentsDialog.h"
 
 #include "shell/Platform.h"
+#include "shell/WindowPlacement.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -11,11 +12,6 @@
 
 namespace
 {
-
-int pixels(double twips)
-{
-    return int(std::nearbyint(twips / TwipsPerPixel));
-}
 
 QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QFont &font)
 {
@@ -37,25 +33,25 @@ CommentsDialog::CommentsDialog(Platform &platform, QWidget *parent)
     fixed.setFixedPitch(true);
     fixed.setPointSizeF(10.5);
     setFont(fixed);
-    setFixedSize(pixels(7080), pixels(4995));
+    setFixedSize(TwipsToPixels(7080), TwipsToPixels(4995));
 
     m_text = new QPlainTextEdit(this);
     m_text->setObjectName(QStringLiteral("RichTextBox1"));
     m_text->setAccessibleName(QStringLiteral("Comment lines"));
     // Comment lines are fixed-width records: keep one record per row.
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_text->setGeometry(pixels(216), pixels(240), pixels(6640), pixels(4020));
+    m_text->setGeometry(TwipsToPixels(216, 240, 6640, 4020));
     connect(m_text, &QPlainTextEdit::textChanged, this, &CommentsDialog::RichTextBox1_Change);
 
     QFont buttons(QStringLiteral("Times New Roman"));
     buttons.setStyleHint(QFont::Serif);
     buttons.setPointSizeF(9.75);
     m_ok = button(this, "IsOK", QStringLiteral("&OK"), buttons);
-    m_ok->setGeometry(pixels(2508), pixels(4440), pixels(840), pixels(372));
+    m_ok->setGeometry(TwipsToPixels(2508, 4440, 840, 372));
     m_ok->setAutoDefault(false);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     m_cancel = button(this, "IsCancel", QStringLiteral("&Cancel"), buttons);
-    m_cancel->setGeometry(pixels(3720), pixels(4440), pixels(840), pixels(372));
+    m_cancel->setGeometry(TwipsToPixels(3720, 4440, 840, 372));
     m_cancel->setAutoDefault(false);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -66,8 +62,10 @@ void CommentsDialog::Form_Load(Platform &platform)
 {
     // A quarter of the free space, not centred.
     const QSize screen = platform.screenSize();
-    move(int(std::nearbyint((screen.width() - width()) / 4.0)),
-        int(std::nearbyint((screen.height() - height()) / 4.0)));
+    PlaceByFrame(*this, platform.availableArea(), [this, screen](const QMargins &frame) {
+        const QSize outer = size().grownBy(frame);
+        return QRect(QuarterPlacement(screen, outer), outer);
+    });
 }
 
 void CommentsDialog::setText(const QByteArray &text)

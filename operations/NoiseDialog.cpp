@@ -1,9 +1,8 @@
 #include "operations/NoiseDialog.h"
 
-#include "operations/Noise.h"
+#include "operations/NoiseLevel.h"
 #include "shell/NumberFormat.h"
 #include "shell/Platform.h"
-#include "shell/ProgramState.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -15,43 +14,38 @@
 namespace
 {
 
-int pixels(double twips)
-{
-    return int(std::nearbyint(twips / TwipsPerPixel));
-}
-
 constexpr int ClientWidth = 3300; // twips
 constexpr int ClientHeight = 1700; // twips
 constexpr int BelowMainTop = 120; // twips
 
 } // namespace
 
-NoiseDialog::NoiseDialog(ProgramState &state, Platform &platform, QWidget *mainWindow)
+NoiseDialog::NoiseDialog(float offered, Platform &platform, QWidget *mainWindow)
     : QDialog(mainWindow)
-    , m_state(state)
+    , m_offered(offered)
     , m_platform(platform)
 {
     setObjectName(QStringLiteral("AddIt"));
     setWindowTitle(QStringLiteral("Add Random Noise"));
-    setFixedSize(pixels(ClientWidth), pixels(ClientHeight));
+    setFixedSize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
 
     m_label = new QLabel(QStringLiteral("Enter RMS Noise Level"), this);
     m_label->setObjectName(QStringLiteral("Label1"));
     m_label->setAlignment(Qt::AlignCenter);
-    m_label->setGeometry(pixels(240), pixels(180), pixels(2820), pixels(300));
+    m_label->setGeometry(TwipsToPixels(240, 180, 2820, 300));
 
     m_level = new QLineEdit(this);
     m_level->setObjectName(QStringLiteral("NoiseLevel"));
     m_level->setAccessibleName(m_label->text());
     m_level->setAlignment(Qt::AlignCenter);
-    m_level->setGeometry(pixels(840), pixels(540), pixels(1620), pixels(360));
+    m_level->setGeometry(TwipsToPixels(840, 540, 1620, 360));
     m_label->setBuddy(m_level);
     m_level->installEventFilter(this);
 
     m_done = new QPushButton(QStringLiteral("&OK"), this);
     m_done->setObjectName(QStringLiteral("IsDone"));
     m_done->setDefault(true);
-    m_done->setGeometry(pixels(1230), pixels(1080), pixels(840), pixels(372));
+    m_done->setGeometry(TwipsToPixels(1230, 1080, 840, 372));
     connect(m_done, &QPushButton::clicked, this, &NoiseDialog::IsDone_Click);
 
     Form_Load(mainWindow);
@@ -66,12 +60,12 @@ void NoiseDialog::Form_Load(QWidget *mainWindow)
     // decoration on both windows, centring the client areas centres the frames.
     const QRect main = mainWindow->frameGeometry();
     move(main.left() + int(std::nearbyint((mainWindow->width() - width()) / 2.0)),
-        main.top() + pixels(BelowMainTop));
+        main.top() + TwipsToPixels(BelowMainTop));
 }
 
 void NoiseDialog::showLevel()
 {
-    m_level->setText(NumberFormat::text(m_state.NoiseRms, NumberFormat::Scientific5Signed));
+    m_level->setText(NumberFormat::text(m_offered, NumberFormat::Scientific5Signed));
 }
 
 void NoiseDialog::focusLevel()
@@ -111,6 +105,6 @@ void NoiseDialog::IsDone_Click()
         focusLevel();
         return;
     }
-    m_state.NoiseRms = *level;
+    m_offered = *level;
     accept();
 }

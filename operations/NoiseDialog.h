@@ -1,6 +1,6 @@
 // AddIt: asks for the RMS level of the noise to add. It offers the last
-// accepted level, checks that the new one is a number and stores it in
-// NoiseRms on OK; the noise itself is drawn by AddNoise once it has closed.
+// accepted level and checks that the new one is a number; after OK, level()
+// gives it. The noise itself is drawn by AddNoise once the dialog has closed.
 // There is no cancel button: the close box adds nothing.
 #pragma once
 
@@ -10,7 +10,6 @@ class Platform;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-struct ProgramState;
 
 class NoiseDialog : public QDialog
 {
@@ -18,7 +17,9 @@ class NoiseDialog : public QDialog
 
 public:
     // Placed centred over `mainWindow`, a little below its top edge.
-    NoiseDialog(ProgramState &state, Platform &platform, QWidget *mainWindow);
+    NoiseDialog(float offered, Platform &platform, QWidget *mainWindow);
+
+    float level() const { return m_offered; }
 
     QLineEdit *levelBox() const { return m_level; }
     QPushButton *doneButton() const { return m_done; }
@@ -34,7 +35,7 @@ private:
     void showLevel();
     void focusLevel();
 
-    ProgramState &m_state;
+    float m_offered;
     Platform &m_platform;
     QLabel *m_label = nullptr;
     QLineEdit *m_level = nullptr;

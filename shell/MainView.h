@@ -1,10 +1,15 @@
-// What the commands may change in the main window: menu entries, the three
-// text views with their tab captions, and a notice line. The main window
-// implements it; commands never touch its widgets directly.
+// What the commands may change in the main window (menu entries, the three
+// text views with their tab captions, a notice line) and the dialogs they
+// may ask for. The main window implements it; commands never touch widgets.
 #pragma once
+
+#include "shell/PlotColours.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <functional>
+#include <optional>
 
 enum class MenuEntry {
     FileMenu,
@@ -29,7 +34,8 @@ enum class MenuEntry {
 
 enum class ViewTab { DataFile = 0, BlankFile = 1, EditedDataFile = 2 };
 
-class QWidget;
+struct PlotOutcome;
+struct PlotSession;
 
 class MainView
 {
@@ -52,6 +58,16 @@ public:
     // A non-modal notice below the views; empty removes it.
     virtual void setNotice(const QString &text) = 0;
 
-    // The window itself, to place dialogs over it.
-    virtual QWidget *widget() = 0;
+    // The plot editor, run modally over the window on its own copy of the
+    // plot; what it hands back when it closes.
+    virtual PlotOutcome editPlot(const PlotSession &session) = 0;
+
+    // The dialogs the commands need, run over the window. Each gives back what
+    // the user chose, or nothing when they closed it without OK.
+    virtual std::optional<float> askNoiseLevel(float offered) = 0;
+    virtual std::optional<QByteArray> editCommentText(const QByteArray &text) = 0;
+    // The colours change live: `preview` gets each new choice as it is made.
+    virtual std::optional<PlotColours> askColours(
+        const PlotColours &current, const std::function<void(const PlotColours &)> &preview)
+        = 0;
 };

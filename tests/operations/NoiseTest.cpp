@@ -1,6 +1,6 @@
 #include "operations/Noise.h"
 #include "operations/NoiseDialog.h"
-#include "shell/NumberFormat.h"
+#include "operations/NoiseLevel.h"
 #include "support/Harness.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include <cmath>
 
@@ -206,9 +207,13 @@ TEST(AddNoise, AddsNoiseOfTheChosenLevelAndKeepsIt)
 
     EXPECT_FALSE(enabled(h, MenuEntry::AddNoise) || visible(h, MenuEntry::AddNoise));
     EXPECT_TRUE(enabled(h, MenuEntry::BackItOff) && visible(h, MenuEntry::BackItOff));
-    EXPECT_TRUE(h.workFile().contains("   5.90000   "
-        + NumberFormat::formatted(s.DataPts.conc(1), NumberFormat::Scientific5Signed)
-        + "    1.000E+02\r\n"));
+    // The first point's line carries its noisy value in the file's layout.
+    const QRegularExpressionMatch line = QRegularExpression(
+        QStringLiteral("\r\n   5\\.90000   ([ -]\\d\\.\\d{5}E[+-]\\d\\d)    1\\.000E\\+02\r\n"))
+                                             .match(QString::fromLatin1(h.workFile()));
+    ASSERT_TRUE(line.hasMatch()) << h.workFile().left(200).constData();
+    EXPECT_NEAR(
+        line.captured(1).toDouble(), s.DataPts.conc(1), 5e-6 * std::fabs(s.DataPts.conc(1)));
 }
 
 TEST(AddNoise, RemovingTakesBackExactlyTheAddedValues)
@@ -283,7 +288,7 @@ TEST(AddNoise, ANonNumericLevelIsRefusedAndTheDialogStays)
     ASSERT_EQ(h.platform.messages.size(), 1u);
     EXPECT_EQ(h.platform.messages[0].text, QStringLiteral("Illegal Value for RMS Noise."));
     EXPECT_EQ(h.platform.messages[0].title, QStringLiteral("Non-Numerical Entry!"));
-    EXPECT_EQ(h.platform.messages[0].style, 48);
+    EXPECT_EQ(int(h.platform.messages[0].style), 48);
     EXPECT_FLOAT_EQ(h.state->NoiseRms, -0.025f) << "a negative level is accepted";
     EXPECT_TRUE(h.state->NoiseAdded);
     EXPECT_NE(concs(*h.state), before);
