@@ -2,7 +2,7 @@
 #include "editor/PlotGeometry.h"
 #include "editor/PlotRender.h"
 #include "editor/PlotWindow.h"
-#include "shell/AppContext.h"
+#include "editor/Plotwork.h"
 #include "shell/NumLib.h"
 #include "shell/ProgramState.h"
 #include "shell/QtPlatform.h"
@@ -28,8 +28,9 @@ namespace
 // the drawing, on a 1280 x 1024 surface.
 void BM_PlotPaint_2199_points_1280x1024(benchmark::State &state)
 {
-    auto s = std::make_unique<ProgramState>();
-    fillPlot(*s);
+    auto full = std::make_unique<ProgramState>();
+    fillPlot(*full);
+    auto s = std::make_unique<PlotSession>(PlotSessionFrom(*full));
     NumLib numlib;
     const PlotSetup setup = fullScreenSetup();
     QImage image(1280, 1024, QImage::Format_RGB32);
@@ -61,14 +62,11 @@ void BM_ClickOnPointToRepaint_2199_points(benchmark::State &state)
     NumLib numlib;
     auto s = std::make_unique<ProgramState>();
     fillPlot(*s);
-    AppContext app { *s, platform, numlib };
-    PlotWindow window(app);
+    PlotWindow window(platform, numlib, PlotSessionFrom(*s));
     window.show();
     QCoreApplication::processEvents();
     PlotCanvas *canvas = window.canvas();
-    const PlotFormState &f = window.form();
-    const QPointF plot(
-        (s->PlotX(1000) - f.XAxisStart) * f.XScale, (s->PlotY(1000) - f.YAxisStart) * f.YScale);
+    const QPointF plot = window.interaction().map().toPlot(s->PlotX(1000), s->PlotY(1000));
     const QPointF pixel = canvas->surfaceMap().toPixel(plot);
     auto click = [&] {
         QMouseEvent press(QEvent::MouseButtonPress, pixel, canvas->mapToGlobal(pixel),
@@ -78,7 +76,7 @@ void BM_ClickOnPointToRepaint_2199_points(benchmark::State &state)
     };
     window.button(2)->trigger();
     click();
-    if (s->PlotFlag(1000) >= 0.0f)
+    if (window.session().PlotFlag(1000) >= 0.0f)
         state.SkipWithError("the click hit no point");
     bool remove = false;
     for (auto _ : state) {

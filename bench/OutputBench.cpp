@@ -1,6 +1,7 @@
 #include "editor/PlotGeometry.h"
 #include "editor/PlotOutput.h"
 #include "editor/PlotRender.h"
+#include "editor/Plotwork.h"
 #include "shell/NumLib.h"
 #include "shell/ProgramState.h"
 
@@ -28,7 +29,8 @@ void BM_PrintPlot_2199_points_PDF(benchmark::State &state)
     fillPlot(*s);
     NumLib numlib;
     const PlotSetup setup = fullScreenSetup();
-    const PlotGeometry plot = ComputePlotGeometry(*s, numlib, setup);
+    auto session = std::make_unique<PlotSession>(PlotSessionFrom(*s));
+    const PlotGeometry plot = ComputePlotGeometry(*session, numlib, setup);
     const DrawPicture draw = [&plot](QPainter &painter, const QRectF &target) {
         RenderPlot(painter, plot, target, QColor(240, 240, 240));
     };

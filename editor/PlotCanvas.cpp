@@ -8,30 +8,31 @@
 namespace
 {
 
-int buttonCode(Qt::MouseButtons buttons)
+MouseButton buttonCode(Qt::MouseButton button)
 {
-    int code = 0;
-    if (buttons & Qt::LeftButton)
-        code |= PlotCanvas::LeftButton;
-    if (buttons & Qt::RightButton)
-        code |= PlotCanvas::RightButton;
-    if (buttons & Qt::MiddleButton)
-        code |= PlotCanvas::MiddleButton;
-    // Any other button has a code that no handler acts on.
-    if (buttons & ~(Qt::LeftButton | Qt::RightButton | Qt::MiddleButton))
-        code |= 8;
-    return code;
+    switch (button) {
+    case Qt::NoButton:
+        return MouseButton::None;
+    case Qt::LeftButton:
+        return MouseButton::Left;
+    case Qt::RightButton:
+        return MouseButton::Right;
+    case Qt::MiddleButton:
+        return MouseButton::Middle;
+    default:
+        return MouseButton::Other;
+    }
 }
 
-int shiftCode(Qt::KeyboardModifiers modifiers)
+ShiftState shiftCode(Qt::KeyboardModifiers modifiers)
 {
-    int code = 0;
+    ShiftState code = ShiftState::None;
     if (modifiers & Qt::ShiftModifier)
-        code |= PlotCanvas::ShiftKey;
+        code = code | ShiftState::Shift;
     if (modifiers & Qt::ControlModifier)
-        code |= PlotCanvas::CtrlKey;
+        code = code | ShiftState::Ctrl;
     if (modifiers & Qt::AltModifier)
-        code |= PlotCanvas::AltKey;
+        code = code | ShiftState::Alt;
     return code;
 }
 
@@ -99,21 +100,17 @@ void PlotCanvas::resizeEvent(QResizeEvent *event)
 
 void PlotCanvas::mousePressEvent(QMouseEvent *event)
 {
-    const QPointF at = surfaceMap().toPlot(event->position());
     emit mousePressed(
-        buttonCode(event->button()), shiftCode(event->modifiers()), float(at.x()), float(at.y()));
+        event->position(), buttonCode(event->button()), shiftCode(event->modifiers()));
 }
 
 void PlotCanvas::mouseMoveEvent(QMouseEvent *event)
 {
-    const QPointF at = surfaceMap().toPlot(event->position());
-    emit mouseMoved(
-        buttonCode(event->buttons()), shiftCode(event->modifiers()), float(at.x()), float(at.y()));
+    emit mouseMoved(event->position());
 }
 
 void PlotCanvas::mouseReleaseEvent(QMouseEvent *event)
 {
-    const QPointF at = surfaceMap().toPlot(event->position());
     emit mouseReleased(
-        buttonCode(event->button()), shiftCode(event->modifiers()), float(at.x()), float(at.y()));
+        event->position(), buttonCode(event->button()), shiftCode(event->modifiers()));
 }

@@ -1,9 +1,10 @@
 // The drawing surface of the Plotwork window. It keeps the plot as last
 // computed (and a picture of it), draws it on every paint together with the
-// zoom box, and reports mouse events in plot units. It computes nothing
+// zoom box, and reports mouse events in pixels. It computes nothing
 // itself: PlotWindow decides what to draw and when.
 #pragma once
 
+#include "editor/PlotCodes.h"
 #include "editor/PlotGeometry.h"
 
 #include <QImage>
@@ -16,14 +17,6 @@ class PlotCanvas : public QWidget
     Q_OBJECT
 
 public:
-    // Mouse buttons and modifier keys as the handlers see them.
-    static constexpr int LeftButton = 1;
-    static constexpr int RightButton = 2;
-    static constexpr int MiddleButton = 4;
-    static constexpr int ShiftKey = 1;
-    static constexpr int CtrlKey = 2;
-    static constexpr int AltKey = 4;
-
     explicit PlotCanvas(QWidget *parent = nullptr);
 
     void setPlot(PlotGeometry plot);
@@ -36,9 +29,9 @@ public:
 
 signals:
     void resized();
-    void mousePressed(int button, int shift, float x, float y);
-    void mouseMoved(int button, int shift, float x, float y);
-    void mouseReleased(int button, int shift, float x, float y);
+    void mousePressed(QPointF pixel, MouseButton button, ShiftState shift);
+    void mouseMoved(QPointF pixel);
+    void mouseReleased(QPointF pixel, MouseButton button, ShiftState shift);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -2,7 +2,7 @@
 
 #include "shell/NumLib.h"
 #include "shell/NumberFormat.h"
-#include "shell/ProgramState.h"
+#include "shell/PlotSession.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
@@ -14,7 +14,8 @@
 namespace
 {
 
-// More intervals than any tidy axis has; a library answer beyond it is not used.
+// More intervals than any tidy axis has; a library answer beyond it is not
+// used.
 constexpr int MaxIntervals = 200;
 
 float clampToFloat(double v)
@@ -114,7 +115,7 @@ AxisLayout LayoutAxis(NumLib &numlib, float &min, float &max, int titleGap)
     return axis;
 }
 
-PlotGeometry ComputePlotGeometry(ProgramState &state, NumLib &numlib, const PlotSetup &setup)
+PlotGeometry ComputePlotGeometry(PlotSession &session, NumLib &numlib, const PlotSetup &setup)
 {
     PlotGeometry g;
     g.setup = setup;
@@ -125,12 +126,12 @@ PlotGeometry ComputePlotGeometry(ProgramState &state, NumLib &numlib, const Plot
 
     const double m = setup.outerTwips;
     g.titlePoints = RoundEven(m * setup.titleFontRatio);
-    g.labelPoints = RoundEven(m * 0.0012);
+    g.labelPoints = RoundEven(m * PlotConstants::LabelFontRatio);
     g.sidePixels = std::max(1, RoundEven(m * setup.sideFontRatio));
 
-    g.x = LayoutAxis(numlib, state.PlotXMin, state.PlotXMax, 2);
-    g.y = LayoutAxis(numlib, state.PlotYMin, state.PlotYMax, 1);
-    g.map = PlotMap(g.x.start, g.x.scale, g.y.start, g.y.scale);
+    g.x = LayoutAxis(numlib, session.PlotXMin, session.PlotXMax, 2);
+    g.y = LayoutAxis(numlib, session.PlotYMin, session.PlotYMax, 1);
+    g.map = PlotMap(g.x.start, g.x.end, g.x.scale, g.y.start, g.y.end, g.y.scale);
 
     for (int k = 1; k <= g.x.ticks - 2; ++k)
         g.xTicks.push_back(k * 100.0 / (g.x.ticks - 1));
@@ -141,24 +142,25 @@ PlotGeometry ComputePlotGeometry(ProgramState &state, NumLib &numlib, const Plot
     // dense scan.
     g.markerRadius = g.markerBase * setup.markerScale;
     auto component = [](int16_t v) { return std::clamp<int>(v, 0, 255); };
-    g.goodColour
-        = QColor(component(state.GoodRed), component(state.GoodGreen), component(state.GoodBlue));
-    g.deletedColour
-        = QColor(component(state.DelRed), component(state.DelGreen), component(state.DelBlue));
-    const int count = std::clamp<int>(state.PlotCount, 0, PlotCapacity);
+    g.goodColour = QColor(
+        component(session.GoodRed), component(session.GoodGreen), component(session.GoodBlue));
+    g.deletedColour = QColor(
+        component(session.DelRed), component(session.DelGreen), component(session.DelBlue));
+    const int count = std::clamp<int>(session.PlotCount, 0, PlotCapacity);
     for (int i = 1; i <= count; ++i) {
-        const float x = state.PlotX(i);
-        const float y = state.PlotY(i);
+        const float x = session.PlotX(i);
+        const float y = session.PlotY(i);
         if (!(g.x.start < x && x < g.x.end && g.y.start < y && y < g.y.end))
             continue;
-        const QPointF at(g.map.toPlotX(x), g.map.toPlotY(y));
-        (state.PlotFlag(i) > 0.0f ? g.goodMarkers : g.deletedMarkers).push_back(at);
+        const QPointF at = g.map.toPlot(x, y);
+        (session.PlotFlag(i) > 0.0f ? g.goodMarkers : g.deletedMarkers).push_back(at);
     }
 
     // Titles: one size for all three, shrunk until the longer title fits.
-    const QString &longer = state.PlotTitle.trimmed().size() > state.PlotSubtitle.trimmed().size()
-        ? state.PlotTitle
-        : state.PlotSubtitle;
+    const QString &longer
+        = session.PlotTitle.trimmed().size() > session.PlotSubtitle.trimmed().size()
+        ? session.PlotTitle
+        : session.PlotSubtitle;
     auto widthIn = [&surface](const QFont &font, const QString &text) {
         return surface.unitsX(QFontMetricsF(font).horizontalAdvance(text));
     };
@@ -168,12 +170,12 @@ PlotGeometry ComputePlotGeometry(ProgramState &state, NumLib &numlib, const Plot
         g.titleFont = PlotFont(pointsToPixels(g.titlePoints, setup.dpi));
     }
     const double titleHeight = surface.unitsY(QFontMetricsF(g.titleFont).height());
-    const QString xTitle = state.XAxisLabel + g.x.suffix;
+    const QString xTitle = session.XAxisLabel + g.x.suffix;
     g.xTitle = { xTitle, { 50.0 - widthIn(g.titleFont, xTitle) / 2.0, -12.5 + titleHeight } };
-    g.title = { state.PlotTitle,
-        { 50.0 - widthIn(g.titleFont, state.PlotTitle) / 2.0, 100.0 + 1.2 * titleHeight } };
-    g.subtitle
-        = { state.PlotSubtitle, { 50.0 - widthIn(g.titleFont, state.PlotSubtitle) / 2.0, 110.0 } };
+    g.title = { session.PlotTitle,
+        { 50.0 - widthIn(g.titleFont, session.PlotTitle) / 2.0, 100.0 + 1.2 * titleHeight } };
+    g.subtitle = { session.PlotSubtitle,
+        { 50.0 - widthIn(g.titleFont, session.PlotSubtitle) / 2.0, 110.0 } };
 
     g.labelFont = PlotFont(pointsToPixels(g.labelPoints, setup.dpi));
     const QFontMetricsF labelMetrics(g.labelFont);
@@ -199,7 +201,7 @@ PlotGeometry ComputePlotGeometry(ProgramState &state, NumLib &numlib, const Plot
     if (cell > 0)
         side.setPixelSize(std::max(1, RoundEven(g.sidePixels * g.sidePixels / cell)));
     g.sideFont = side;
-    const QString yTitle = state.YAxisLabel + g.y.suffix;
+    const QString yTitle = session.YAxisLabel + g.y.suffix;
     g.yTitleLength = surface.unitsY(QFontMetrics(side).horizontalAdvance(yTitle));
     g.yTitle = { yTitle, { -18.0, 50.0 - g.yTitleLength / 2.0 } };
     return g;

@@ -6,6 +6,7 @@
 // fonts carry pixel sizes for a surface of `pixels`.
 #pragma once
 
+#include "editor/PlotConstants.h"
 #include "editor/PlotMap.h"
 
 #include <QColor>
@@ -17,16 +18,16 @@
 #include <vector>
 
 class NumLib;
-struct ProgramState;
+struct PlotSession;
 
 // What a paint needs to know about where it draws.
 struct PlotSetup {
     QSizeF pixels { 580, 580 }; // PixelWidth x PixelHeight of the drawing surface
     double outerTwips = 9990; // M: the smaller outer dimension of the window, in twips
     double dpi = 96; // logical dots per inch, to turn points into pixels
-    float markerScale = 1.5f; // MarkerScale
-    float titleFontRatio = 0.0014f;
-    float sideFontRatio = 0.0024f;
+    float markerScale = PlotConstants::MarkerScale;
+    float titleFontRatio = PlotConstants::TitleFontRatio;
+    float sideFontRatio = PlotConstants::SideFontRatio;
 };
 
 // One axis of one paint.
@@ -44,7 +45,8 @@ struct AxisLayout {
 
 struct PlotText {
     QString text;
-    QPointF topLeft; // for the vertical title: the start of the line, on the letters' top side
+    QPointF topLeft; // for the vertical title: the start of the line, on the
+                     // letters' top side
 };
 
 struct PlotGeometry {
@@ -53,8 +55,9 @@ struct PlotGeometry {
     AxisLayout x;
     AxisLayout y;
     PlotMap map;
-    float markerBase = 0.65f;
-    float markerRadius = 0.975f; // plot x-units; also the hit radius
+    float markerBase = PlotConstants::MarkerBase;
+    float markerRadius
+        = PlotConstants::MarkerBase * PlotConstants::MarkerScale; // also the hit radius
 
     int titlePoints = 0; // after the shrink for long titles
     int labelPoints = 0;
@@ -91,7 +94,7 @@ AxisLayout LayoutAxis(NumLib &numlib, float &min, float &max, int titleGap);
 
 // A whole paint: both axes (may widen the shared plot range), scales, ticks,
 // labels, titles, fonts and the markers strictly inside the axes.
-PlotGeometry ComputePlotGeometry(ProgramState &state, NumLib &numlib, const PlotSetup &setup);
+PlotGeometry ComputePlotGeometry(PlotSession &session, NumLib &numlib, const PlotSetup &setup);
 
 // A font of the plot: "Times New Roman", bold, at `pixelSize`.
 QFont PlotFont(int pixelSize);

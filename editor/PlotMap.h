@@ -12,15 +12,18 @@
 #include <QSizeF>
 
 // Data values <-> plot units: the data point (x, y) lies at
-// ((x - xStart) * xScale, (y - yStart) * yScale).
+// ((x - xStart) * xScale, (y - yStart) * yScale). The axis ends are the data
+// values at the right and top edges of the plot box, as drawn.
 class PlotMap
 {
 public:
     PlotMap() = default;
-    PlotMap(float xStart, float xScale, float yStart, float yScale)
+    PlotMap(float xStart, float xEnd, float xScale, float yStart, float yEnd, float yScale)
         : m_xStart(xStart)
+        , m_xEnd(xEnd)
         , m_xScale(xScale)
         , m_yStart(yStart)
+        , m_yEnd(yEnd)
         , m_yScale(yScale)
     {
     }
@@ -30,15 +33,21 @@ public:
     float toDataX(float X) const { return X / m_xScale + m_xStart; }
     float toDataY(float Y) const { return Y / m_yScale + m_yStart; }
 
+    QPointF toPlot(float x, float y) const { return { toPlotX(x), toPlotY(y) }; }
+
     float xStart() const { return m_xStart; }
+    float xEnd() const { return m_xEnd; }
     float xScale() const { return m_xScale; }
     float yStart() const { return m_yStart; }
+    float yEnd() const { return m_yEnd; }
     float yScale() const { return m_yScale; }
 
 private:
     float m_xStart = 0.0f;
+    float m_xEnd = 100.0f;
     float m_xScale = 1.0f;
     float m_yStart = 0.0f;
+    float m_yEnd = 100.0f;
     float m_yScale = 1.0f;
 };
 

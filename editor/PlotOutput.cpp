@@ -1,8 +1,6 @@
 #include "editor/PlotOutput.h"
 
-#include "shell/AppContext.h"
 #include "shell/Platform.h"
-#include "shell/ProgramState.h"
 
 #include <QDir>
 #include <QImageWriter>
@@ -89,8 +87,8 @@ private:
 class RestoreWorkDir
 {
 public:
-    explicit RestoreWorkDir(const ProgramState &state)
-        : m_dir(state.WorkDir)
+    explicit RestoreWorkDir(const QString &workDir)
+        : m_dir(workDir)
     {
     }
     ~RestoreWorkDir()
@@ -126,32 +124,32 @@ QString writeBitmap(const QImage &image, const QString &path)
 } // namespace
 
 void PrintPlot(
-    AppContext &app, const QString &printerName, const QSize &picture, const DrawPicture &draw)
+    Platform &platform, const QString &printerName, const QSize &picture, const DrawPicture &draw)
 {
     bool printed = false;
     {
-        const BusyCursor busy(app.platform);
-        if (const std::unique_ptr<QPrinter> printer = app.platform.openPrinter(printerName)) {
+        const BusyCursor busy(platform);
+        if (const std::unique_ptr<QPrinter> printer = platform.openPrinter(printerName)) {
             printer->setDocName(QStringLiteral("Sedora plot"));
             printed = PrintPictureFitted(*printer, picture, draw);
         }
     }
     // Paper that never comes out would otherwise be the only sign.
     if (!printed)
-        app.platform.messageBox(
+        platform.messageBox(
             QStringLiteral("The plot was not printed: the printer\n%1\ndid not accept the job.")
                 .arg(printerName.trimmed()),
             QStringLiteral("Print"), MsgStyle::Exclamation);
 }
 
-void CopyPlotToClipboard(AppContext &app, const QImage &image)
+void CopyPlotToClipboard(Platform &platform, const QImage &image)
 {
-    app.platform.setClipboardImage(image);
+    platform.setClipboardImage(image);
 }
 
-void SavePlotBitmap(AppContext &app, const QImage &image)
+void SavePlotBitmap(Platform &platform, const QString &workDir, const QImage &image)
 {
-    const RestoreWorkDir restore(app.state);
+    const RestoreWorkDir restore(workDir);
     FileDialogSpec spec;
     spec.save = true;
     spec.title = QStringLiteral("To File (Bitmap)");
@@ -159,13 +157,13 @@ void SavePlotBitmap(AppContext &app, const QImage &image)
     spec.filter = QStringLiteral("Bitmap | *.bmp");
     spec.flags = FileDialogFlag::OverwritePrompt;
     spec.defaultExt = QStringLiteral("bmp");
-    const std::optional<QString> chosen = app.platform.fileDialog(spec);
+    const std::optional<QString> chosen = platform.fileDialog(spec);
     if (!chosen)
         return;
     const QString problem = writeBitmap(image, *chosen);
     if (problem.isEmpty())
         return;
-    app.platform.messageBox(QStringLiteral("The plot was not saved to\n%1\n\n%2")
-                                .arg(QDir::toNativeSeparators(*chosen), problem),
+    platform.messageBox(QStringLiteral("The plot was not saved to\n%1\n\n%2")
+                            .arg(QDir::toNativeSeparators(*chosen), problem),
         QStringLiteral("Output File Error"), MsgStyle::Exclamation);
 }

@@ -14,7 +14,7 @@
 
 #include <functional>
 
-struct AppContext;
+class Platform;
 class QPainter;
 class QPrinter;
 
@@ -44,13 +44,13 @@ bool PrintPictureFitted(QPrinter &printer, const QSize &picture, const DrawPictu
 // cursor meanwhile. A printer that cannot be opened or refuses the job is
 // reported; nothing is printed then.
 void PrintPlot(
-    AppContext &app, const QString &printerName, const QSize &picture, const DrawPicture &draw);
+    Platform &platform, const QString &printerName, const QSize &picture, const DrawPicture &draw);
 
 // "To Clipboard": the image replaces what the clipboard held.
-void CopyPlotToClipboard(AppContext &app, const QImage &image);
+void CopyPlotToClipboard(Platform &platform, const QImage &image);
 
 // "To File (Bitmap)": asks for a file name and writes the image there as a
 // BMP file. A file that cannot be written is reported and an existing one is
-// left as it was; Cancel is silent. WorkDir is the current directory again
+// left as it was; Cancel is silent. `workDir` is the current directory again
 // afterwards in every case.
-void SavePlotBitmap(AppContext &app, const QImage &image);
+void SavePlotBitmap(Platform &platform, const QString &workDir, const QImage &image);

@@ -4,13 +4,13 @@
 #include "editor/PlotGeometry.h"
 #include "editor/PlotOutput.h"
 #include "editor/PlotRender.h"
+#include "editor/PlotworkLayout.h"
 #include "editor/PointEditing.h"
 #include "editor/ToolbarIcons.h"
 #include "editor/Zoom.h"
-#include "shell/AppContext.h"
 #include "shell/NumberFormat.h"
 #include "shell/Platform.h"
-#include "shell/ProgramState.h"
+#include "shell/WindowPlacement.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -58,16 +58,14 @@ QFont stripFont(double points, bool bold)
     return font;
 }
 
-int twipsToPixels(double twips)
-{
-    return RoundEven(twips / TwipsPerPixel);
-}
-
 } // namespace
 
-PlotWindow::PlotWindow(AppContext &app, QWidget *parent)
+PlotWindow::PlotWindow(
+    Platform &platform, NumLib &numlib, const PlotSession &session, QWidget *parent)
     : QDialog(parent)
-    , m_app(app)
+    , m_platform(platform)
+    , m_numlib(numlib)
+    , m_session(session)
 {
     setObjectName(QStringLiteral("Plotwork"));
     setWindowTitle(QStringLiteral("Sedora"));
@@ -115,8 +113,8 @@ void PlotWindow::createMenus()
     printerTemplate->setProperty("Index", 0);
     m_printerEnd = m_printerMenu->addSeparator();
     m_printerEnd->setObjectName(QStringLiteral("Dummy0"));
-    m_printerGroup = new QActionGroup(this);
-    m_printerGroup->setExclusive(true);
+    // The template separator shows at the top, as the menu is laid out.
+    m_printerMenu->setSeparatorsCollapsible(false);
     m_print = m_printerMenu->addAction(QStringLiteral("Print"));
     m_print->setObjectName(QStringLiteral("PrnPlot"));
     connect(m_print, &QAction::triggered, this, &PlotWindow::PrnPlot_Click);
@@ -201,56 +199,41 @@ QAction *PlotWindow::button(int index) const
 
 void PlotWindow::Form_Load()
 {
-    ProgramState &s = m_app.state;
-    m_form.TitleFontRatio = 0.0014f;
-    m_form.SideFontRatio = 0.0024f;
-    s.CommitEdits = false;
-    m_form.EditMode = 1;
-    m_form.XYShown = s.ShowXY;
+    m_form.TitleFontRatio = PlotConstants::TitleFontRatio;
+    m_form.SideFontRatio = PlotConstants::SideFontRatio;
+    m_outcome.CommitEdits = false;
+    m_interaction.setMode(EditMode::Zoom);
+    m_form.XYShown = m_session.ShowXY;
 
     m_xyCoords->setHidden(!m_form.XYShown);
     m_showEm->setText(showEmCaption(m_form.XYShown));
 
-    const QSize screen = m_app.platform.screenSize();
-    const double screenWidth = double(screen.width()) * TwipsPerPixel;
-    const double screenHeight = double(screen.height()) * TwipsPerPixel;
-    double width = 0.64 * screenWidth;
-    double height = 0.8 * screenHeight;
-    double stripPoints = 9.75;
-    if (screenWidth / TwipsPerPixel > 640) {
-        stripPoints = 8;
-        width = 0.52 * screenWidth;
-        height = 0.65 * screenHeight;
-    }
-    m_xyCoords->setFont(stripFont(stripPoints, true));
-    m_xyLabel->setFont(stripFont(stripPoints, false));
-    m_outFileLabel->setFont(stripFont(stripPoints, false));
+    const PlotworkLayout layout = LayoutPlotwork(m_platform.screenSize());
+    m_xyCoords->setFont(stripFont(layout.stripPoints, true));
+    m_xyLabel->setFont(stripFont(layout.stripPoints, false));
+    m_outFileLabel->setFont(stripFont(layout.stripPoints, false));
     const int lineHeight = m_xyLabel->fontMetrics().height();
     m_xyCoords->setFixedHeight(lineHeight + 8);
     m_xyLabel->setGeometry(4, 4, 10, lineHeight);
     m_outFileLabel->setGeometry(4, 4, 10, lineHeight);
-    resize(twipsToPixels(width), twipsToPixels(height));
+    // The layout is of the outer window, frame included.
+    const QRect outer(layout.position, layout.size);
+    PlaceByFrame(*this, m_platform.availableArea(), [outer](const QMargins &) { return outer; });
 
     m_form.PixelWidth = float(m_canvas->width());
     m_form.PixelHeight = float(m_canvas->height());
 
-    const double left = (screenWidth - double(this->width()) * TwipsPerPixel) / 2.0;
-    const double top
-        = (screenHeight - double(this->height()) * TwipsPerPixel) / 2.0 - 0.03 * screenHeight;
-    move(twipsToPixels(left), twipsToPixels(top));
-
-    m_form.MarkerScale = 1.5f;
+    m_form.MarkerScale = PlotConstants::MarkerScale;
     LoadPrinterMenu();
 
-    const bool large = screenWidth / TwipsPerPixel > 800;
-    m_toolbars[0]->setHidden(!large);
-    m_toolbars[1]->setHidden(large);
+    m_toolbars[0]->setHidden(!layout.largeToolbar);
+    m_toolbars[1]->setHidden(layout.largeToolbar);
 }
 
 void PlotWindow::LoadPrinterMenu()
 {
-    const QStringList printers = m_app.platform.printerNames();
-    const int current = InitialPrinter(printers, m_app.state.PrinterName);
+    const QStringList printers = m_platform.printerNames();
+    const int current = InitialPrinter(printers, m_session.PrinterName);
     if (current < 0) {
         m_printerMenu->menuAction()->setEnabled(false);
         return;
@@ -259,7 +242,7 @@ void PlotWindow::LoadPrinterMenu()
         // A "&" in a name is shown, not taken for a shortcut.
         QString caption = printers[k - 1];
         auto *item
-            = new QAction(caption.replace(QLatin1Char('&'), QStringLiteral("&&")), m_printerGroup);
+            = new QAction(caption.replace(QLatin1Char('&'), QStringLiteral("&&")), m_printerMenu);
         item->setObjectName(QStringLiteral("PrnArray"));
         item->setProperty("Index", k);
         item->setCheckable(true);
@@ -274,6 +257,10 @@ void PlotWindow::LoadPrinterMenu()
 
 void PlotWindow::PrnArray_Click(int index)
 {
+    // A check mark, not a radio dot: the items form no exclusive group, so
+    // the one mark is moved here.
+    for (QAction *item : m_printerItems)
+        item->setChecked(false);
     m_printerItems[size_t(index - 1)]->setChecked(true);
     m_currentPrinter = m_printerNames[index - 1];
 }
@@ -284,7 +271,7 @@ void PlotWindow::PrnPlot_Click()
         const std::optional<PlotGeometry> &plot = m_canvas->plot();
         const QSize picture = plot ? plot->setup.pixels.toSize() : m_canvas->size();
         PrintPlot(
-            m_app, m_currentPrinter, picture, [this](QPainter &painter, const QRectF &target) {
+            m_platform, m_currentPrinter, picture, [this](QPainter &painter, const QRectF &target) {
                 const std::optional<PlotGeometry> &drawn = m_canvas->plot();
                 if (drawn)
                     RenderPlot(
@@ -297,12 +284,12 @@ void PlotWindow::PrnPlot_Click()
 
 void PlotWindow::ClipPrn_Click()
 {
-    guarded([this] { CopyPlotToClipboard(m_app, plotImage()); });
+    guarded([this] { CopyPlotToClipboard(m_platform, plotImage()); });
 }
 
 void PlotWindow::SaveBMP_Click()
 {
-    guarded([this] { SavePlotBitmap(m_app, plotImage()); });
+    guarded([this] { SavePlotBitmap(m_platform, m_session.WorkDir, plotImage()); });
 }
 
 void PlotWindow::showEvent(QShowEvent *event)
@@ -315,6 +302,7 @@ void PlotWindow::showEvent(QShowEvent *event)
 
 void PlotWindow::canvasResized()
 {
+    m_interaction.setSurface(m_canvas->surfaceMap());
     if (m_resizeQueued)
         return;
     m_resizeQueued = true;
@@ -347,7 +335,7 @@ void PlotWindow::layoutStrip()
 void PlotWindow::warn(const QString &text, const QString &title)
 {
     m_warning = true;
-    m_app.platform.messageBox(text, title, MsgStyle::Exclamation);
+    m_platform.messageBox(text, title, MsgStyle::Exclamation);
     m_warning = false;
 }
 
@@ -366,7 +354,7 @@ void PlotWindow::Form_Paint()
     setup.sideFontRatio = m_form.SideFontRatio;
     PlotGeometry plot;
     try {
-        plot = ComputePlotGeometry(m_app.state, m_app.numlib, setup);
+        plot = ComputePlotGeometry(m_session, m_numlib, setup);
     } catch (const std::exception &error) {
         if (!m_warning)
             warn(QString::fromLocal8Bit(error.what()), QStringLiteral("Sedora"));
@@ -380,6 +368,7 @@ void PlotWindow::Form_Paint()
     m_form.YAxisEnd = plot.y.end;
     m_form.YScale = plot.y.scale;
     m_form.MarkerBase = plot.markerBase;
+    m_interaction.setPlot(plot.map, m_form.markerRadius());
     // Never a second box over an open one: a resize while it is up redraws
     // quietly.
     if (!m_warning) {
@@ -406,20 +395,15 @@ void PlotWindow::Toolbar_ButtonClick(int index)
     case 3:
     case 4:
     case 5:
-        m_form.EditMode = int16_t(index);
-        if (index != 1 && m_form.BoxDragging) {
-            // A zoom box left open by a release with a modifier ends with the mode.
-            m_form.BoxDragging = false;
-            m_form.BoxFresh = true;
-            m_canvas->setBand(std::nullopt);
-        }
+        m_interaction.setMode(EditMode(index));
+        m_canvas->setBand(m_interaction.band());
         break;
     case 7:
-        m_app.state.CommitEdits = true;
+        m_outcome.CommitEdits = true;
         close();
         break;
     case 8:
-        m_app.state.CommitEdits = false;
+        m_outcome.CommitEdits = false;
         close();
         break;
     default:
@@ -442,14 +426,14 @@ void PlotWindow::done(int result)
 
 void PlotWindow::Form_Unload()
 {
-    m_app.state.ShowXY = m_form.XYShown;
+    m_outcome.ShowXY = m_form.XYShown;
+    m_outcome.PlotFlag = m_session.PlotFlag;
 }
 
 void PlotWindow::Zoomout_Click()
 {
     guarded([this] {
-        ProgramState &s = m_app.state;
-        PlotRange(s, s.PlotX, s.PlotY, s.PlotCount);
+        PlotRange(m_session);
         m_zoomOut->setEnabled(false);
         Form_Paint();
     });
@@ -460,35 +444,22 @@ void PlotWindow::guarded(const std::function<void()> &handler)
     try {
         handler();
     } catch (const std::exception &error) {
-        m_app.platform.messageBox(
+        m_platform.messageBox(
             QString::fromLocal8Bit(error.what()), QStringLiteral("Sedora"), MsgStyle::Exclamation);
     }
 }
 
-void PlotWindow::Form_MouseDown(int button, int shift, float x, float y)
+void PlotWindow::Form_MouseDown(QPointF pixel, MouseButton button, ShiftState shift)
 {
-    // Until the first paint there are no axes to read the position against.
-    if (shift != 0 || !m_canvas->plot())
-        return;
     guarded([&] {
-        switch (m_form.EditMode) {
-        case 1:
-            if (button == PlotCanvas::LeftButton) {
-                m_form.BoxDragging = true;
-                m_form.BoxFresh = true;
-                m_form.BoxX1 = m_form.BoxX2 = x;
-                m_form.BoxY1 = m_form.BoxY2 = y;
-            }
+        const PlotAction action = m_interaction.press(pixel, button, shift, m_session);
+        switch (action.kind) {
+        case PlotAction::Kind::EditPoint:
+            ChangeFlag(m_session, action.point, action.change);
+            Form_Paint();
             break;
-        case 2:
-        case 4:
-            if (button == PlotCanvas::LeftButton)
-                editPointAtCursor(x, y);
-            break;
-        case 3:
-        case 5:
-            if (button == PlotCanvas::LeftButton || button == PlotCanvas::RightButton)
-                editSide(button, x);
+        case PlotAction::Kind::EditSide:
+            editSide(action);
             break;
         default:
             break;
@@ -496,79 +467,50 @@ void PlotWindow::Form_MouseDown(int button, int shift, float x, float y)
     });
 }
 
-void PlotWindow::editPointAtCursor(float x, float y)
+void PlotWindow::editSide(const PlotAction &edit)
 {
-    ProgramState &s = m_app.state;
-    const PlotMap map(m_form.XAxisStart, m_form.XScale, m_form.YAxisStart, m_form.YScale);
-    const int i = PointAtCursor(s, map, x, y, m_form.markerRadius());
-    if (i == 0)
-        return;
-    ChangeFlag(s, i, m_form.EditMode == 2 ? FlagChange::Remove : FlagChange::Restore);
-    Form_Paint();
-}
-
-void PlotWindow::editSide(int button, float x)
-{
-    const float xc = x / m_form.XScale + m_form.XAxisStart;
-    const FlagChange change = m_form.EditMode == 3 ? FlagChange::Remove : FlagChange::Restore;
-    if (!ChangeSide(m_app.state, xc, button == PlotCanvas::LeftButton, change)) {
-        m_app.platform.messageBox(QStringLiteral("Error Editing Data! This would remove all data."),
+    if (!ChangeSide(m_session, edit.xc, edit.left, edit.change)) {
+        m_platform.messageBox(QStringLiteral("Error Editing Data! This would remove all data."),
             QStringLiteral("Invalid Operation"), MsgStyle::OkOnly);
         return;
     }
     Form_Paint();
 }
 
-void PlotWindow::Form_MouseMove(int, int, float x, float y)
+void PlotWindow::Form_MouseMove(QPointF pixel)
 {
-    if (!m_canvas->plot())
+    // Until the first paint there are no axes to read the position against.
+    if (!m_interaction.hasPlot())
         return;
     if (m_form.XYShown) {
-        const float dataX = x / m_form.XScale + m_form.XAxisStart;
-        const float dataY = y / m_form.YScale + m_form.YAxisStart;
+        const QPointF data = m_interaction.toData(pixel);
         m_xyLabel->setText(QStringLiteral(" X= ")
-            + NumberFormat::text(dataX, NumberFormat::Scientific4) + QStringLiteral(", Y= ")
-            + NumberFormat::text(dataY, NumberFormat::Scientific3));
+            + NumberFormat::text(float(data.x()), NumberFormat::Scientific4)
+            + QStringLiteral(", Y= ")
+            + NumberFormat::text(float(data.y()), NumberFormat::Scientific3));
     }
-    if (m_form.BoxDragging && m_form.EditMode == 1) {
-        m_form.BoxFresh = false;
-        m_form.BoxX2 = x;
-        m_form.BoxY2 = y;
-        showBand();
-    }
+    if (m_interaction.move(pixel))
+        m_canvas->setBand(m_interaction.band());
 }
 
-void PlotWindow::showBand()
+void PlotWindow::Form_MouseUp(QPointF, MouseButton button, ShiftState shift)
 {
-    m_canvas->setBand(
-        QRectF(QPointF(m_form.BoxX1, m_form.BoxY1), QPointF(m_form.BoxX2, m_form.BoxY2)));
+    const bool dragging = m_interaction.box().BoxDragging;
+    const PlotAction action = m_interaction.release(button, shift);
+    if (dragging && !m_interaction.box().BoxDragging)
+        m_canvas->setBand(std::nullopt);
+    if (action.kind == PlotAction::Kind::Zoom)
+        guarded([&] { tryZoom(action.zoom); });
 }
 
-void PlotWindow::Form_MouseUp(int button, int shift, float, float)
+void PlotWindow::tryZoom(const DataBox &box)
 {
-    // Only a plain left release ends the drag; the box follows the pointer
-    // until then.
-    if (m_form.EditMode != 1 || button != PlotCanvas::LeftButton || shift != 0
-        || !m_form.BoxDragging)
-        return;
-    m_canvas->setBand(std::nullopt);
-    m_form.BoxFresh = true;
-    m_form.BoxDragging = false;
-    if (m_form.BoxX1 != m_form.BoxX2 && m_form.BoxY1 != m_form.BoxY2)
-        guarded([this] { tryZoom(); });
-}
-
-void PlotWindow::tryZoom()
-{
-    const ZoomOutcome outcome = ZoomIn(m_app.state, m_form);
-    if (outcome == ZoomOutcome::NoBox)
-        return;
-    m_form.BoxX1 = m_form.BoxY1 = m_form.BoxX2 = m_form.BoxY2 = 0.0f;
+    const ZoomOutcome outcome = ZoomInto(m_session, box);
     if (outcome == ZoomOutcome::NoPoints)
-        m_app.platform.messageBox(QStringLiteral("There Were No Data Within the Zoom-In Box!"),
+        m_platform.messageBox(QStringLiteral("There Were No Data Within the Zoom-In Box!"),
             QStringLiteral("Error in Zooming"), MsgStyle::Exclamation);
     else if (outcome == ZoomOutcome::SinglePoint)
-        m_app.platform.messageBox(QStringLiteral("You CANNOT Zoom Around a Single Point!"),
+        m_platform.messageBox(QStringLiteral("You CANNOT Zoom Around a Single Point!"),
             QStringLiteral("Error in Zooming"), MsgStyle::Exclamation);
     else
         m_zoomOut->setEnabled(true);

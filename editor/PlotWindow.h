@@ -1,6 +1,7 @@
-// Plotwork, the editor window: a plot of the data set handed over in the
-// plot arrays of the program state, with a toolbar of edit modes, a menu bar
-// (zoom out, the (X,Y) read-out, printer and copy) and the read-out strip.
+// Plotwork, the editor window: a plot of the copy of the data set it is
+// opened on (a PlotSession), with a toolbar of edit modes, a menu bar (zoom
+// out, the (X,Y) read-out, printer and copy) and the read-out strip. It edits
+// its own copy only; outcome() is what it hands back when it closes.
 //
 // Form_Paint computes the whole plot (PlotGeometry.h), shows the warnings for
 // an axis of identical values, and hands the result to the canvas, which
@@ -10,6 +11,8 @@
 #pragma once
 
 #include "editor/PlotFormState.h"
+#include "editor/PlotInteraction.h"
+#include "shell/PlotSession.h"
 
 #include <QDialog>
 #include <QImage>
@@ -19,7 +22,8 @@
 #include <functional>
 #include <vector>
 
-struct AppContext;
+class NumLib;
+class Platform;
 class PlotCanvas;
 class QAction;
 class QActionGroup;
@@ -36,10 +40,17 @@ class PlotWindow : public QDialog
 public:
     static constexpr int ButtonCount = 8;
 
-    explicit PlotWindow(AppContext &app, QWidget *parent = nullptr);
+    PlotWindow(
+        Platform &platform, NumLib &numlib, const PlotSession &session, QWidget *parent = nullptr);
     ~PlotWindow() override;
 
     const PlotFormState &form() const { return m_form; }
+    const PlotInteraction &interaction() const { return m_interaction; }
+    // The copy being edited: flags, plot range and texts.
+    const PlotSession &session() const { return m_session; }
+    PlotSession &session() { return m_session; }
+    // What the window hands back: the commit choice, the flags, the read-out.
+    const PlotOutcome &outcome() const { return m_outcome; }
     PlotCanvas *canvas() const { return m_canvas; }
     // Toolbar1 (32-pixel icons) or Toolbar2 (16-pixel icons).
     QToolBar *toolbar(int which) const;
@@ -90,18 +101,20 @@ private:
     void ClipPrn_Click();
     void SaveBMP_Click();
     void Zoomout_Click();
-    void Form_MouseDown(int button, int shift, float x, float y);
-    void Form_MouseMove(int button, int shift, float x, float y);
-    void Form_MouseUp(int button, int shift, float x, float y);
-    void editPointAtCursor(float x, float y);
-    void editSide(int button, float x);
-    void tryZoom();
-    void showBand();
+    void Form_MouseDown(QPointF pixel, MouseButton button, ShiftState shift);
+    void Form_MouseMove(QPointF pixel);
+    void Form_MouseUp(QPointF pixel, MouseButton button, ShiftState shift);
+    void editSide(const PlotAction &edit);
+    void tryZoom(const DataBox &box);
     // Runs a handler; an error that escapes it is shown, never fatal.
     void guarded(const std::function<void()> &handler);
 
-    AppContext &m_app;
+    Platform &m_platform;
+    NumLib &m_numlib;
+    PlotSession m_session;
+    PlotOutcome m_outcome;
     PlotFormState m_form;
+    PlotInteraction m_interaction;
     PlotCanvas *m_canvas = nullptr;
     QMenuBar *m_menuBar = nullptr;
     std::array<QToolBar *, 2> m_toolbars {};
@@ -111,7 +124,6 @@ private:
     QAction *m_showEm = nullptr;
     QMenu *m_printerMenu = nullptr;
     QAction *m_printerEnd = nullptr; // Dummy0
-    QActionGroup *m_printerGroup = nullptr;
     std::vector<QAction *> m_printerItems;
     QStringList m_printerNames;
     QString m_currentPrinter;

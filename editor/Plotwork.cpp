@@ -1,14 +1,40 @@
 #include "editor/Plotwork.h"
 
 #include "datafiles/WorkFile.h"
-#include "editor/PlotWindow.h"
 #include "editor/Zoom.h"
 #include "shell/AppContext.h"
 #include "shell/MainView.h"
-#include "shell/Platform.h"
 #include "shell/ProgramState.h"
 
 #include <algorithm>
+#include <memory>
+
+PlotSession PlotSessionFrom(const ProgramState &s)
+{
+    PlotSession session;
+    session.PlotX = s.PlotX;
+    session.PlotY = s.PlotY;
+    session.PlotFlag = s.PlotFlag;
+    session.PlotCount = s.PlotCount;
+    session.PlotTitle = s.PlotTitle;
+    session.PlotSubtitle = s.PlotSubtitle;
+    session.XAxisLabel = s.XAxisLabel;
+    session.YAxisLabel = s.YAxisLabel;
+    session.PlotXMin = s.PlotXMin;
+    session.PlotXMax = s.PlotXMax;
+    session.PlotYMin = s.PlotYMin;
+    session.PlotYMax = s.PlotYMax;
+    session.GoodRed = s.GoodRed;
+    session.GoodGreen = s.GoodGreen;
+    session.GoodBlue = s.GoodBlue;
+    session.DelRed = s.DelRed;
+    session.DelGreen = s.DelGreen;
+    session.DelBlue = s.DelBlue;
+    session.ShowXY = s.ShowXY;
+    session.PrinterName = s.PrinterName;
+    session.WorkDir = s.WorkDir;
+    return session;
+}
 
 void DoPlotwork(AppContext &app, MainView &view)
 {
@@ -24,31 +50,25 @@ void DoPlotwork(AppContext &app, MainView &view)
         s.PlotFlag(i) = s.DataPts.flag(i);
     }
     s.PlotCount = int16_t(count);
-    PlotRange(s, s.PlotX, s.PlotY, s.PlotCount);
-    {
-        PlotWindow window(app, view.widget());
-        app.platform.execModal(window);
-    }
+
+    // Three point arrays: too large for the stack of a menu handler.
+    auto session = std::make_unique<PlotSession>(PlotSessionFrom(s));
+    PlotRange(*session);
+    s.PlotXMin = session->PlotXMin;
+    s.PlotXMax = session->PlotXMax;
+    s.PlotYMin = session->PlotYMin;
+    s.PlotYMax = session->PlotYMax;
+    const PlotOutcome outcome = view.editPlot(*session);
+    session.reset();
+    s.ShowXY = outcome.ShowXY;
+    s.CommitEdits = outcome.CommitEdits;
     if (!s.CommitEdits)
         return;
-
-    // The first and last good point over the editor's flags, without first
-    // resetting them: with no good point left they keep their values.
-    for (int i = 1; i <= s.PlotCount; ++i) {
-        if (s.PlotFlag(i) > 0.0f) {
-            s.FirstIdx = i;
-            s.FirstX = s.PlotX(i);
-            break;
-        }
-    }
-    for (int i = s.PlotCount; i >= std::max(s.FirstIdx, 1); --i) {
-        if (s.PlotFlag(i) > 0.0f) {
-            s.LastIdx = i;
-            s.LastX = s.PlotX(i);
-            break;
-        }
-    }
+    s.PlotFlag = outcome.PlotFlag;
     for (int i = 1; i <= count; ++i)
         s.DataPts.flag(i) = s.PlotFlag(i);
+    // The first and last good point over the editor's flags, without first
+    // resetting them: with no good point left they keep their values.
+    ScanFirstLastGood(s);
     RewriteWorkFile(s, view);
 }

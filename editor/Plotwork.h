@@ -3,7 +3,14 @@
 // flags back to the data set.
 #pragma once
 
+#include "shell/PlotSession.h"
+
 struct AppContext;
 class MainView;
+struct ProgramState;
 
 void DoPlotwork(AppContext &app, MainView &view);
+
+// The editor's copy of the state's plot arrays, texts, range, colours, the
+// read-out preference, the printer name and the working directory.
+PlotSession PlotSessionFrom(const ProgramState &state);

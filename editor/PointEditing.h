@@ -5,21 +5,21 @@
 #pragma once
 
 class PlotMap;
-struct ProgramState;
+struct PlotSession;
 
 // The point hit by a click at plot position (X, Y): of all points within
 // `radius` plot units (on the circle counts), removed or not, inside the
 // axes or not, the nearest by squared distance, the lower index on a tie.
 // 0 when none is that close.
-int PointAtCursor(const ProgramState &state, const PlotMap &map, float X, float Y, float radius);
+int PointAtCursor(const PlotSession &session, const PlotMap &map, float X, float Y, float radius);
 
 enum class FlagChange { Remove, Restore };
 
-void ChangeFlag(ProgramState &state, int i, FlagChange change);
+void ChangeFlag(PlotSession &session, int i, FlagChange change);
 
 // The points to the left (x <= xc, scanned from the first point) or to the
 // right (x >= xc, scanned from the last), stopping at the first point on the
 // other side. Removal is refused, and nothing changes, when it would take
 // every point: to the left from at or beyond the last point's x, to the
 // right from at or before the first's. Returns false when refused.
-bool ChangeSide(ProgramState &state, float xc, bool left, FlagChange change);
+bool ChangeSide(PlotSession &session, float xc, bool left, FlagChange change);

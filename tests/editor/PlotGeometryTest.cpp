@@ -1,7 +1,7 @@
 #include "editor/PlotGeometry.h"
 #include "editor/PlotRender.h"
 #include "shell/NumLib.h"
-#include "shell/ProgramState.h"
+#include "shell/PlotSession.h"
 
 #include <gtest/gtest.h>
 
@@ -44,8 +44,8 @@ protected:
     }
     PlotGeometry compute() { return ComputePlotGeometry(s, numlib, setup); }
 
-    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
-    ProgramState &s = *state;
+    std::unique_ptr<PlotSession> state = std::make_unique<PlotSession>();
+    PlotSession &s = *state;
     NumLib numlib;
     PlotSetup setup;
 

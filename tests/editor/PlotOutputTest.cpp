@@ -166,7 +166,7 @@ TEST(PlotOutput, PrinterMenuChecksTheDefaultOrTheFirst)
         Harness h;
         h.platform.printers = row.printers;
         h.state->PrinterName = row.defaultName;
-        PlotWindow window(h.app);
+        PlotWindow window(h.platform, h.numlib, PlotSessionFrom(*h.state));
         EXPECT_EQ(captions(window), row.printers);
         EXPECT_EQ(window.printerMenu()->menuAction()->isEnabled(), row.checked != 0);
         if (row.checked == 0) {
@@ -199,6 +199,11 @@ TEST(PlotOutput, ChoosingAPrinterMovesTheCheckAndTheNextPrint)
     runEditor(h, [&](PlotWindow &w) {
         // An ampersand in a name is shown as itself.
         EXPECT_EQ(w.printerItems()[1]->text(), QStringLiteral("Lab && Co"));
+        // The menu opens with its template separator, and the current printer
+        // carries a check mark: no exclusive group, which would draw a dot.
+        EXPECT_FALSE(w.printerMenu()->separatorsCollapsible());
+        for (const QAction *item : w.printerItems())
+            EXPECT_EQ(item->actionGroup(), nullptr);
         w.printerItems()[2]->trigger();
         EXPECT_EQ(checkedItems(w), QList<int> { 3 });
         w.printEntry()->trigger();

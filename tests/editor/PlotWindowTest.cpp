@@ -4,6 +4,7 @@
 #include "editor/PlotGeometry.h"
 #include "editor/PlotWindow.h"
 #include "shell/Platform.h"
+#include "shell/WindowPlacement.h"
 
 #include <gtest/gtest.h>
 
@@ -54,8 +55,10 @@ TEST(PlotWindow, SizeFontsAndToolbarFollowTheScreenWidth)
         SCOPED_TRACE(row.name);
         Harness h;
         h.platform.screen = row.screen;
-        PlotWindow window(h.app);
-        EXPECT_EQ(window.size(), row.window);
+        PlotWindow window(h.platform, h.numlib, PlotSessionFrom(*h.state));
+        // Outer sizes and places: the frame (as seen on earlier windows) is
+        // within the size.
+        EXPECT_EQ(window.size().grownBy(LastFrameMargins()), row.window);
         EXPECT_EQ(window.pos(), row.at);
         EXPECT_DOUBLE_EQ(window.xyLabel()->font().pointSizeF(), row.stripPoints);
         EXPECT_DOUBLE_EQ(window.outFileLabel()->font().pointSizeF(), row.stripPoints);
@@ -73,11 +76,11 @@ TEST(PlotWindow, LoadStateMenusAndButtons)
 {
     Harness h;
     h.state->CommitEdits = true;
-    PlotWindow window(h.app);
+    PlotWindow window(h.platform, h.numlib, PlotSessionFrom(*h.state));
     EXPECT_EQ(window.objectName(), QStringLiteral("Plotwork"));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Sedora"));
-    EXPECT_FALSE(h.state->CommitEdits);
-    EXPECT_EQ(window.form().EditMode, 1);
+    EXPECT_FALSE(window.outcome().CommitEdits);
+    EXPECT_EQ(window.interaction().mode(), EditMode::Zoom);
     EXPECT_FLOAT_EQ(window.form().MarkerScale, 1.5f);
     EXPECT_FLOAT_EQ(window.form().TitleFontRatio, 0.0014f);
     EXPECT_FLOAT_EQ(window.form().SideFontRatio, 0.0024f);
@@ -104,7 +107,7 @@ TEST(PlotWindow, LoadStateMenusAndButtons)
     }
     // One exclusive group: pressing another mode releases the first.
     window.button(3)->trigger();
-    EXPECT_EQ(window.form().EditMode, 3);
+    EXPECT_EQ(window.interaction().mode(), EditMode::RemoveSide);
     EXPECT_FALSE(window.button(1)->isChecked());
     EXPECT_TRUE(window.button(3)->isChecked());
 
@@ -128,7 +131,7 @@ TEST(PlotWindow, ReadOutStripToggles)
 {
     Harness h;
     h.state->ShowXY = false;
-    PlotWindow window(h.app);
+    PlotWindow window(h.platform, h.numlib, PlotSessionFrom(*h.state));
     EXPECT_TRUE(window.xyCoords()->isHidden());
     EXPECT_EQ(window.showEmEntry()->text(), QStringLiteral("&Show (X,Y)"));
     window.showEmEntry()->trigger();
@@ -173,8 +176,8 @@ TEST(PlotWindow, AllXEqualWarnsOnceThenDrawsTheWidenedRange)
     setDataSet(*h.state, { { 3.0f, 0.1f }, { 3.0f, 0.2f }, { 3.0f, 0.4f } });
     runEditor(h, [&](PlotWindow &w) {
         EXPECT_EQ(countMessages(h, AllX), 1);
-        EXPECT_FLOAT_EQ(h.state->PlotXMin, 1.5f);
-        EXPECT_FLOAT_EQ(h.state->PlotXMax, 6.0f);
+        EXPECT_FLOAT_EQ(w.session().PlotXMin, 1.5f);
+        EXPECT_FLOAT_EQ(w.session().PlotXMax, 6.0f);
         w.resize(w.width() + 40, w.height() + 30);
         QCoreApplication::processEvents();
         w.Form_Paint();
@@ -225,10 +228,10 @@ TEST(PlotWindow, DrawsMarkersFrameAndNothingOutsideTheBox)
     h.state->GoodGreen = 0;
     h.state->GoodBlue = 255;
     runEditor(h, [&](PlotWindow &w) {
-        h.state->PlotXMin = 2.0f;
-        h.state->PlotXMax = 8.0f;
-        h.state->PlotYMin = 3.0f;
-        h.state->PlotYMax = 7.0f;
+        w.session().PlotXMin = 2.0f;
+        w.session().PlotXMax = 8.0f;
+        w.session().PlotYMin = 3.0f;
+        w.session().PlotYMax = 7.0f;
         w.Form_Paint();
         const QImage image = w.plotImage();
         const PlotGeometry &g = *w.canvas()->plot();

@@ -65,8 +65,13 @@ TEST_F(Plotwork, OpensFromTheEditMenuOnACopyOfTheDataSet)
         EXPECT_EQ(s.XAxisLabel, QStringLiteral("Radius (cm)"));
         EXPECT_EQ(s.YAxisLabel, QStringLiteral("Concentration"));
         EXPECT_EQ(s.PlotSubtitle, QStringLiteral(" "));
+        // The window works on a copy of the same.
+        EXPECT_EQ(w.session().PlotCount, s.NumPts);
+        EXPECT_EQ(w.session().PlotFlag(7), s.DataPts.flag(7));
+        EXPECT_EQ(w.session().PlotXMax, s.DataPts.x(s.NumPts));
+        EXPECT_EQ(w.session().XAxisLabel, QStringLiteral("Radius (cm)"));
         EXPECT_TRUE(w.isModal());
-        EXPECT_EQ(w.form().EditMode, 1);
+        EXPECT_EQ(w.interaction().mode(), EditMode::Zoom);
     });
     h.trigger(MenuEntry::DoPlotwork);
     EXPECT_TRUE(h.platform.log.contains(QStringLiteral("modal Plotwork")));
@@ -93,7 +98,7 @@ TEST_F(Plotwork, DiscardAndTheCloseBoxLeaveTheDataSetAlone)
         const int lastBefore = h.state->LastIdx;
         runEditor(h, [&](PlotWindow &w) {
             removePoints(w, *h.state, { 1, 2, 3, h.state->NumPts });
-            ASSERT_LT(h.state->PlotFlag(2), 0.0f);
+            ASSERT_LT(w.session().PlotFlag(2), 0.0f);
             if (row.button)
                 w.button(row.button)->trigger();
             else
@@ -107,7 +112,7 @@ TEST_F(Plotwork, DiscardAndTheCloseBoxLeaveTheDataSetAlone)
         EXPECT_EQ(h.workFile(), workBefore);
         // Reopening shows the points as they were.
         runEditor(h, [&](PlotWindow &w) {
-            EXPECT_EQ(h.state->PlotFlag(2), flagsBefore[1]);
+            EXPECT_EQ(w.session().PlotFlag(2), flagsBefore[1]);
             EXPECT_FALSE(w.zoomOutEntry()->isEnabled());
         });
     }
@@ -207,9 +212,9 @@ TEST_F(Plotwork, EveryOpeningStartsUnzoomedInZoomMode)
         w.button(2)->trigger();
     });
     runEditor(h, [&](PlotWindow &w) {
-        EXPECT_EQ(w.form().EditMode, 1);
+        EXPECT_EQ(w.interaction().mode(), EditMode::Zoom);
         EXPECT_TRUE(w.button(1)->isChecked());
         EXPECT_FALSE(w.zoomOutEntry()->isEnabled());
-        EXPECT_EQ(h.state->PlotXMin, h.state->DataPts.x(1));
+        EXPECT_EQ(w.session().PlotXMin, h.state->DataPts.x(1));
     });
 }

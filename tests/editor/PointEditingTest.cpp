@@ -28,7 +28,7 @@ QPointF at(int i)
     return { 12.5 * (i - 1), 12.5 * (i - 1) };
 }
 
-std::vector<float> flags(const ProgramState &s)
+std::vector<float> flags(const PlotSession &s)
 {
     std::vector<float> out;
     for (int i = 1; i <= s.PlotCount; ++i)
@@ -57,7 +57,7 @@ TEST(PointEditing, RemoveAndRestoreThePointAtTheCursorKeepTheWeight)
     setDataSet(*h.state, points);
     runEditor(h, [&](PlotWindow &w) {
         expectDiagonalAxes(w);
-        const ProgramState &s = *h.state;
+        const PlotSession &s = w.session();
         w.button(2)->trigger();
         clickAt(w, at(3));
         EXPECT_FLOAT_EQ(s.PlotFlag(3), -2.5f);
@@ -89,7 +89,7 @@ TEST(PointEditing, NearestPointWinsAndATieGoesToTheLowerIndex)
         { { 1.0f, 1.0f }, { 8.0f, 8.0f }, { 4.0f, 4.0f }, { 4.02f, 4.0f }, { 4.0f, 4.0f } });
     runEditor(h, [&](PlotWindow &w) {
         expectDiagonalAxes(w);
-        const ProgramState &s = *h.state;
+        const PlotSession &s = w.session();
         w.button(2)->trigger();
         clickAt(w, { 37.5 + 0.1, 37.5 }); // 0.1 from 3 and 5, 0.15 from 4
         EXPECT_EQ(flags(s), (std::vector<float> { G, G, R, G, G }));
@@ -109,9 +109,9 @@ TEST(PointEditing, AClickExactlyOnTheHitCircleCounts)
         w.button(2)->trigger();
         // Point 1 lies on the axis corner (0, 0): not drawn, still hit.
         clickAt(w, { std::nextafter(radius, 2.0f), 0.0 });
-        EXPECT_FLOAT_EQ(h.state->PlotFlag(1), G);
+        EXPECT_FLOAT_EQ(w.session().PlotFlag(1), G);
         clickAt(w, { 0.0, radius });
-        EXPECT_FLOAT_EQ(h.state->PlotFlag(1), R);
+        EXPECT_FLOAT_EQ(w.session().PlotFlag(1), R);
     });
 }
 
@@ -147,7 +147,7 @@ TEST(PointEditing, RemoveToASideAndItsGuard)
             expectDiagonalAxes(w);
             w.button(3)->trigger();
             clickAt(w, { row.X, 60.0 }, row.button);
-            EXPECT_EQ(flags(*h.state), row.flags);
+            EXPECT_EQ(flags(w.session()), row.flags);
         });
         ASSERT_EQ(h.platform.messages.size(), row.refused ? 1u : 0u);
         if (row.refused) {
@@ -169,10 +169,10 @@ TEST(PointEditing, RestoreToASideHasNoGuard)
         expectDiagonalAxes(w);
         w.button(5)->trigger();
         clickAt(w, { 43.75, 10.0 }, Qt::RightButton); // x >= 4.5
-        EXPECT_EQ(flags(*h.state),
+        EXPECT_EQ(flags(w.session()),
             (std::vector<float> { -2.5f, -2.5f, -2.5f, -2.5f, 2.5f, 2.5f, 2.5f, 2.5f }));
         clickAt(w, { 99.0, 10.0 }); // beyond the last point: everything
-        EXPECT_EQ(flags(*h.state), std::vector<float>(8, 2.5f));
+        EXPECT_EQ(flags(w.session()), std::vector<float>(8, 2.5f));
     });
     EXPECT_TRUE(h.platform.messages.empty());
 }
@@ -201,8 +201,8 @@ TEST(PointEditing, ModifiersAndOtherButtonsDoNothingInAnyMode)
                 // At point 4, and at a side position that a guard would refuse.
                 clickAt(w, at(4), row.button, row.modifiers);
                 clickAt(w, { 99.0, 50.0 }, row.button, row.modifiers);
-                EXPECT_EQ(flags(*h.state), std::vector<float>(8, G));
-                EXPECT_FALSE(w.form().BoxDragging);
+                EXPECT_EQ(flags(w.session()), std::vector<float>(8, G));
+                EXPECT_FALSE(w.interaction().box().BoxDragging);
             }
         }
     });
@@ -214,10 +214,7 @@ TEST(PointEditing, ReadOutShowsThePointerPositionInDataUnits)
     Harness h;
     setDataSet(*h.state, { { 5.9f, -0.05f }, { 7.2f, 0.3f } });
     runEditor(h, [&](PlotWindow &w) {
-        const PlotFormState &f = w.form();
-        auto plotOf = [&](float x, float y) {
-            return QPointF((x - f.XAxisStart) * f.XScale, (y - f.YAxisStart) * f.YScale);
-        };
+        auto plotOf = [&](float x, float y) { return w.interaction().map().toPlot(x, y); };
         sendMouse(w, QEvent::MouseMove, plotOf(6.5f, 0.1235f), Qt::NoButton);
         EXPECT_EQ(w.xyLabel()->text(), QStringLiteral(" X= 6.5000E+00, Y= 1.235E-01"));
         sendMouse(w, QEvent::MouseMove, plotOf(6.0f, -0.02f), Qt::NoButton);
@@ -249,7 +246,7 @@ TEST(PointEditing, MoreThanFiftyPointsUnderTheCursor)
         expectDiagonalAxes(w);
         w.button(2)->trigger();
         clickAt(w, at(4));
-        for (int i = 1; i <= h.state->PlotCount; ++i)
-            EXPECT_EQ(h.state->PlotFlag(i) < 0, i == 77) << i;
+        for (int i = 1; i <= w.session().PlotCount; ++i)
+            EXPECT_EQ(w.session().PlotFlag(i) < 0, i == 77) << i;
     });
 }

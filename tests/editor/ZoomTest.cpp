@@ -26,7 +26,7 @@ struct Range {
     bool operator==(const Range &) const = default;
 };
 
-Range rangeOf(const ProgramState &s)
+Range rangeOf(const PlotSession &s)
 {
     return { s.PlotXMin, s.PlotXMax, s.PlotYMin, s.PlotYMax };
 }
@@ -60,10 +60,10 @@ TEST(Zoom, ABoxZoomsTheSameWhicheverWayItIsDragged)
             ASSERT_FLOAT_EQ(w.form().XScale, 12.5f);
             EXPECT_FALSE(w.zoomOutEntry()->isEnabled());
             dragBox(w, row.from, row.to);
-            EXPECT_EQ(rangeOf(*h.state), (Range { data(20), data(60), data(20), data(60) }));
+            EXPECT_EQ(rangeOf(w.session()), (Range { data(20), data(60), data(20), data(60) }));
             EXPECT_TRUE(w.zoomOutEntry()->isEnabled());
-            EXPECT_EQ(w.form().BoxX1, 0.0f);
-            EXPECT_EQ(w.form().BoxY2, 0.0f);
+            EXPECT_EQ(w.interaction().box().BoxX1, 0.0f);
+            EXPECT_EQ(w.interaction().box().BoxY2, 0.0f);
             // The new axes fit around the box; zooming again works inside them.
             EXPECT_LE(w.form().XAxisStart, data(20));
             EXPECT_GE(w.form().XAxisEnd, data(60));
@@ -80,8 +80,8 @@ TEST(Zoom, ABoxBeyondTheAxesStopsOnePercentInside)
     runEditor(h, [&](PlotWindow &w) {
         dragBox(w, { -10, -20 }, { 60, 110 });
         const float margin = 0.01f * (9.0f - 1.0f);
-        EXPECT_EQ(
-            rangeOf(*h.state), (Range { 1.0f + margin, data(60), 1.0f + margin, 9.0f - margin }));
+        EXPECT_EQ(rangeOf(w.session()),
+            (Range { 1.0f + margin, data(60), 1.0f + margin, 9.0f - margin }));
     });
 }
 
@@ -104,12 +104,12 @@ TEST(Zoom, FewerThanTwoPointsInTheBoxIsRefused)
         points[3].flag = row.flag4;
         setDataSet(*h.state, points);
         runEditor(h, [&](PlotWindow &w) {
-            const Range before = rangeOf(*h.state);
+            const Range before = rangeOf(w.session());
             dragBox(w, row.from, row.to);
-            EXPECT_EQ(rangeOf(*h.state), before);
+            EXPECT_EQ(rangeOf(w.session()), before);
             EXPECT_FALSE(w.zoomOutEntry()->isEnabled());
-            EXPECT_EQ(w.form().BoxX1, 0.0f);
-            EXPECT_EQ(w.form().BoxX2, 0.0f);
+            EXPECT_EQ(w.interaction().box().BoxX1, 0.0f);
+            EXPECT_EQ(w.interaction().box().BoxX2, 0.0f);
         });
         ASSERT_EQ(h.platform.messages.size(), 1u);
         EXPECT_EQ(h.platform.messages[0].text, row.message);
@@ -136,7 +136,7 @@ TEST(Zoom, RemovedPointsAndPointsOnTheEdgeCount)
         runEditor(h, [&](PlotWindow &w) {
             dragBox(w, row.from, row.to);
             EXPECT_TRUE(w.zoomOutEntry()->isEnabled());
-            EXPECT_EQ(h.state->PlotXMax, data(float(row.to.x())));
+            EXPECT_EQ(w.session().PlotXMax, data(float(row.to.x())));
         });
         EXPECT_TRUE(h.platform.messages.empty());
     }
@@ -147,13 +147,13 @@ TEST(Zoom, ABoxWithoutWidthOrHeightDoesNothing)
     Harness h;
     setDataSet(*h.state, diagonal());
     runEditor(h, [&](PlotWindow &w) {
-        const Range before = rangeOf(*h.state);
+        const Range before = rangeOf(w.session());
         dragBox(w, { 20, 20 }, { 20, 60 });
-        EXPECT_EQ(rangeOf(*h.state), before);
+        EXPECT_EQ(rangeOf(w.session()), before);
         // The corners keep their values until the next drag starts.
-        EXPECT_EQ(w.form().BoxX1, 20.0f);
-        EXPECT_EQ(w.form().BoxY2, 60.0f);
-        EXPECT_FALSE(w.form().BoxDragging);
+        EXPECT_EQ(w.interaction().box().BoxX1, 20.0f);
+        EXPECT_EQ(w.interaction().box().BoxY2, 60.0f);
+        EXPECT_FALSE(w.interaction().box().BoxDragging);
     });
     EXPECT_TRUE(h.platform.messages.empty());
 }
@@ -163,19 +163,19 @@ TEST(Zoom, OnlyAPlainLeftReleaseEndsTheDrag)
     Harness h;
     setDataSet(*h.state, diagonal());
     runEditor(h, [&](PlotWindow &w) {
-        const Range before = rangeOf(*h.state);
+        const Range before = rangeOf(w.session());
         sendMouse(w, QEvent::MouseButtonPress, { 20, 20 });
         sendMouse(w, QEvent::MouseMove, { 40, 40 }, Qt::LeftButton);
         sendMouse(w, QEvent::MouseButtonRelease, { 40, 40 }, Qt::LeftButton, Qt::ShiftModifier);
         sendMouse(w, QEvent::MouseButtonRelease, { 40, 40 }, Qt::RightButton);
-        EXPECT_TRUE(w.form().BoxDragging);
-        EXPECT_EQ(rangeOf(*h.state), before);
+        EXPECT_TRUE(w.interaction().box().BoxDragging);
+        EXPECT_EQ(rangeOf(w.session()), before);
         // The box keeps following the pointer with no button held.
         sendMouse(w, QEvent::MouseMove, { 62, 62 }, Qt::NoButton);
-        EXPECT_EQ(w.form().BoxX2, 62.0f);
+        EXPECT_EQ(w.interaction().box().BoxX2, 62.0f);
         sendMouse(w, QEvent::MouseButtonRelease, { 62, 62 });
-        EXPECT_FALSE(w.form().BoxDragging);
-        EXPECT_EQ(rangeOf(*h.state), (Range { data(20), data(62), data(20), data(62) }));
+        EXPECT_FALSE(w.interaction().box().BoxDragging);
+        EXPECT_EQ(rangeOf(w.session()), (Range { data(20), data(62), data(20), data(62) }));
     });
 }
 
@@ -230,9 +230,9 @@ TEST(Zoom, ZoomOutCoversRemovedPointsAndIsOfferedOnlyAfterAZoom)
         const float start = w.form().XAxisStart;
         const float scale = w.form().XScale;
         dragBox(w, { -5, -5 }, { 80, 80 });
-        EXPECT_FLOAT_EQ(h.state->PlotXMax, 80.0f / scale + start);
+        EXPECT_FLOAT_EQ(w.session().PlotXMax, 80.0f / scale + start);
         w.zoomOutEntry()->trigger();
-        EXPECT_EQ(rangeOf(*h.state), (Range { 1, 8, 1, 8 }));
+        EXPECT_EQ(rangeOf(w.session()), (Range { 1, 8, 1, 8 }));
         EXPECT_FALSE(w.zoomOutEntry()->isEnabled());
         EXPECT_FLOAT_EQ(w.form().XAxisStart, 1.0f);
         // Point 1 lies on the axis start and is not drawn; point 8 is, as removed.

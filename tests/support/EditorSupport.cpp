@@ -55,9 +55,13 @@ void dragBox(PlotWindow &window, QPointF from, QPointF to)
     sendMouse(window, QEvent::MouseButtonRelease, to);
 }
 
+QPointF plotPositionOf(const PlotWindow &window, int i)
+{
+    const PlotSession &s = window.session();
+    return window.interaction().map().toPlot(s.PlotX(i), s.PlotY(i));
+}
+
 QPointF plotPositionOf(const PlotWindow &window, const ProgramState &state, int i)
 {
-    const PlotFormState &f = window.form();
-    return { double((state.PlotX(i) - f.XAxisStart) * f.XScale),
-        double((state.PlotY(i) - f.YAxisStart) * f.YScale) };
+    return window.interaction().map().toPlot(state.PlotX(i), state.PlotY(i));
 }

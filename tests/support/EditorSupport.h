@@ -5,6 +5,7 @@
 
 #include "editor/PlotCanvas.h"
 #include "editor/PlotWindow.h"
+#include "editor/Plotwork.h"
 #include "support/Harness.h"
 
 #include <QEvent>
@@ -36,5 +37,7 @@ void clickAt(PlotWindow &window, QPointF plot, Qt::MouseButton button = Qt::Left
 // Press at `from`, move halfway and to `to`, release there.
 void dragBox(PlotWindow &window, QPointF from, QPointF to);
 
-// Plot position of point i of the editor's copy, as the window last drew it.
+// Plot position of point i, as the window last drew it: of the editor's own
+// copy, or of the state's plot arrays (the same x and y).
+QPointF plotPositionOf(const PlotWindow &window, int i);
 QPointF plotPositionOf(const PlotWindow &window, const ProgramState &state, int i);

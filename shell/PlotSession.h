@@ -1,0 +1,42 @@
+// What the plot editor is opened on and what it hands back. The editor works
+// on its own copy of the plot arrays and never writes the program state; the
+// command that opens it decides what of the outcome to keep.
+#pragma once
+
+#include "shell/ProgramState.h"
+
+#include <QString>
+
+#include <cstdint>
+
+struct PlotSession {
+    OneBased<float, PlotCapacity> PlotX;
+    OneBased<float, PlotCapacity> PlotY;
+    OneBased<float, PlotCapacity> PlotFlag;
+    int16_t PlotCount = 0;
+    QString PlotTitle;
+    QString PlotSubtitle;
+    QString XAxisLabel;
+    QString YAxisLabel;
+    float PlotXMin = 0.0f;
+    float PlotXMax = 0.0f;
+    float PlotYMin = 0.0f;
+    float PlotYMax = 0.0f;
+
+    int16_t GoodRed = DefaultColours.GoodRed;
+    int16_t GoodGreen = DefaultColours.GoodGreen;
+    int16_t GoodBlue = DefaultColours.GoodBlue;
+    int16_t DelRed = DefaultColours.DelRed;
+    int16_t DelGreen = DefaultColours.DelGreen;
+    int16_t DelBlue = DefaultColours.DelBlue;
+
+    bool ShowXY = true; // the read-out preference the editor opens with
+    QString PrinterName; // the printer that is current when the editor opens
+    QString WorkDir; // the current directory again after the bitmap dialog
+};
+
+struct PlotOutcome {
+    bool CommitEdits = false; // left with "Exit and update data set"
+    OneBased<float, PlotCapacity> PlotFlag; // the edited flags, 1..PlotCount
+    bool ShowXY = true; // the read-out preference as the editor was left
+};
