@@ -25,7 +25,7 @@ public:
         : m_file(std::move(file))
     {
     }
-    int messageBox(const QString &, const QString &, int) override { abort(); }
+    MsgAnswer messageBox(const QString &, const QString &, MsgStyle) override { abort(); }
     int execModal(QDialog &) override { abort(); }
     void sleep(int) override { }
     void processEvents() override { }
@@ -71,5 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (colour < 0 || colour > 255)
             abort();
     }
+    // The recent files as the menu needs them: at most eight, none empty.
+    if (state->RecentFiles.size() > RecentFileList::Capacity
+        || state->RecentFiles.paths().contains(QString()))
+        abort();
     return 0;
 }

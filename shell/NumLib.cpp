@@ -34,7 +34,7 @@ std::vector<std::string> NumLib::defaultCandidates()
     return candidates;
 }
 
-void NumLib::resolve()
+void NumLib::load()
 {
     if (m_getdata && m_blank && m_tkrnd2)
         return;
@@ -70,7 +70,7 @@ void NumLib::resolve()
 void NumLib::getdata(
     PointArray &pts, int32_t &n, const QString &path, int32_t &ncomm, CommentBuffer &comments)
 {
-    resolve();
+    load();
     // The file system's own encoding, so that the very file chosen is read;
     // the buffer grows with the path instead of cutting it.
     QByteArray buffer = QFile::encodeName(path);
@@ -83,12 +83,12 @@ void NumLib::getdata(
 void NumLib::blank(const PointArray &d, int32_t n, const PointArray &b, int32_t nb, PointArray &out,
     int32_t &nlow, int32_t &nhigh)
 {
-    resolve();
+    load();
     m_blank(d.data(), &n, b.data(), &nb, out.data(), &nlow, &nhigh);
 }
 
 void NumLib::tkrnd2(float a, float b, float &start, float &end, int32_t &count)
 {
-    resolve();
+    load();
     m_tkrnd2(&a, &b, &start, &end, &count);
 }

@@ -31,6 +31,10 @@ public:
 
     static std::vector<std::string> defaultCandidates();
 
+    // Loads the library now if it is not yet loaded; throws NumLibError,
+    // naming the library and the reason, when it cannot be.
+    void load();
+
     // Reads the data file `path` (any length) into pts, n, comments, ncomm.
     void getdata(
         PointArray &pts, int32_t &n, const QString &path, int32_t &ncomm, CommentBuffer &comments);
@@ -46,8 +50,6 @@ private:
     using BlankFn = void (*)(const float *, const int32_t *, const float *, const int32_t *,
         float *, int32_t *, int32_t *);
     using Tkrnd2Fn = void (*)(const float *, const float *, float *, float *, int32_t *);
-
-    void resolve();
 
     std::vector<std::string> m_candidates;
     std::string m_loadedFrom;

@@ -100,26 +100,16 @@ QStringList ProfileReader::sections() const
     return result;
 }
 
-int GetProfileInt(const QString &file, const char *section, const char *key, int fallback)
-{
-    return ProfileReader(file).getInt(section, key, fallback);
-}
-
-QByteArray GetProfileString(const QString &file, const char *section, const char *key,
-    const QByteArray &fallback, int bufferSize)
-{
-    return ProfileReader(file).getString(section, key, fallback, bufferSize);
-}
-
-bool WriteProfileString(
-    const QString &file, const char *section, const char *key, const QByteArray &value)
+bool WriteProfileStrings(const QString &file, const std::vector<ProfileEntry> &entries)
 {
     CSimpleIniA ini(false, true, false);
     if (QFileInfo::exists(file) && !loadFile(file, ini))
         return false;
     ini.SetSpaces(false);
-    if (ini.SetValue(section, key, value.constData(), nullptr, true) < 0)
-        return false;
+    for (const ProfileEntry &entry : entries) {
+        if (ini.SetValue(entry.section, entry.key, entry.value.constData(), nullptr, true) < 0)
+            return false;
+    }
     std::string text;
     if (ini.Save(text) < 0)
         return false;
@@ -130,4 +120,10 @@ bool WriteProfileString(
     // flush() first: commit() alone lets a short write pass as success.
     return out.write(text.data(), qint64(text.size())) == qint64(text.size()) && out.flush()
         && out.commit();
+}
+
+bool WriteProfileString(
+    const QString &file, const char *section, const char *key, const QByteArray &value)
+{
+    return WriteProfileStrings(file, { { section, key, value } });
 }

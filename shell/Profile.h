@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 // One file, read once, for many look-ups.
 class ProfileReader
@@ -37,11 +38,15 @@ private:
     std::unique_ptr<Ini> m_ini;
 };
 
-int GetProfileInt(const QString &file, const char *section, const char *key, int fallback);
-QByteArray GetProfileString(const QString &file, const char *section, const char *key,
-    const QByteArray &fallback, int bufferSize);
+struct ProfileEntry {
+    const char *section;
+    const char *key;
+    QByteArray value;
+};
 
-// Writes one key, creating the file, its folder and the section as needed;
-// the file is replaced only after a complete write. False on failure.
+// Writes the keys in one go, creating the file, its folder and the sections
+// as needed; the file is replaced only after a complete write, so it holds
+// all the new values or none. False on failure.
+bool WriteProfileStrings(const QString &file, const std::vector<ProfileEntry> &entries);
 bool WriteProfileString(
     const QString &file, const char *section, const char *key, const QByteArray &value);

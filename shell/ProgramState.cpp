@@ -33,6 +33,13 @@ void SetFirstLastGood(ProgramState &state)
     state.FirstX = pts.x(1);
     state.LastX = pts.x(state.NumPts);
     state.LastIdx = state.NumPts;
+    ScanFirstLastGood(state);
+    state.IsRadius = state.LastX < 8.0f;
+}
+
+void ScanFirstLastGood(ProgramState &state)
+{
+    const PointArray &pts = state.DataPts;
     for (int i = 1; i <= state.NumPts; ++i) {
         if (pts.flag(i) > 0.0f) {
             state.FirstIdx = i;
@@ -40,12 +47,47 @@ void SetFirstLastGood(ProgramState &state)
             break;
         }
     }
-    for (int i = state.NumPts; i >= state.FirstIdx; --i) {
+    for (int i = state.NumPts; i >= std::max(state.FirstIdx, 1); --i) {
         if (pts.flag(i) > 0.0f) {
             state.LastIdx = i;
             state.LastX = pts.x(i);
             break;
         }
     }
-    state.IsRadius = state.LastX < 8.0f;
+}
+
+void CopyPoints(const PointArray &from, PointArray &to, int count)
+{
+    for (int i = 1; i <= count; ++i) {
+        to.x(i) = from.x(i);
+        to.conc(i) = from.conc(i);
+        to.flag(i) = from.flag(i);
+    }
+}
+
+void ClearBlankState(ProgramState &state)
+{
+    state.BlankLoaded = false;
+    state.NumBlankPts = 0;
+    state.NumBlankComments = 0;
+    state.BlankCommentBuf.clear();
+    CopyPoints(state.RawPts, state.DataPts, state.NumPts);
+    if (state.NumPts > 0)
+        SetFirstLastGood(state);
+}
+
+PlotColours ColoursOf(const ProgramState &state)
+{
+    return { state.GoodRed, state.GoodGreen, state.GoodBlue, state.DelRed, state.DelGreen,
+        state.DelBlue };
+}
+
+void SetColours(ProgramState &state, const PlotColours &colours)
+{
+    state.GoodRed = colours.GoodRed;
+    state.GoodGreen = colours.GoodGreen;
+    state.GoodBlue = colours.GoodBlue;
+    state.DelRed = colours.DelRed;
+    state.DelGreen = colours.DelGreen;
+    state.DelBlue = colours.DelBlue;
 }

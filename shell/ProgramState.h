@@ -2,11 +2,15 @@
 //
 // Field names are the ones the rest of the program and its documentation use
 // (DataPts, NumPts, CommentBuf, ...). Indices of points, comment slots and
-// list entries are 1-based; the small accessors below map them once, and an
-// index outside an array's bounds throws std::out_of_range, which a command's
-// guarded unit treats as any other error. The point arrays keep the layout
-// that libkelvane expects: three adjacent floats per point.
+// list entries are 1-based; the small accessors below map them once. An index
+// outside an array's bounds throws std::out_of_range: a bug detector, which
+// the main window reports like any other error, since commands check their
+// counts before they index. The point arrays keep the layout that libkelvane
+// expects: three adjacent floats per point.
 #pragma once
+
+#include "shell/PlotColours.h"
+#include "shell/RecentFileList.h"
 
 #include <QByteArray>
 #include <QString>
@@ -88,6 +92,10 @@ private:
     std::array<char, CommentBufLength> m_chars;
 };
 
+// What a fresh state holds and start-up sets again.
+constexpr PlotColours DefaultColours {};
+constexpr float DefaultNoiseRms = 0.01f;
+
 struct ProgramState {
     PointArray RawPts; // the data set as read (with a fit file's marks)
     PointArray DataPts; // the edited data set
@@ -108,24 +116,22 @@ struct ProgramState {
 
     bool BlankLoaded = false;
     bool NoiseAdded = false;
-    float NoiseRms = 0.01f;
+    float NoiseRms = DefaultNoiseRms;
 
-    int16_t GoodRed = 0;
-    int16_t GoodGreen = 127;
-    int16_t GoodBlue = 0;
-    int16_t DelRed = 255;
-    int16_t DelGreen = 0;
-    int16_t DelBlue = 0;
+    int16_t GoodRed = DefaultColours.GoodRed;
+    int16_t GoodGreen = DefaultColours.GoodGreen;
+    int16_t GoodBlue = DefaultColours.GoodBlue;
+    int16_t DelRed = DefaultColours.DelRed;
+    int16_t DelGreen = DefaultColours.DelGreen;
+    int16_t DelBlue = DefaultColours.DelBlue;
 
     // Paths are held whole, never cut to a fixed length.
-    QString DataFileName;
-    QString BlankFileName;
     QString ReadPath;
     QString WorkDir; // ends in a directory separator
     QString TmpPath;
     QString CommentTmpPath;
     QString PrinterName;
-    QString AppVersion = QStringLiteral("0.999.0028");
+    QString AppVersion; // set at start-up
 
     bool ShowXY = true;
     bool CommitEdits = false;
@@ -144,15 +150,38 @@ struct ProgramState {
     float PlotYMax = 0.0f;
 
     QString FitFileName;
-    int16_t NumFitFiles = 0;
     int16_t NumFitFound = 0;
     OneBased<QString, FitListCapacity> FitDataFiles;
     OneBased<int32_t, FitListCapacity> FitSectionNum;
     bool FitFileOK = false;
+
+    // The data and fit files opened last, kept in the settings file.
+    RecentFileList RecentFiles;
+
+    // Set by the commands and kept for the record; nothing reads them.
+    QString DataFileName;
+    QString BlankFileName;
+    int16_t NumFitFiles = 0;
 };
+
+PlotColours ColoursOf(const ProgramState &state);
+void SetColours(ProgramState &state, const PlotColours &colours);
+
+// Points 1..count of one array copied into another, as the data set moves
+// between the file's values and the edited ones.
+void CopyPoints(const PointArray &from, PointArray &to, int count);
+
+// Clear Blank's change of the state: the blank dropped and the data set back
+// to the file's values, its good range following the file's flags again (a
+// Truncated save would otherwise drop points that are good once more).
+void ClearBlankState(ProgramState &state);
 
 // First and last good point after a load: FirstIdx/FirstX and LastIdx/LastX
 // start at points 1 and NumPts, then move to the first and last point whose
 // flag is above 0; IsRadius = LastX < 8. With NumPts = 0 it sets FirstIdx and
 // FirstX and then throws, as reading point 0 must.
 void SetFirstLastGood(ProgramState &state);
+
+// The two scans alone, over DataPts, without the reset: with no good point
+// the four markers keep their values. IsRadius is left alone.
+void ScanFirstLastGood(ProgramState &state);

@@ -5,6 +5,8 @@
 #include "shell/Profile.h"
 #include "shell/ProgramState.h"
 
+#include <QFile>
+
 #include <algorithm>
 
 namespace
@@ -25,9 +27,9 @@ constexpr ColourKey colourKeys[] = {
     { "DeletedData", "Blue", &ProgramState::DelBlue },
 };
 
-int16_t readColour(const QString &file, const ColourKey &colour, int16_t current)
+int16_t readColour(const ProfileReader &settings, const ColourKey &colour, int16_t current)
 {
-    const QByteArray text = GetProfileString(file, colour.section, colour.key, QByteArray(), 256);
+    const QByteArray text = settings.getString(colour.section, colour.key, QByteArray(), 256);
     const char *p = text.constData();
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+')
@@ -40,24 +42,52 @@ int16_t readColour(const QString &file, const ColourKey &colour, int16_t current
     return int16_t(negative ? 0 : std::min(value, 255L));
 }
 
+constexpr const char *RecentSection = "RecentFiles";
+constexpr const char *recentKeys[RecentFileList::Capacity]
+    = { "File1", "File2", "File3", "File4", "File5", "File6", "File7", "File8" };
+// Room for the longest path the system allows.
+constexpr int RecentPathLength = 4097;
+
 } // namespace
 
 void ReadSettings(AppContext &app)
 {
     const QString file = app.platform.settingsFilePath();
     const QDateTime now = app.platform.now();
-    WriteProfileString(
-        file, "LastAccess", "Date", now.toString(QStringLiteral("MM-dd-yyyy")).toLatin1());
-    WriteProfileString(
-        file, "LastAccess", "Time", now.toString(QStringLiteral("HH:mm:ss")).toLatin1());
+    WriteProfileStrings(file,
+        { { "LastAccess", "Date", now.toString(QStringLiteral("MM-dd-yyyy")).toLatin1() },
+            { "LastAccess", "Time", now.toString(QStringLiteral("HH:mm:ss")).toLatin1() } });
+    const ProfileReader settings(file);
     for (const ColourKey &colour : colourKeys)
-        app.state.*colour.field = readColour(file, colour, app.state.*colour.field);
+        app.state.*colour.field = readColour(settings, colour, app.state.*colour.field);
+    QStringList recent;
+    for (const char *key : recentKeys)
+        recent << QFile::decodeName(
+            settings.getString(RecentSection, key, QByteArray(), RecentPathLength));
+    app.state.RecentFiles.assign(recent);
+}
+
+bool WriteRecentFiles(AppContext &app)
+{
+    const QStringList &paths = app.state.RecentFiles.paths();
+    std::vector<ProfileEntry> entries;
+    for (int i = 0; i < RecentFileList::Capacity; ++i) {
+        QByteArray value;
+        // A line end would end the value early; such a path is not kept.
+        if (i < paths.size() && !paths[i].contains(QLatin1Char('\n'))
+            && !paths[i].contains(QLatin1Char('\r')))
+            // Quoted, so that blanks at either end of a name survive the read.
+            value = '"' + QFile::encodeName(paths[i]) + '"';
+        entries.push_back({ RecentSection, recentKeys[i], value });
+    }
+    return WriteProfileStrings(app.platform.settingsFilePath(), entries);
 }
 
 void WriteColourSettings(AppContext &app)
 {
-    const QString file = app.platform.settingsFilePath();
+    std::vector<ProfileEntry> entries;
     for (const ColourKey &colour : colourKeys)
-        WriteProfileString(
-            file, colour.section, colour.key, QByteArray::number(app.state.*colour.field));
+        entries.push_back(
+            { colour.section, colour.key, QByteArray::number(app.state.*colour.field) });
+    WriteProfileStrings(app.platform.settingsFilePath(), entries);
 }

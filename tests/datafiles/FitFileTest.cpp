@@ -70,7 +70,7 @@ TEST(FitFile, UnusableListsChangeNothing)
         ASSERT_EQ(h.messages().size(), 1u);
         EXPECT_EQ(h.messages()[0].text, QLatin1String(row.message));
         EXPECT_EQ(h.messages()[0].title, QLatin1String(row.title));
-        EXPECT_EQ(h.messages()[0].style, 48);
+        EXPECT_EQ(int(h.messages()[0].style), 48);
         EXPECT_FALSE(h.state->FitFileOK);
         EXPECT_FALSE(h.window->action(MenuEntry::FilesLoaded)->isVisible());
         EXPECT_EQ(h.state->NumPts, 0);

@@ -241,7 +241,7 @@ TEST(Save, FailuresKeepTheOldFileAndTheProgram)
     }
     ASSERT_EQ(errors.size(), 2u);
     for (const RecordedMessage &m : errors) {
-        EXPECT_EQ(m.style, 48);
+        EXPECT_EQ(int(m.style), 48);
         EXPECT_TRUE(m.text.contains(QStringLiteral("not saved")));
         EXPECT_FALSE(m.text.contains(QStringLiteral("Ending"), Qt::CaseInsensitive));
     }

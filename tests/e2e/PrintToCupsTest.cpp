@@ -49,10 +49,10 @@ public:
     std::function<void(QDialog &)> insideModal;
     QStringList messages;
 
-    int messageBox(const QString &text, const QString &title, int style) override
+    MsgAnswer messageBox(const QString &text, const QString &title, MsgStyle style) override
     {
         messages << title + QStringLiteral(": ") + text;
-        return (style & 0xF) == MsgStyle::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+        return buttonsOf(style) == MsgStyle::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
     }
     int execModal(QDialog &window) override
     {

@@ -113,6 +113,14 @@ TEST(Getdata, FirstDataLineDecidesTheUnit)
     EXPECT_FLOAT_EQ(xi.pts.x(2), 7.0f);
     EXPECT_FLOAT_EQ(xi.pts.x(3), -4.0f) << "a negative XI keeps its sign instead of becoming NaN";
 
+    // 10.0 itself is XI; only what is below it is a radius.
+    const Loaded ten = loadBytes("10.0 1\n12.5 2\n");
+    ASSERT_EQ(ten.n, 2);
+    EXPECT_FLOAT_EQ(ten.pts.x(1), 4.47213602f); // sqrt(20)
+    EXPECT_FLOAT_EQ(ten.pts.x(2), 5.0f);
+    const Loaded below = loadBytes("9.99999 1\n");
+    EXPECT_FLOAT_EQ(below.pts.x(1), 9.99999f);
+
     const Loaded huge = loadBytes("3.0e38 1\n");
     ASSERT_EQ(huge.n, 1);
     EXPECT_TRUE(std::isfinite(huge.pts.x(1)));
@@ -136,6 +144,17 @@ TEST(Getdata, LineEndsAndLengths)
     EXPECT_EQ(cut.ncomm, 1);
     const QByteArray longData = "6.3 0.5 1" + QByteArray(200, ' ') + "junk";
     EXPECT_EQ(loadBytes(longData).n, 1);
+
+    // A flag written across columns 133 and 134 keeps only its first digit;
+    // one that starts in column 134 is not seen at all.
+    const QByteArray across = QByteArray("6.4 0.5").leftJustified(132) + "25";
+    ASSERT_EQ(across.indexOf("25"), 132);
+    const Loaded acrossRead = loadBytes(across + "\n");
+    ASSERT_EQ(acrossRead.n, 1);
+    EXPECT_FLOAT_EQ(acrossRead.pts.flag(1), 2.0f);
+    const Loaded beyond = loadBytes(QByteArray("6.4 0.5").leftJustified(133) + "25\n");
+    ASSERT_EQ(beyond.n, 1);
+    EXPECT_FLOAT_EQ(beyond.pts.flag(1), 100.0f);
 
     // Comment slots hold the first 96 characters, blank-padded.
     const QByteArray wide = QByteArray("w") + QByteArray(120, 'x');

@@ -42,6 +42,9 @@ TEST(Tkrnd2, WorkedExamples)
         { "maximum on a step is raised", 12.0f, 18.0f, 11.0f, 19.0f, 8 },
         { "minimum just above one step keeps it", 1.1f, 7.0f, 1.0f, 8.0f, 7 },
         { "minimum below one step starts at zero", 0.5f, 7.0f, 0.0f, 8.0f, 8 },
+        // Step 10, margin 2: exactly a fifth above 20 is not within the margin.
+        { "minimum exactly a fifth above a step keeps it", 22.0f, 82.0f, 20.0f, 90.0f, 7 },
+        { "minimum just under a fifth above is lowered", 21.9f, 82.0f, 10.0f, 90.0f, 8 },
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);

@@ -27,7 +27,6 @@ TEST(ProgramState, StartsAsDocumented)
     const auto state = std::make_unique<ProgramState>();
     EXPECT_EQ(state->NumPts, 0);
     EXPECT_EQ(state->CommentBuf.slot(50), QByteArray(96, ' '));
-    EXPECT_EQ(state->AppVersion, QStringLiteral("0.999.0028"));
     EXPECT_EQ(state->GoodGreen, 127);
     EXPECT_EQ(state->DelRed, 255);
     EXPECT_FLOAT_EQ(state->NoiseRms, 0.01f);

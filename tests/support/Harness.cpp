@@ -5,11 +5,13 @@
 #include <QAction>
 #include <QFile>
 
-Harness::Harness()
-    : m_previousDir(QDir::currentPath())
+Harness::Harness(std::vector<std::string> libraryCandidates, QSize screen)
+    : numlib(std::move(libraryCandidates))
+    , m_previousDir(QDir::currentPath())
 {
     QDir::setCurrent(folder.root());
     platform.settingsFile = folder.path(QStringLiteral("config/Kelvane.ini"));
+    platform.screen = screen;
     window = StartUp(app);
 }
 

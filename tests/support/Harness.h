@@ -13,11 +13,17 @@
 #include <QDir>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class Harness
 {
 public:
-    Harness();
+    // The library is looked for as the program looks for it, unless a test
+    // names other candidates; the scripted screen is 1280 x 1024 unless a
+    // test gives another.
+    explicit Harness(std::vector<std::string> libraryCandidates = NumLib::defaultCandidates(),
+        QSize screen = QSize(1280, 1024));
     ~Harness();
 
     // Copies an example scan into the private folder and returns its path.

@@ -1,21 +1,31 @@
 #include "support/ScriptedPlatform.h"
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
 
-int ScriptedPlatform::messageBox(const QString &text, const QString &title, int style)
+ScriptedPlatform::~ScriptedPlatform()
+{
+    EXPECT_TRUE(fileAnswers.empty()) << fileAnswers.size() << " file dialog answer(s) left unused";
+    EXPECT_TRUE(messageAnswers.empty())
+        << messageAnswers.size() << " message box answer(s) left unused";
+    EXPECT_TRUE(modalActions.empty()) << modalActions.size() << " modal action(s) left unused";
+}
+
+MsgAnswer ScriptedPlatform::messageBox(const QString &text, const QString &title, MsgStyle style)
 {
     messages.push_back({ text, title, style });
     log << QStringLiteral("message ") + title;
     if (!messageAnswers.empty()) {
-        const int answer = messageAnswers.front();
+        const MsgAnswer answer = messageAnswers.front();
         messageAnswers.pop_front();
         return answer;
     }
-    return (style & 0xF) == MsgStyle::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+    return buttonsOf(style) == MsgStyle::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
 }
 
 std::optional<QString> ScriptedPlatform::askFileName(const FileDialogSpec &spec)
@@ -61,6 +71,13 @@ void ScriptedPlatform::processEvents()
     if (log.isEmpty() || log.back() != QLatin1String("events"))
         log << QStringLiteral("events");
     QCoreApplication::processEvents();
+}
+
+void ScriptedPlatform::processEventsUntil(const std::function<bool()> &done, int maxMilliseconds)
+{
+    log << QStringLiteral("until %1").arg(maxMilliseconds);
+    for (int i = 0; i < 100 && !done(); ++i)
+        QCoreApplication::processEvents();
 }
 
 void ScriptedPlatform::seedRandomFromClock()

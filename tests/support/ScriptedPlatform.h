@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <random>
 #include <vector>
 
@@ -20,20 +21,34 @@ struct RecordedPrintJob {
     QString pdf;
 };
 
+// Readable in a failed expectation: the style's number, as the code gives it.
+inline void PrintTo(MsgStyle style, std::ostream *os)
+{
+    *os << "MsgStyle(" << int(style) << ")";
+}
+inline void PrintTo(MsgAnswer answer, std::ostream *os)
+{
+    *os << "MsgAnswer(" << int(answer) << ")";
+}
+
 struct RecordedMessage {
     QString text;
     QString title;
-    int style;
+    MsgStyle style;
 };
 
 class ScriptedPlatform : public Platform
 {
 public:
+    // A test whose queued answers or modal actions were not all used asked
+    // for something that never happened: it fails here.
+    ~ScriptedPlatform() override;
+
     // --- answers, consumed in order
     // A file name, or std::nullopt for Cancel. An empty queue cancels.
     std::deque<std::optional<QString>> fileAnswers;
     // MsgAnswer values; an empty queue answers Yes to a question, else Ok.
-    std::deque<int> messageAnswers;
+    std::deque<MsgAnswer> messageAnswers;
     // Run while a window of ours is shown modally; afterwards a window that
     // is still open is closed as by its close box.
     std::deque<std::function<void(QDialog &)>> modalActions;
@@ -62,14 +77,17 @@ public:
     QImage clipboard;
     std::vector<RecordedPrintJob> printJobs;
     // One line per call, in order: "message <title>", "file <title>",
-    // "modal <object name>", "sleep <ms>", "events", "instance", "settings",
+    // "modal <object name>", "sleep <ms>", "events", "until <ms>", "instance", "settings",
     // "busy 1" and "busy 0", "printer <name>".
     QStringList log;
 
-    int messageBox(const QString &text, const QString &title, int style) override;
+    MsgAnswer messageBox(const QString &text, const QString &title, MsgStyle style) override;
     int execModal(QDialog &window) override;
     void sleep(int milliseconds) override;
     void processEvents() override;
+    // Logged as "until"; runs event passes (not counted in eventRounds)
+    // until `done` holds, at most 100.
+    void processEventsUntil(const std::function<bool()> &done, int maxMilliseconds) override;
     QDateTime now() override { return clock; }
     void seedRandomFromClock() override;
     float uniformRandom() override;

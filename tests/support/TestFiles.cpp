@@ -1,5 +1,7 @@
 #include "support/TestFiles.h"
 
+#include "shell/Profile.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -36,4 +38,15 @@ QByteArray readFileBytes(const QString &path)
 QString examplePath(const QString &name)
 {
     return QDir(QStringLiteral(KELVANE_EXAMPLES_DIR)).filePath(name);
+}
+
+int GetProfileInt(const QString &file, const char *section, const char *key, int fallback)
+{
+    return ProfileReader(file).getInt(section, key, fallback);
+}
+
+QByteArray GetProfileString(const QString &file, const char *section, const char *key,
+    const QByteArray &fallback, int bufferSize)
+{
+    return ProfileReader(file).getString(section, key, fallback, bufferSize);
 }

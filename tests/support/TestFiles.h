@@ -1,6 +1,8 @@
 // Files for tests: a private temporary folder per test, and the examples.
 #pragma once
 
+#include "support/Printers.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
@@ -20,3 +22,8 @@ private:
 
 QByteArray readFileBytes(const QString &path);
 QString examplePath(const QString &name);
+
+// One key of a settings or fit file, read afresh, to check what was written.
+int GetProfileInt(const QString &file, const char *section, const char *key, int fallback);
+QByteArray GetProfileString(const QString &file, const char *section, const char *key,
+    const QByteArray &fallback, int bufferSize);
