@@ -1,8 +1,11 @@
 #include "shell/Platform.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
+#include <QThread>
 
 std::optional<QString> Platform::fileDialog(const FileDialogSpec &spec)
 {
@@ -57,4 +60,14 @@ QString Platform::qtNameFilter(const QString &filter)
 std::unique_ptr<QPrinter> Platform::openPrinter(const QString &)
 {
     return nullptr;
+}
+
+void Platform::processEventsUntil(const std::function<bool()> &done, int maxMilliseconds)
+{
+    const QDeadlineTimer deadline(maxMilliseconds);
+    while (!done() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    QCoreApplication::processEvents(); // what was painted last reaches the screen
 }

@@ -10,32 +10,45 @@
 
 #include <QDateTime>
 #include <QImage>
+#include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
+#include <cmath>
+#include <functional>
 #include <memory>
 #include <optional>
 
 class QDialog;
 class QPrinter;
 
-// Message box styles: buttons in the low nibble, icon in the next.
-namespace MsgStyle
+// Message box styles: buttons in the low nibble, icon in the next; a style
+// is one of each, combined with |.
+enum class MsgStyle : int {
+    OkOnly = 0,
+    YesNo = 4,
+    Critical = 16,
+    Question = 32,
+    Exclamation = 48,
+    Information = 64,
+};
+constexpr MsgStyle operator|(MsgStyle a, MsgStyle b)
 {
-constexpr int OkOnly = 0;
-constexpr int YesNo = 4;
-constexpr int Question = 32;
-constexpr int Exclamation = 48;
-} // namespace MsgStyle
+    return MsgStyle(int(a) | int(b));
+}
+constexpr MsgStyle buttonsOf(MsgStyle style)
+{
+    return MsgStyle(int(style) & 0xF);
+}
+constexpr MsgStyle iconOf(MsgStyle style)
+{
+    return MsgStyle(int(style) & 0xF0);
+}
 
 // What a message box returns.
-namespace MsgAnswer
-{
-constexpr int Ok = 1;
-constexpr int Yes = 6;
-constexpr int No = 7;
-} // namespace MsgAnswer
+enum class MsgAnswer : int { Ok = 1, Yes = 6, No = 7 };
 
 // Flags of the common file dialog.
 namespace FileDialogFlag
@@ -59,13 +72,33 @@ struct FileDialogSpec {
 // 1440 twips to the inch at 96 pixels to the inch.
 constexpr int TwipsPerPixel = 15;
 
+// A length given in twips, in whole pixels (halves to the even one).
+inline int TwipsToPixels(double twips)
+{
+    return int(std::nearbyint(twips / TwipsPerPixel));
+}
+
+inline QRect TwipsToPixels(int left, int top, int width, int height)
+{
+    return QRect(
+        TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
+}
+
+// Where a window goes that sits a quarter of the free screen from the left
+// and the top, not centred.
+inline QPoint QuarterPlacement(QSize screen, QSize window)
+{
+    return QPoint(int(std::nearbyint((screen.width() - window.width()) / 4.0)),
+        int(std::nearbyint((screen.height() - window.height()) / 4.0)));
+}
+
 class Platform
 {
 public:
     virtual ~Platform() = default;
 
     // A modal message box; returns MsgAnswer::Ok, Yes or No.
-    virtual int messageBox(const QString &text, const QString &title, int style) = 0;
+    virtual MsgAnswer messageBox(const QString &text, const QString &title, MsgStyle style) = 0;
 
     // The common file dialog. Returns the chosen file's absolute path, or
     // nothing when the user cancelled. Asks before overwriting or creating
@@ -78,6 +111,9 @@ public:
 
     virtual void sleep(int milliseconds) = 0;
     virtual void processEvents() = 0;
+    // Processes events until `done` holds, for at most `maxMilliseconds`:
+    // a window manager maps and exposes a new window in its own time.
+    virtual void processEventsUntil(const std::function<bool()> &done, int maxMilliseconds);
     virtual QDateTime now() = 0;
 
     // Uniform random numbers in [0, 1).
@@ -100,6 +136,8 @@ public:
 
     // Size of the whole screen in pixels.
     virtual QSize screenSize() = 0;
+    // The part of the screen that windows may take (without panels).
+    virtual QRect availableArea() { return QRect(QPoint(0, 0), screenSize()); }
 
     virtual void setClipboardImage(const QImage &image) = 0;
     virtual void setBusyCursor(bool busy) = 0;

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPrinter>
@@ -19,18 +20,25 @@
 QtPlatform::QtPlatform(QString instanceLockPath)
     : m_instanceLockPath(std::move(instanceLockPath))
 {
-    if (m_instanceLockPath.isEmpty())
+    if (!m_instanceLockPath.isEmpty())
+        return;
+    // The session's runtime folder where there is one, so that each desktop
+    // session (and each test run that sets its own) has its own guard.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+        m_instanceLockPath = QDir(runtime).filePath(QStringLiteral("kelvane.lock"));
+    else
         m_instanceLockPath = QDir::temp().filePath(QStringLiteral("kelvane-%1.lock").arg(getuid()));
 }
 QtPlatform::~QtPlatform() = default;
 
-int QtPlatform::messageBox(const QString &text, const QString &title, int style)
+MsgAnswer QtPlatform::messageBox(const QString &text, const QString &title, MsgStyle style)
 {
     QMessageBox box(m_parent);
     box.setWindowTitle(title);
     box.setText(text);
-    switch (style & 0xF0) {
-    case 16:
+    switch (iconOf(style)) {
+    case MsgStyle::Critical:
         box.setIcon(QMessageBox::Critical);
         break;
     case MsgStyle::Question:
@@ -39,13 +47,13 @@ int QtPlatform::messageBox(const QString &text, const QString &title, int style)
     case MsgStyle::Exclamation:
         box.setIcon(QMessageBox::Warning);
         break;
-    case 64:
+    case MsgStyle::Information:
         box.setIcon(QMessageBox::Information);
         break;
     default:
         box.setIcon(QMessageBox::NoIcon);
     }
-    if ((style & 0xF) == MsgStyle::YesNo) {
+    if (buttonsOf(style) == MsgStyle::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         return box.exec() == QMessageBox::No ? MsgAnswer::No : MsgAnswer::Yes;
@@ -153,6 +161,12 @@ QSize QtPlatform::screenSize()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
     return screen ? screen->size() : QSize(1024, 768);
+}
+
+QRect QtPlatform::availableArea()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(QPoint(0, 0), screenSize());
 }
 
 void QtPlatform::setClipboardImage(const QImage &image)

@@ -14,14 +14,15 @@ class QtPlatform : public Platform
 {
 public:
     // `instanceLockPath` is the single-instance guard's lock file; empty means
-    // the standard one in the temporary folder.
+    // the standard one: kelvane.lock in $XDG_RUNTIME_DIR, or without that
+    // folder kelvane-<uid>.lock in the temporary folder.
     explicit QtPlatform(QString instanceLockPath = QString());
     ~QtPlatform() override;
 
     // Window that dialogs and message boxes are centred on.
     void setDialogParent(QWidget *parent) { m_parent = parent; }
 
-    int messageBox(const QString &text, const QString &title, int style) override;
+    MsgAnswer messageBox(const QString &text, const QString &title, MsgStyle style) override;
     int execModal(QDialog &window) override;
     void sleep(int milliseconds) override;
     void processEvents() override;
@@ -34,6 +35,7 @@ public:
     QStringList printerNames() override;
     std::unique_ptr<QPrinter> openPrinter(const QString &name) override;
     QSize screenSize() override;
+    QRect availableArea() override;
     void setClipboardImage(const QImage &image) override;
     void setBusyCursor(bool busy) override;
 

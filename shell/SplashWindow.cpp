@@ -1,11 +1,16 @@
 #include "shell/SplashWindow.h"
 
+#include "shell/Platform.h"
+#include "shell/Version.h"
+#include "shell/WindowPlacement.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <cmath>
 
@@ -37,10 +42,10 @@ QPixmap boundaryPicture()
 
 } // namespace
 
-SplashWindow::SplashWindow(const QSize &screen)
+SplashWindow::SplashWindow(const QSize &screen, const QRect &available)
 {
     setObjectName(QStringLiteral("Splash1"));
-    setWindowTitle(QStringLiteral("Sedora V0.999"));
+    setWindowTitle(QStringLiteral("Sedora V") + Version::majorMinor());
 
     auto *picture = new QLabel;
     picture->setPixmap(boundaryPicture());
@@ -49,9 +54,10 @@ SplashWindow::SplashWindow(const QSize &screen)
     auto *texts = new QVBoxLayout;
     QFont title(QStringLiteral("Times New Roman"), 16, QFont::Bold);
     QFont body(QStringLiteral("Times New Roman"), 12);
-    const QString lines[] = { QStringLiteral("Sedora V0.999  for Win95 + WinNT"),
-        QStringLiteral("Editing Program For Analytical"),
-        QStringLiteral("Ultracentrifugation Data") };
+    const QString lines[] = {
+        QStringLiteral("Sedora V") + Version::majorMinor() + QStringLiteral("  for Win95 + WinNT"),
+        QStringLiteral("Editing Program For Analytical"), QStringLiteral("Ultracentrifugation Data")
+    };
     for (int i = 0; i < 3; ++i) {
         auto *label = new QLabel(lines[i]);
         label->setFont(i == 0 ? title : body);
@@ -64,6 +70,20 @@ SplashWindow::SplashWindow(const QSize &screen)
     layout->addWidget(picture);
     layout->addLayout(texts);
     adjustSize();
-    move(int(std::nearbyint((screen.width() - width()) / 4.0)),
-        int(std::nearbyint((screen.height() - height()) / 4.0)));
+    const QSize inner = size();
+    PlaceByFrame(*this, available, [screen, inner](const QMargins &frame) {
+        const QSize outer = inner.grownBy(frame);
+        return QRect(QuarterPlacement(screen, outer), outer);
+    });
+}
+
+bool SplashWindow::isPainted() const
+{
+    return m_painted && windowHandle() && windowHandle()->isExposed();
+}
+
+void SplashWindow::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    m_painted = true;
 }

@@ -8,6 +8,17 @@ class SplashWindow : public QWidget
     Q_OBJECT
 
 public:
-    // Places itself a quarter of the free screen from the left and top.
-    explicit SplashWindow(const QSize &screen);
+    // Places itself a quarter of the free screen from the left and top,
+    // inside `available` (empty: anywhere).
+    explicit SplashWindow(const QSize &screen, const QRect &available = QRect());
+
+    // Mapped, exposed and painted at least once: what the user sees is the
+    // splash, not an empty frame.
+    bool isPainted() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    bool m_painted = false;
 };

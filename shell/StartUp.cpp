@@ -6,13 +6,7 @@
 #include "shell/ProgramState.h"
 #include "shell/Settings.h"
 #include "shell/SplashWindow.h"
-
-namespace
-{
-constexpr int VersionMajor = 0;
-constexpr int VersionMinor = 999;
-constexpr int VersionRevision = 28;
-} // namespace
+#include "shell/Version.h"
 
 QString BuildAppVersion(int major, int minor, int revision)
 {
@@ -35,24 +29,21 @@ std::unique_ptr<MainWindow> StartUp(AppContext &app)
             QStringLiteral("Previous Instance"), MsgStyle::Exclamation);
         return nullptr;
     }
-    s.AppVersion = BuildAppVersion(VersionMajor, VersionMinor, VersionRevision);
+    s.AppVersion = BuildAppVersion(Version::Major, Version::Minor, Version::Revision);
     s.PrinterName = StripTrailingNuls(platform.defaultPrinterName());
 
     s.ShowXY = true;
-    s.NoiseRms = 0.01f;
+    s.NoiseRms = DefaultNoiseRms;
     s.NoiseAdded = false;
-    s.GoodRed = 0;
-    s.GoodGreen = 127;
-    s.GoodBlue = 0;
-    s.DelRed = 255;
-    s.DelGreen = 0;
-    s.DelBlue = 0;
+    SetColours(s, DefaultColours);
 
     {
-        SplashWindow splash(platform.screenSize());
+        SplashWindow splash(platform.screenSize(), platform.availableArea());
         splash.show();
         for (int i = 0; i < 100; ++i)
             platform.processEvents();
+        // The pause below blocks painting: the splash must be on the screen first.
+        platform.processEventsUntil([&splash] { return splash.isPainted(); }, 1000);
         platform.sleep(1750);
     }
     platform.sleep(1000);

@@ -1,5 +1,6 @@
 #include "datafiles/CommentEditor.h"
 #include "datafiles/CommentsDialog.h"
+#include "shell/WindowPlacement.h"
 #include "support/Harness.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <cmath>
 
 namespace
 {
@@ -52,7 +55,12 @@ TEST(CommentEditor, OpensWithTheCommentLinesThroughTheScratchFile)
         EXPECT_EQ(comments.textBox()->geometry(), QRect(14, 16, 443, 268));
         EXPECT_EQ(comments.okButton()->geometry(), QRect(167, 296, 56, 25));
         EXPECT_EQ(comments.cancelButton()->geometry(), QRect(248, 296, 56, 25));
-        EXPECT_EQ(dialog.pos(), QPoint(202, 173)) << "a quarter of the free 1280 x 1024 screen";
+        // A quarter of the free 1280 x 1024 screen by the outer size: (202, 173)
+        // without a frame, less a quarter of the frame's width and height.
+        const QMargins frame = LastFrameMargins();
+        EXPECT_EQ(dialog.pos(),
+            QPoint(int(std::nearbyint((1280 - 472 - frame.left() - frame.right()) / 4.0)),
+                int(std::nearbyint((1024 - 333 - frame.top() - frame.bottom()) / 4.0))));
         shown = comments.textBox()->toPlainText();
     });
     h.trigger(MenuEntry::EditComment1);
