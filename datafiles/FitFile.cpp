@@ -1,17 +1,19 @@
 #include "datafiles/FitFile.h"
 
-#include "datafiles/GetData.h"
+#include "datafiles/ClearBlank.h"
 #include "datafiles/TextFiles.h"
 #include "datafiles/WorkFile.h"
-#include "operations/BlankCommands.h"
 #include "shell/AppContext.h"
 #include "shell/MainView.h"
+#include "shell/MenuState.h"
 #include "shell/NumLib.h"
 #include "shell/NumberFormat.h"
 #include "shell/Platform.h"
 #include "shell/Profile.h"
 #include "shell/ProgramState.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -35,20 +37,12 @@ void markDeleted(PointArray &pts, int i)
     pts.flag(i) = -std::fabs(pts.flag(i));
 }
 
-// Reads the list; false when it is not usable (after telling the user why,
-// unless the dialog was cancelled). The state changes only when it is.
-bool ReadFitFile(AppContext &app)
+// Reads the list of the fit file `chosen`, whose folder is the current
+// directory; false when it is not usable (after telling the user why). The
+// state changes only when it is.
+bool ReadChosenFitFile(AppContext &app, const QString &chosen)
 {
-    FileDialogSpec spec;
-    spec.title = QStringLiteral("Fit-File Name");
-    spec.initialName = QStringLiteral("*.*");
-    spec.filter = QStringLiteral("Fit-File | *.*");
-    spec.flags = FileDialogFlag::FileMustExist;
-    const std::optional<QString> chosen = app.platform.fileDialog(spec);
-    if (!chosen)
-        return false;
-
-    const ProfileReader fit(*chosen);
+    const ProfileReader fit(chosen);
     if (fit.getInt("FileCount", "number", 0) == 0) {
         app.platform.messageBox(
             QStringLiteral("Error Reading FileCount::number!  Fit-File List Unusable."), FitError,
@@ -79,7 +73,7 @@ bool ReadFitFile(AppContext &app)
     }
 
     ProgramState &s = app.state;
-    s.FitFileName = *chosen;
+    s.FitFileName = chosen;
     s.NumFitFound = int16_t(std::min(found, FitListCapacity));
     s.NumFitFiles = s.NumFitFound;
     for (int k = 1; k <= s.NumFitFound; ++k) {
@@ -87,6 +81,38 @@ bool ReadFitFile(AppContext &app)
         s.FitSectionNum(k) = list.sections[size_t(k - 1)];
     }
     return true;
+}
+
+// Reads the list; false when it is not usable, or the dialog was cancelled.
+bool ReadFitFile(AppContext &app)
+{
+    FileDialogSpec spec;
+    spec.title = QStringLiteral("Fit-File Name");
+    spec.initialName = QStringLiteral("*.*");
+    spec.filter = QStringLiteral("Fit-File | *.*");
+    spec.flags = FileDialogFlag::FileMustExist;
+    const std::optional<QString> chosen = app.platform.fileDialog(spec);
+    return chosen && ReadChosenFitFile(app, *chosen);
+}
+
+// With a usable list: the LoadedFiles menu filled, and entry 1 loaded.
+void ShowFitList(AppContext &app, MainView &view)
+{
+    ProgramState &s = app.state;
+    view.setMenuVisible(MenuEntry::FilesLoaded, true);
+    for (int i = 1; i < FitListCapacity; ++i) {
+        view.setDataSetCaption(i, QString());
+        view.setDataSetEnabled(i, false);
+        view.setDataSetVisible(i, false);
+        view.setDataSetChecked(i, false);
+    }
+    for (int k = 1; k <= s.NumFitFound; ++k) {
+        s.FitDataFiles(k) = s.FitDataFiles(k).trimmed();
+        view.setDataSetCaption(k - 1, TabCaptionFor(s.FitDataFiles(k)));
+        view.setDataSetEnabled(k - 1, true);
+        view.setDataSetVisible(k - 1, true);
+    }
+    LoadFitDataSet(app, view, 1);
 }
 
 } // namespace
@@ -216,6 +242,7 @@ FitSelection ReadFitSelection(const ProfileReader &fit, int section)
 void LoadFitDataSet(AppContext &app, MainView &view, int index)
 {
     ProgramState &s = app.state;
+    app.numlib.load();
     const QString path = s.FitDataFiles(index).trimmed();
     if (!FileExists(path)) {
         app.platform.messageBox(QStringLiteral("The data file\n%1\nno longer exists.").arg(path),
@@ -237,11 +264,7 @@ void LoadFitDataSet(AppContext &app, MainView &view, int index)
 
     // A data file without points gives an empty data set: nothing to mark.
     if (s.NumPts > 0) {
-        for (int i = 1; i <= s.NumPts; ++i) {
-            s.DataPts.x(i) = s.RawPts.x(i);
-            s.DataPts.conc(i) = s.RawPts.conc(i);
-            s.DataPts.flag(i) = s.RawPts.flag(i);
-        }
+        CopyPoints(s.RawPts, s.DataPts, s.NumPts);
         SetFirstLastGood(s);
 
         const FitSelection fit
@@ -277,11 +300,7 @@ void LoadFitDataSet(AppContext &app, MainView &view, int index)
             if (point >= 1 && point <= s.NumPts)
                 markDeleted(s.DataPts, point);
         }
-        for (int i = 1; i <= s.NumPts; ++i) {
-            s.RawPts.x(i) = s.DataPts.x(i);
-            s.RawPts.conc(i) = s.DataPts.conc(i);
-            s.RawPts.flag(i) = s.DataPts.flag(i);
-        }
+        CopyPoints(s.DataPts, s.RawPts, s.NumPts);
     }
 
     view.setTabCaption(ViewTab::DataFile, TabCaptionFor(s.ReadPath));
@@ -291,24 +310,32 @@ void LoadFitDataSet(AppContext &app, MainView &view, int index)
     EnableDataSetMenus(s, view);
 }
 
-void UseFitFile(AppContext &app, MainView &view)
+bool IsFitFile(const QString &path)
+{
+    const QStringList sections = ProfileReader(path).sections();
+    return std::any_of(sections.cbegin(), sections.cend(), [](const QString &name) {
+        return name.trimmed().compare(QLatin1String("FileCount"), Qt::CaseInsensitive) == 0;
+    });
+}
+
+bool UseFitFile(AppContext &app, MainView &view)
 {
     ProgramState &s = app.state;
     s.FitFileOK = ReadFitFile(app);
-    if (!s.FitFileOK)
-        return;
-    view.setMenuVisible(MenuEntry::FilesLoaded, true);
-    for (int i = 1; i < FitListCapacity; ++i) {
-        view.setDataSetCaption(i, QString());
-        view.setDataSetEnabled(i, false);
-        view.setDataSetVisible(i, false);
-        view.setDataSetChecked(i, false);
-    }
-    for (int k = 1; k <= s.NumFitFound; ++k) {
-        s.FitDataFiles(k) = s.FitDataFiles(k).trimmed();
-        view.setDataSetCaption(k - 1, TabCaptionFor(s.FitDataFiles(k)));
-        view.setDataSetEnabled(k - 1, true);
-        view.setDataSetVisible(k - 1, true);
-    }
-    LoadFitDataSet(app, view, 1);
+    if (s.FitFileOK)
+        ShowFitList(app, view);
+    return s.FitFileOK;
+}
+
+bool UseNamedFitFile(AppContext &app, MainView &view, const QString &path)
+{
+    ProgramState &s = app.state;
+    const QFileInfo file(path);
+    // The names in the list are taken against the fit file's folder, as
+    // after the dialog.
+    QDir::setCurrent(file.absolutePath());
+    s.FitFileOK = ReadChosenFitFile(app, file.absoluteFilePath());
+    if (s.FitFileOK)
+        ShowFitList(app, view);
+    return s.FitFileOK;
 }

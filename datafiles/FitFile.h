@@ -43,8 +43,16 @@ FitSelection ReadFitSelection(const ProfileReader &fit, int section);
 QByteArray FitSectionName(int section);
 
 // The command: reads a fit file chosen by the user and, when its list is
-// usable, fills the LoadedFiles menu and loads entry 1.
-void UseFitFile(AppContext &app, MainView &view);
+// usable, fills the LoadedFiles menu and loads entry 1. True when it was
+// usable (the file is then FitFileName).
+bool UseFitFile(AppContext &app, MainView &view);
+
+// The same for a fit file named without the dialog, as though chosen in it:
+// its folder becomes the current directory.
+bool UseNamedFitFile(AppContext &app, MainView &view, const QString &path);
+
+// The file reads as a fit file: it has a "FileCount" section.
+bool IsFitFile(const QString &path);
 
 // Loads list entry `index` (1..NumFitFound).
 void LoadFitDataSet(AppContext &app, MainView &view, int index);

@@ -4,74 +4,55 @@
 #include "datafiles/WorkFile.h"
 #include "shell/AppContext.h"
 #include "shell/MainView.h"
+#include "shell/MenuState.h"
 #include "shell/NumLib.h"
 #include "shell/Platform.h"
 #include "shell/ProgramState.h"
 
 #include <QDir>
-
-#include <exception>
+#include <QFileInfo>
 
 namespace
 {
 
-// The dialog and the read form one unit: a cancel or any error ends it
+constexpr const char *DialogTitle = "Get Data File";
+constexpr const char *FileKind = "data file";
+
+// Reads the chosen file into the data set. The dialog and the read form one
+// unit: a cancel, a file that cannot be read or one without points ends it
 // where it stands, keeping what was already done. False when it ended early.
+bool ReadDataFile(AppContext &app, MainView &view, const ChosenFile &chosen)
+{
+    ProgramState &s = app.state;
+    s.DataFileName = chosen.name;
+    s.ReadPath = chosen.name.trimmed();
+    app.numlib.getdata(s.RawPts, s.NumPts, s.ReadPath, s.NumComments, s.CommentBuf);
+    view.setViewText(ViewTab::DataFile, chosen.text);
+    s.FirstX = s.RawPts.x(1);
+    s.FirstIdx = 1;
+    if (s.NumPts < 1)
+        return false;
+    s.LastX = s.RawPts.x(s.NumPts);
+    s.LastIdx = s.NumPts;
+    CopyPoints(s.RawPts, s.DataPts, s.NumPts);
+    SetFirstLastGood(s);
+    view.setTabCaption(ViewTab::DataFile, TabCaptionFor(s.ReadPath));
+    view.setMenuEnabled(MenuEntry::GetBlankData, true);
+    return true;
+}
+
 bool PickAndReadDataFile(AppContext &app, MainView &view)
 {
-    ProgramState &s = app.state;
-    try {
-        const std::optional<ChosenFile> chosen
-            = ChooseTextFile(app, QStringLiteral("Get Data File"),
-                QStringLiteral("Data File | *.*"), QStringLiteral("data file"));
-        if (!chosen)
-            return false;
-        s.DataFileName = chosen->name;
-        s.ReadPath = chosen->name.trimmed();
-        app.numlib.getdata(s.RawPts, s.NumPts, s.ReadPath, s.NumComments, s.CommentBuf);
-        view.setViewText(ViewTab::DataFile, chosen->text);
-        s.FirstX = s.RawPts.x(1);
-        s.FirstIdx = 1;
-        s.LastX = s.RawPts.x(s.NumPts); // a file without points ends the unit here
-        s.LastIdx = s.NumPts;
-        for (int i = 1; i <= s.NumPts; ++i) {
-            s.DataPts.x(i) = s.RawPts.x(i);
-            s.DataPts.conc(i) = s.RawPts.conc(i);
-            s.DataPts.flag(i) = s.RawPts.flag(i);
-        }
-        SetFirstLastGood(s);
-        view.setTabCaption(ViewTab::DataFile, TabCaptionFor(s.ReadPath));
-        view.setMenuEnabled(MenuEntry::GetBlankData, true);
-        return true;
-    } catch (const std::exception &) {
-        return false;
-    }
+    const std::optional<ChosenFile> chosen = ChooseTextFile(app, QLatin1String(DialogTitle),
+        QStringLiteral("Data File | *.*"), QLatin1String(FileKind));
+    return chosen && ReadDataFile(app, view, *chosen);
 }
 
-} // namespace
-
-void ShowNoNoise(ProgramState &state, MainView &view)
-{
-    view.setMenuEnabled(MenuEntry::AddNoise, true);
-    view.setMenuVisible(MenuEntry::AddNoise, true);
-    view.setMenuVisible(MenuEntry::BackItOff, false);
-    view.setMenuEnabled(MenuEntry::BackItOff, false);
-    state.NoiseAdded = false;
-}
-
-void EnableDataSetMenus(ProgramState &state, MainView &view)
-{
-    view.setMenuEnabled(MenuEntry::SaveDataFile, true);
-    view.setMenuEnabled(MenuEntry::EditMenuChoice, true);
-    ShowNoNoise(state, view);
-}
-
-void GetNewData(AppContext &app, MainView &view)
+// What follows the unit whatever its outcome: the blank, the working file
+// and the menus.
+void FinishGetData(AppContext &app, MainView &view)
 {
     ProgramState &s = app.state;
-    LocateWorkFile(s);
-    if (!PickAndReadDataFile(app, view))
-        QDir::setCurrent(s.WorkDir);
     if (s.BlankLoaded) {
         int32_t nlow = 0;
         int32_t nhigh = 0;
@@ -80,4 +61,40 @@ void GetNewData(AppContext &app, MainView &view)
     WriteWorkFile(s, view);
     view.setMenuVisible(MenuEntry::FilesLoaded, false);
     EnableDataSetMenus(s, view);
+}
+
+} // namespace
+
+bool GetNewData(AppContext &app, MainView &view)
+{
+    ProgramState &s = app.state;
+    // Without the library nothing can be read: say so before a file is
+    // chosen, and change nothing.
+    app.numlib.load();
+    LocateWorkFile(s);
+    const bool read = PickAndReadDataFile(app, view);
+    if (!read)
+        QDir::setCurrent(s.WorkDir);
+    FinishGetData(app, view);
+    return read;
+}
+
+bool GetNamedData(AppContext &app, MainView &view, const QString &path)
+{
+    ProgramState &s = app.state;
+    app.numlib.load();
+    const QFileInfo file(path);
+    const std::optional<ChosenFile> chosen = ReadChosenFile(
+        app, file.absoluteFilePath(), QLatin1String(DialogTitle), QLatin1String(FileKind));
+    if (!chosen)
+        return false;
+    // As the dialog does when it closes on a file; here before the working
+    // file is placed, since no earlier folder was the user's choice.
+    QDir::setCurrent(file.absolutePath());
+    LocateWorkFile(s);
+    const bool read = ReadDataFile(app, view, *chosen);
+    if (!read)
+        QDir::setCurrent(s.WorkDir);
+    FinishGetData(app, view);
+    return read;
 }

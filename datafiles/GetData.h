@@ -1,16 +1,17 @@
 // File > Get Data: choose a data file and make it the data set.
 #pragma once
 
+#include <QString>
+
 struct AppContext;
-struct ProgramState;
 class MainView;
 
-void GetNewData(AppContext &app, MainView &view);
+// The command. True when a data file with points was read (its path is then
+// ReadPath); a cancel, an unreadable file or one without points give false.
+bool GetNewData(AppContext &app, MainView &view);
 
-// Menus once a data set is loaded: Save and Edit enabled, and the noise pair
-// back to "no noise" (see ShowNoNoise).
-void EnableDataSetMenus(ProgramState &state, MainView &view);
-
-// Add Random Noise enabled and shown, Remove Random Noise hidden and
-// disabled, NoiseAdded false.
-void ShowNoNoise(ProgramState &state, MainView &view);
+// The same for a file named without the dialog, as though chosen in it: its
+// folder becomes the current directory, so the working file goes there. A
+// file that cannot be read is reported as Get Data reports it and changes
+// nothing at all, the working file and the menus included.
+bool GetNamedData(AppContext &app, MainView &view, const QString &path);

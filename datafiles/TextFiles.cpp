@@ -45,12 +45,18 @@ std::optional<ChosenFile> ChooseTextFile(
     const std::optional<QString> chosen = app.platform.fileDialog(spec);
     if (!chosen)
         return std::nullopt;
+    return ReadChosenFile(app, *chosen, title, kind);
+}
+
+std::optional<ChosenFile> ReadChosenFile(
+    AppContext &app, const QString &name, const QString &title, const QString &kind)
+{
     try {
-        return ChosenFile { *chosen, ReadTextFile(chosen->trimmed()) };
+        return ChosenFile { name, ReadTextFile(name.trimmed()) };
     } catch (const std::exception &error) {
         app.platform.messageBox(
             QStringLiteral("The %1\n%2\ncould not be read: %3")
-                .arg(kind, chosen->trimmed(), QString::fromLocal8Bit(error.what())),
+                .arg(kind, name.trimmed(), QString::fromLocal8Bit(error.what())),
             title, MsgStyle::Exclamation);
         return std::nullopt;
     }

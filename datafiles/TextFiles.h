@@ -31,3 +31,10 @@ struct ChosenFile {
 // dialog saw it), so that the caller changes no state for it.
 std::optional<ChosenFile> ChooseTextFile(
     AppContext &app, const QString &title, const QString &filter, const QString &kind);
+
+// The same for a file named without the dialog (on the command line, dropped
+// on the window, picked from the recent files): reads `name` whole, or tells
+// the user, with the message and title the dialog's command gives, that it
+// cannot be read (it does not exist, is not a file, or may not be read).
+std::optional<ChosenFile> ReadChosenFile(
+    AppContext &app, const QString &name, const QString &title, const QString &kind);

@@ -1,27 +1,39 @@
 #include "shell/MainWindow.h"
 
+#include "colours/ColourDialog.h"
 #include "colours/SetColors.h"
+#include "datafiles/ClearBlank.h"
 #include "datafiles/CommentEditor.h"
+#include "datafiles/CommentsDialog.h"
 #include "datafiles/FitFile.h"
 #include "datafiles/GetData.h"
+#include "datafiles/OpenFile.h"
 #include "datafiles/SaveEditedFile.h"
+#include "editor/PlotWindow.h"
 #include "editor/Plotwork.h"
 #include "operations/BlankCommands.h"
 #include "operations/InvertSign.h"
 #include "operations/Noise.h"
+#include "operations/NoiseDialog.h"
 #include "shell/AppContext.h"
 #include "shell/Platform.h"
 #include "shell/ProgramState.h"
 #include "shell/Settings.h"
+#include "shell/WindowPlacement.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -40,6 +52,18 @@ QAction *namedAction(QObject *parent, const char *name, const QString &caption)
     return action;
 }
 
+// The first local file among dropped URLs; empty when there is none.
+QString firstLocalFile(const QMimeData *data)
+{
+    if (data == nullptr || !data->hasUrls())
+        return {};
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            return url.toLocalFile();
+    }
+    return {};
+}
+
 } // namespace
 
 MainWindow::MainWindow(AppContext &app)
@@ -51,6 +75,14 @@ MainWindow::MainWindow(AppContext &app)
     createViews();
     resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
     Form_Load();
+    showRecentFiles();
+    // Files dropped anywhere on the window open; the read-only views would
+    // otherwise take a drop over them and refuse it.
+    for (QPlainTextEdit *view : m_views) {
+        view->setAcceptDrops(false);
+        view->viewport()->setAcceptDrops(false);
+    }
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() = default;
@@ -71,15 +103,25 @@ void MainWindow::createMenus()
         return action;
     };
 
-    QMenu *file = submenu(MenuEntry::FileMenu, "FileMenu", QStringLiteral("File"));
-    entry(file, MenuEntry::GetNewData, "GetNewData", QStringLiteral("Get Data"));
-    entry(file, MenuEntry::UseFitFile, "UseFitFile", QStringLiteral("Get File(s) From Fit-File"));
-    entry(file, MenuEntry::GetBlankData, "GetBlankData", QStringLiteral("Get Blank"))
+    QMenu *file = submenu(MenuEntry::FileMenu, "FileMenu", QStringLiteral("&File"));
+    entry(file, MenuEntry::GetNewData, "GetNewData", QStringLiteral("&Get Data"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    entry(file, MenuEntry::UseFitFile, "UseFitFile", QStringLiteral("Get File(s) From &Fit-File"));
+    entry(file, MenuEntry::GetBlankData, "GetBlankData", QStringLiteral("Get &Blank"))
         ->setEnabled(false);
-    entry(file, MenuEntry::ClearBlank, "ClearBlank", QStringLiteral("Clear Blank"))
+    entry(file, MenuEntry::ClearBlank, "ClearBlank", QStringLiteral("&Clear Blank"))
         ->setEnabled(false);
+    // The files opened last, after the File menu's own entries.
+    m_recentSeparator = file->addSeparator();
+    for (int i = 0; i < RecentFileList::Capacity; ++i) {
+        QAction *recent = new QAction(this);
+        recent->setObjectName(QStringLiteral("RecentFile%1").arg(i + 1));
+        connect(recent, &QAction::triggered, this, [this, i] { RecentFile_Click(i); });
+        file->addAction(recent);
+        m_recentFiles[size_t(i)] = recent;
+    }
 
-    QMenu *loaded = submenu(MenuEntry::FilesLoaded, "FilesLoaded", QStringLiteral("LoadedFiles"));
+    QMenu *loaded = submenu(MenuEntry::FilesLoaded, "FilesLoaded", QStringLiteral("&LoadedFiles"));
     loaded->menuAction()->setVisible(false);
     for (int i = 0; i < DataSetEntries; ++i) {
         QAction *action = namedAction(this, "DSNames", QString());
@@ -93,27 +135,28 @@ void MainWindow::createMenus()
     m_dataSets[0]->setEnabled(false);
     m_dataSets[0]->setChecked(true);
 
-    QMenu *edit = submenu(MenuEntry::EditMenuChoice, "EditMenuChoice", QStringLiteral("Edit"));
+    QMenu *edit = submenu(MenuEntry::EditMenuChoice, "EditMenuChoice", QStringLiteral("&Edit"));
     edit->menuAction()->setEnabled(false);
-    entry(edit, MenuEntry::DoPlotwork, "DoPlotwork", QStringLiteral("Data (graphically)"));
-    entry(edit, MenuEntry::EditComment1, "EditComment1", QStringLiteral("Comment Lines"));
-    entry(edit, MenuEntry::InvertC, "InvertC", QStringLiteral("Invert Sign of Data"));
-    entry(edit, MenuEntry::AddNoise, "AddNoise", QStringLiteral("Add Random Noise"));
+    entry(edit, MenuEntry::DoPlotwork, "DoPlotwork", QStringLiteral("&Data (graphically)"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    entry(edit, MenuEntry::EditComment1, "EditComment1", QStringLiteral("&Comment Lines"));
+    entry(edit, MenuEntry::InvertC, "InvertC", QStringLiteral("&Invert Sign of Data"));
+    entry(edit, MenuEntry::AddNoise, "AddNoise", QStringLiteral("&Add Random Noise"));
     QAction *backItOff
-        = entry(edit, MenuEntry::BackItOff, "BackItOff", QStringLiteral("Remove Random Noise"));
+        = entry(edit, MenuEntry::BackItOff, "BackItOff", QStringLiteral("&Remove Random Noise"));
     backItOff->setVisible(false);
     backItOff->setEnabled(false);
 
-    QMenu *save = submenu(MenuEntry::SaveDataFile, "SaveDataFile", QStringLiteral("Save"));
+    QMenu *save = submenu(MenuEntry::SaveDataFile, "SaveDataFile", QStringLiteral("&Save"));
     save->menuAction()->setEnabled(false);
-    entry(save, MenuEntry::SaveComplete, "SaveComplete", QStringLiteral("Complete"));
-    entry(
-        save, MenuEntry::SaveCompleteRSq, "SaveCompleteRSq", QStringLiteral("Complete (as R^2/2)"));
-    entry(save, MenuEntry::SaveTruncated, "SaveTruncated", QStringLiteral("Truncated"));
+    entry(save, MenuEntry::SaveComplete, "SaveComplete", QStringLiteral("&Complete"));
+    entry(save, MenuEntry::SaveCompleteRSq, "SaveCompleteRSq",
+        QStringLiteral("C&omplete (as R^2/2)"));
+    entry(save, MenuEntry::SaveTruncated, "SaveTruncated", QStringLiteral("&Truncated"));
     entry(save, MenuEntry::SaveTruncatedRSq, "SaveTruncatedRSq",
-        QStringLiteral("Truncated (as R^2/2)"));
+        QStringLiteral("Tr&uncated (as R^2/2)"));
 
-    QAction *colours = namedAction(this, "SetColors", QStringLiteral("Set Plot Colors"));
+    QAction *colours = namedAction(this, "SetColors", QStringLiteral("Set Plot &Colors"));
     menuBar()->addAction(colours);
     m_actions[size_t(MenuEntry::SetColors)] = colours;
 
@@ -144,6 +187,13 @@ void MainWindow::createMenus()
         connect(action(save.entry), &QAction::triggered, this,
             [this, save] { SaveEntry_Click(save.complete, save.radius); });
     }
+
+    // Ctrl+Q closes as the close box does, through the exit confirmation.
+    QAction *quit = namedAction(this, "Quit", QStringLiteral("Exit"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quit->setShortcutContext(Qt::WindowShortcut);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addAction(quit);
 }
 
 void MainWindow::createViews()
@@ -151,7 +201,11 @@ void MainWindow::createViews()
     auto *central = new QWidget(this);
     m_tabs = new QTabWidget(central);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
-    m_tabs->setGeometry(8, 8, ClientWidth - 16, ClientHeight - 40);
+    // 8 pixels round the views and 32 below, at any size of the window: the
+    // views grow with it.
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(8, 8, 8, 32);
+    layout->addWidget(m_tabs);
     const QString captions[] = { QStringLiteral("Data File"), QStringLiteral("Blank File"),
         QStringLiteral("Edited Data File") };
     QFont font(QStringLiteral("Courier New"));
@@ -178,10 +232,14 @@ void MainWindow::createViews()
 
 void MainWindow::Form_Load()
 {
-    // A quarter of the free screen from the left and top, not centred.
+    // A quarter of the free screen from the left and top, not centred, by the
+    // outer size.
     const QSize screen = m_app.platform.screenSize();
-    move(int(std::nearbyint((screen.width() - width()) / 4.0)),
-        int(std::nearbyint((screen.height() - height()) / 4.0)));
+    const QSize inner = size();
+    PlaceByFrame(*this, m_app.platform.availableArea(), [screen, inner](const QMargins &frame) {
+        const QSize outer = inner.grownBy(frame);
+        return QRect(QuarterPlacement(screen, outer), outer);
+    });
     for (int i = 1; i < DataSetEntries; ++i) {
         QAction *item = m_dataSets[size_t(i)];
         item->setText(QString::number(i + 1) + QStringLiteral(": "));
@@ -199,6 +257,11 @@ QAction *MainWindow::action(MenuEntry entry) const
 QAction *MainWindow::dataSetAction(int index) const
 {
     return m_dataSets.at(size_t(index));
+}
+
+QAction *MainWindow::recentFileAction(int index) const
+{
+    return m_recentFiles.at(size_t(index));
 }
 
 QPlainTextEdit *MainWindow::view(ViewTab tab) const
@@ -255,6 +318,13 @@ void MainWindow::setNotice(const QString &text)
     statusBar()->setVisible(!text.isEmpty());
 }
 
+PlotOutcome MainWindow::editPlot(const PlotSession &session)
+{
+    PlotWindow window(m_app.platform, m_app.numlib, session, this);
+    m_app.platform.execModal(window);
+    return window.outcome();
+}
+
 void MainWindow::runCommand(const std::function<void()> &command)
 {
     try {
@@ -279,12 +349,96 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::GetNewData_Click()
 {
-    runCommand([this] { GetNewData(m_app, *this); });
+    runCommand([this] {
+        if (GetNewData(m_app, *this))
+            rememberFile(m_app.state.ReadPath);
+    });
 }
 
 void MainWindow::UseFitFile_Click()
 {
-    runCommand([this] { UseFitFile(m_app, *this); });
+    runCommand([this] {
+        if (UseFitFile(m_app, *this))
+            rememberFile(m_app.state.FitFileName);
+    });
+}
+
+void MainWindow::openNamedFile(const QString &path)
+{
+    // Taken whole now: opening it changes the current directory.
+    const QString file = QFileInfo(path).absoluteFilePath();
+    runCommand([this, file] {
+        if (OpenNamedFile(m_app, *this, file))
+            rememberFile(file);
+    });
+}
+
+void MainWindow::openNamedFileLater(const QString &path)
+{
+    QMetaObject::invokeMethod(
+        this, [this, path] { openNamedFile(path); }, Qt::QueuedConnection);
+}
+
+void MainWindow::RecentFile_Click(int index)
+{
+    const QString path = m_app.state.RecentFiles.paths().value(index);
+    if (path.isEmpty())
+        return;
+    if (!QFileInfo(path).isFile()) {
+        m_app.platform.messageBox(
+            QStringLiteral("The file\n%1\nno longer exists. It has been taken off the list "
+                           "of recent files.")
+                .arg(path),
+            QStringLiteral("File Not Found"), MsgStyle::Exclamation);
+        m_app.state.RecentFiles.remove(path);
+        WriteRecentFiles(m_app);
+        showRecentFiles();
+        return;
+    }
+    openNamedFile(path);
+}
+
+void MainWindow::rememberFile(const QString &path)
+{
+    m_app.state.RecentFiles.push(path);
+    WriteRecentFiles(m_app);
+    showRecentFiles();
+}
+
+void MainWindow::showRecentFiles()
+{
+    const QStringList &paths = m_app.state.RecentFiles.paths();
+    for (int i = 0; i < RecentFileList::Capacity; ++i) {
+        QAction *recent = m_recentFiles[size_t(i)];
+        const bool used = i < paths.size();
+        QString caption;
+        if (used) {
+            caption = QStringLiteral("&%1 %2").arg(i + 1).arg(
+                QString(paths[i]).replace(QLatin1Char('&'), QLatin1String("&&")));
+        }
+        recent->setText(caption);
+        recent->setToolTip(used ? paths[i] : QString());
+        recent->setVisible(used);
+    }
+    m_recentSeparator->setVisible(!paths.isEmpty());
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!firstLocalFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    // Of several files only the first is opened: each load replaces the
+    // data set of the one before.
+    const QString path = firstLocalFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Not inside the drop: the drag's source waits until it returns.
+    openNamedFileLater(path);
 }
 
 void MainWindow::DSNames_Click(int index)
@@ -336,5 +490,34 @@ void MainWindow::SetColors_Click()
 
 void MainWindow::DoPlotwork_Click()
 {
+    // The shortcut reaches the entry even while its menu waits for a data set.
+    if (!action(MenuEntry::EditMenuChoice)->isEnabled())
+        return;
     runCommand([this] { DoPlotwork(m_app, *this); });
+}
+
+std::optional<float> MainWindow::askNoiseLevel(float offered)
+{
+    NoiseDialog dialog(offered, m_app.platform, this);
+    if (m_app.platform.execModal(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.level();
+}
+
+std::optional<QByteArray> MainWindow::editCommentText(const QByteArray &text)
+{
+    CommentsDialog dialog(m_app.platform, this);
+    dialog.setText(text);
+    if (m_app.platform.execModal(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.text();
+}
+
+std::optional<PlotColours> MainWindow::askColours(
+    const PlotColours &current, const std::function<void(const PlotColours &)> &preview)
+{
+    ColourDialog dialog(current, preview, this);
+    if (m_app.platform.execModal(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.colours();
 }

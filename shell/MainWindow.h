@@ -3,6 +3,7 @@
 #pragma once
 
 #include "shell/MainView.h"
+#include "shell/RecentFileList.h"
 
 #include <QMainWindow>
 
@@ -36,7 +37,11 @@ public:
     void setViewText(ViewTab tab, const QByteArray &text) override;
     void setTabCaption(ViewTab tab, const QString &caption) override;
     void setNotice(const QString &text) override;
-    QWidget *widget() override { return this; }
+    PlotOutcome editPlot(const PlotSession &session) override;
+    std::optional<float> askNoiseLevel(float offered) override;
+    std::optional<QByteArray> editCommentText(const QByteArray &text) override;
+    std::optional<PlotColours> askColours(const PlotColours &current,
+        const std::function<void(const PlotColours &)> &preview) override;
 
     // The action of a menu entry; for a submenu, the action that opens it.
     QAction *action(MenuEntry entry) const;
@@ -44,9 +49,21 @@ public:
     QPlainTextEdit *view(ViewTab tab) const;
     QTabWidget *tabs() const { return m_tabs; }
     QLabel *notice() const { return m_notice; }
+    // Entry i (0..7) of the recent files under File.
+    QAction *recentFileAction(int index) const;
+
+    // Opens a file named without a dialog (command line, drop, recent
+    // files): a fit file as "Get File(s) From Fit-File" reads it, any other
+    // as Get Data loads it; a loaded file goes to the top of the recent files.
+    void openNamedFile(const QString &path);
+    // The same once the event loop runs, so that the window is on screen and
+    // the caller (a drop, start-up) has returned first.
+    void openNamedFileLater(const QString &path);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void createMenus();
@@ -67,6 +84,11 @@ private:
     void AddNoise_Click();
     void BackItOff_Click();
     void SetColors_Click();
+    void RecentFile_Click(int index);
+
+    // The recent files into the File menu; a loaded file to their top.
+    void showRecentFiles();
+    void rememberFile(const QString &path);
 
     AppContext &m_app;
     std::array<QAction *, size_t(MenuEntry::SetColors) + 1> m_actions {};
@@ -74,4 +96,6 @@ private:
     std::array<QPlainTextEdit *, 3> m_views {};
     QTabWidget *m_tabs = nullptr;
     QLabel *m_notice = nullptr;
+    QAction *m_recentSeparator = nullptr;
+    std::array<QAction *, RecentFileList::Capacity> m_recentFiles {};
 };

@@ -1,5 +1,4 @@
 #include "datafiles/TextFiles.h"
-#include "shell/NumberFormat.h"
 #include "support/Harness.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +62,33 @@ TEST(GetData, LoadsAnExampleEndToEnd)
     EXPECT_TRUE(h.platform.messages.empty());
 }
 
+TEST(GetData, ALibraryThatCannotBeLoadedIsReportedAndChangesNothing)
+{
+    // Missing altogether, and present without the exports.
+    const std::vector<std::string> broken[]
+        = { { "/nowhere/libkelvane.so", "libkelvane-gone.so" }, { "libm.so.6" } };
+    const char *reasons[] = { "libkelvane-gone.so: cannot open shared object file",
+        "libm.so.6 lacks getdata, blank or tkrnd2" };
+    for (size_t k = 0; k < std::size(broken); ++k) {
+        Harness h(broken[k]);
+        h.trigger(MenuEntry::GetNewData);
+
+        ASSERT_EQ(h.platform.messages.size(), 1u) << reasons[k];
+        const RecordedMessage &m = h.platform.messages[0];
+        EXPECT_TRUE(m.text.startsWith(
+            QStringLiteral("The numeric library libkelvane.so could not be loaded: ")))
+            << m.text.toStdString();
+        EXPECT_TRUE(m.text.contains(QLatin1String(reasons[k]))) << m.text.toStdString();
+        EXPECT_EQ(m.title, QStringLiteral("Sedora"));
+        EXPECT_TRUE(h.platform.fileDialogs.empty()) << "no file is asked for in vain";
+        EXPECT_EQ(h.state->NumPts, 0);
+        EXPECT_FALSE(enabled(h, MenuEntry::SaveDataFile));
+        EXPECT_FALSE(enabled(h, MenuEntry::EditMenuChoice));
+        EXPECT_FALSE(enabled(h, MenuEntry::GetBlankData));
+        EXPECT_EQ(h.workFile(), QByteArray());
+    }
+}
+
 TEST(GetData, XiDataIsShownAsWrittenAndEditedAsRadii)
 {
     Harness h;
@@ -90,8 +116,8 @@ TEST(GetData, CancelRewritesTheCurrentDataSet)
     h.trigger(MenuEntry::GetNewData); // the dialog is cancelled
     EXPECT_EQ(h.state->DataPts.conc(1), noisy);
     EXPECT_EQ(h.state->NumPts, 434);
-    EXPECT_TRUE(h.workFile().contains(QByteArray("   5.90000   ")
-        + NumberFormat::formatted(noisy, NumberFormat::Scientific5Signed)));
+    // 6.78136E-03 as read, plus the 0.5 of noise.
+    EXPECT_TRUE(h.workFile().contains("   5.90000    5.06781E-01    1.000E+02\r\n"));
     EXPECT_FALSE(h.state->NoiseAdded);
     EXPECT_FALSE(visible(h, MenuEntry::BackItOff));
     EXPECT_TRUE(visible(h, MenuEntry::AddNoise));

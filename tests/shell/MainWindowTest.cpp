@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QSet>
 #include <QTabWidget>
+#include <QTest>
 
 namespace
 {
@@ -42,6 +45,12 @@ const EntryRow entryRows[] = {
     { MenuEntry::SetColors, "SetColors", "Set Plot Colors", true, true },
 };
 
+// The caption as shown, without the mnemonic's marker.
+QString caption(const QAction *action)
+{
+    return QString(action->text()).remove(QLatin1Char('&'));
+}
+
 } // namespace
 
 TEST(MainWindow, MenuEntriesStartAsDocumented)
@@ -52,7 +61,7 @@ TEST(MainWindow, MenuEntriesStartAsDocumented)
         const QAction *action = h.window->action(row.entry);
         ASSERT_TRUE(action);
         EXPECT_EQ(action->objectName(), QLatin1String(row.name));
-        EXPECT_EQ(action->text(), QLatin1String(row.caption));
+        EXPECT_EQ(caption(action), QLatin1String(row.caption));
         EXPECT_EQ(action->isVisible(), row.visible);
         // Qt reports a hidden action as disabled; its own state shows once shown.
         QAction *shown = h.window->action(row.entry);
@@ -62,11 +71,88 @@ TEST(MainWindow, MenuEntriesStartAsDocumented)
     }
     QStringList topLevel;
     for (const QAction *action : h.window->menuBar()->actions())
-        topLevel << action->text();
+        topLevel << caption(action);
     EXPECT_EQ(topLevel, (QStringList { "File", "LoadedFiles", "Edit", "Save", "Set Plot Colors" }));
     const QMenu *file = h.window->action(MenuEntry::FileMenu)->menu();
     ASSERT_TRUE(file);
-    EXPECT_EQ(file->actions().size(), 4);
+    // The four entries come first; the recent files follow after a separator.
+    QStringList names;
+    for (const QAction *action : file->actions())
+        names << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+    EXPECT_EQ(names.mid(0, 5),
+        (QStringList { "GetNewData", "UseFitFile", "GetBlankData", "ClearBlank", "-" }));
+    EXPECT_EQ(names.size(), 5 + RecentFileList::Capacity);
+}
+
+TEST(MainWindow, EveryMenuAndEntryHasItsOwnMnemonicAndItsCaptionAsName)
+{
+    Harness h;
+    const auto check = [](QWidget *menu, const QList<QAction *> &actions) {
+        QSet<QChar> letters;
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(menu);
+        ASSERT_TRUE(accessible);
+        int child = 0;
+        for (const QAction *action : actions) {
+            if (action->isSeparator() || action->objectName() == QLatin1String("DSNames"))
+                continue;
+            // Unused recent-file entries have no caption until a file is opened.
+            if (action->objectName().startsWith(QLatin1String("RecentFile"))
+                && !action->isVisible())
+                continue;
+            SCOPED_TRACE(action->objectName().toStdString());
+            const QString text = action->text();
+            const qsizetype marker = text.indexOf(QLatin1Char('&'));
+            ASSERT_GE(marker, 0) << text.toStdString();
+            const QChar letter = text.at(marker + 1).toLower();
+            EXPECT_FALSE(letters.contains(letter)) << "mnemonic used twice: " << text.toStdString();
+            letters.insert(letter);
+            // The accessible child of this entry is named by the caption alone.
+            while (child < accessible->childCount()
+                && accessible->child(child)->text(QAccessible::Name) != caption(action))
+                ++child;
+            EXPECT_LT(child, accessible->childCount())
+                << "no accessible entry named " << caption(action).toStdString();
+        }
+    };
+    check(h.window->menuBar(), h.window->menuBar()->actions());
+    for (const MenuEntry menu :
+        { MenuEntry::FileMenu, MenuEntry::EditMenuChoice, MenuEntry::SaveDataFile }) {
+        QMenu *m = h.window->action(menu)->menu();
+        check(m, m->actions());
+    }
+}
+
+TEST(MainWindow, ShortcutsOpenEditAndCloseThroughTheirDialogs)
+{
+    Harness h;
+    h.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(h.window.get()));
+    const auto press
+        = [&](int key) { QTest::keyClick(h.window.get(), Qt::Key(key), Qt::ControlModifier); };
+
+    h.platform.log.clear();
+    press(Qt::Key_E); // nothing to edit yet
+    EXPECT_TRUE(h.platform.log.isEmpty()) << h.platform.log.join(QLatin1Char(',')).toStdString();
+
+    h.platform.fileAnswers.push_back(h.example(QStringLiteral("radius-scan.dat")));
+    press(Qt::Key_O);
+    EXPECT_EQ(h.state->NumPts, 434);
+    ASSERT_EQ(h.platform.fileDialogs.size(), 1u);
+    EXPECT_EQ(h.platform.fileDialogs[0].title, QStringLiteral("Get Data File"));
+
+    bool editorShown = false;
+    h.platform.modalActions.push_back(
+        [&](QDialog &dialog) { editorShown = dialog.objectName() == QLatin1String("Plotwork"); });
+    press(Qt::Key_E);
+    EXPECT_TRUE(editorShown);
+
+    h.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(h.window.get()));
+    h.platform.messageAnswers.push_back(MsgAnswer::No);
+    press(Qt::Key_Q);
+    ASSERT_FALSE(h.platform.messages.empty());
+    EXPECT_EQ(h.platform.messages.back().title, QStringLiteral("Exit Program?"));
+    EXPECT_TRUE(h.window->isVisible());
 }
 
 TEST(MainWindow, DataSetEntriesAreCreatedOnLoad)
@@ -106,8 +192,11 @@ TEST(MainWindow, ViewsAndPlacement)
         EXPECT_TRUE(view->fontInfo().fixedPitch());
         EXPECT_FALSE(view->accessibleName().isEmpty());
     }
-    EXPECT_NEAR(h.window->x(), (1280 - h.window->width()) / 4.0, 0.5);
-    EXPECT_NEAR(h.window->y(), (1024 - h.window->height()) / 4.0, 0.5);
+    // A quarter of the free screen by the outer size, frame included.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(h.window.get()));
+    const QRect frame = h.window->frameGeometry();
+    EXPECT_NEAR(frame.x(), (1280 - frame.width()) / 4.0, 0.5);
+    EXPECT_NEAR(frame.y(), (1024 - frame.height()) / 4.0, 0.5);
 }
 
 TEST(MainWindow, ClosingAsksAndNoChangesNothing)
@@ -120,7 +209,7 @@ TEST(MainWindow, ClosingAsksAndNoChangesNothing)
     ASSERT_EQ(h.platform.messages.size(), 1u);
     EXPECT_EQ(h.platform.messages[0].text, QStringLiteral("Are you sure you want to exit?"));
     EXPECT_EQ(h.platform.messages[0].title, QStringLiteral("Exit Program?"));
-    EXPECT_EQ(h.platform.messages[0].style, 36);
+    EXPECT_EQ(int(h.platform.messages[0].style), 36);
     EXPECT_FALSE(readFileBytes(h.platform.settingsFile).contains("GoodData"));
 
     h.platform.messageAnswers.push_back(MsgAnswer::Yes);

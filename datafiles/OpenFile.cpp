@@ -1,0 +1,11 @@
+#include "datafiles/OpenFile.h"
+
+#include "datafiles/FitFile.h"
+#include "datafiles/GetData.h"
+
+bool OpenNamedFile(AppContext &app, MainView &view, const QString &path)
+{
+    if (IsFitFile(path))
+        return UseNamedFitFile(app, view, path);
+    return GetNamedData(app, view, path);
+}
