@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QThread>
 
 TEST(EndToEnd, TheMainWindowFitsSmallAndLargeScreens)
@@ -34,4 +35,35 @@ TEST(EndToEnd, TheMainWindowFitsSmallAndLargeScreens)
             EXPECT_NEAR(frame.y(), (row.screen.height() - frame.height()) / 4.0, 1.0);
         }
     }
+}
+
+TEST(EndToEnd, TheEditorWindowsFrameFollowsTheSizeRules)
+{
+    const QString missing = missingDesktopTool();
+    if (!missing.isEmpty())
+        GTEST_SKIP() << missing.toStdString();
+    // 52 % x 65 % of 1280 x 1024 is 665.6 x 665.6: 666 x 666 outside, frame
+    // included; centred across, (1024 - 666) / 2 less 3 % of 1024 down.
+    const QSize screen(1280, 1024);
+    const QRect expected(307, 148, 666, 666);
+    PrivateDisplay display(screen);
+    ASSERT_FALSE(display.name().isEmpty());
+    WindowManager manager(display.name());
+    TestFolder folder;
+    ASSERT_TRUE(QFile::copy(examplePath(QStringLiteral("radius-scan.dat")),
+        folder.path(QStringLiteral("radius-scan.dat"))));
+    Kelvane kelvane(folder, { QStringLiteral("radius-scan.dat") }, display.name());
+    const QString main = kelvane.waitForWindow(QStringLiteral("Sedora V0.999.0028"), 20000);
+    ASSERT_FALSE(main.isEmpty()) << kelvane.windowTitles().toStdString();
+    QThread::msleep(500); // the file loads once the window is up
+    xdotool({ QStringLiteral("windowactivate"), QStringLiteral("--sync"), main }, display.name());
+    xdotool({ QStringLiteral("key"), QStringLiteral("--window"), main, QStringLiteral("ctrl+e") },
+        display.name());
+    const QString editor = kelvane.waitForWindow(QStringLiteral("Sedora"), 20000);
+    ASSERT_FALSE(editor.isEmpty()) << kelvane.windowTitles().toStdString();
+    QThread::msleep(500); // placed again once its frame is known
+    const QRect frame = frameGeometry(editor, display.name());
+    EXPECT_EQ(frame.size(), expected.size());
+    EXPECT_NEAR(frame.x(), expected.x(), 1);
+    EXPECT_NEAR(frame.y(), expected.y(), 1);
 }
