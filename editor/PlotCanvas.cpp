@@ -2,8 +2,13 @@
 
 #include "editor/PlotRender.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
+
+#include <cmath>
 
 namespace
 {
@@ -36,6 +41,15 @@ ShiftState shiftCode(Qt::KeyboardModifiers modifiers)
     return code;
 }
 
+// Drawn around the marker, clear of its own outline.
+constexpr double RingGap = 3.0;
+constexpr double RingWidth = 2.0;
+const QColor RingColour(0, 0, 160);
+const QColor SideLineColour(0, 0, 160);
+
+// More changed markers than this are drawn again as one layer.
+constexpr size_t MaxSpotRepairs = 64;
+
 } // namespace
 
 PlotCanvas::PlotCanvas(QWidget *parent)
@@ -53,8 +67,44 @@ PlotCanvas::PlotCanvas(QWidget *parent)
 void PlotCanvas::setPlot(PlotGeometry plot)
 {
     m_plot = std::move(plot);
+    m_base = QImage();
     m_picture = QImage();
     update();
+}
+
+bool PlotCanvas::pictureCurrent() const
+{
+    return !m_picture.isNull() && !m_base.isNull()
+        && m_picture.size() == size() * devicePixelRatio();
+}
+
+void PlotCanvas::setMarkers(PlotGeometry plot, const std::vector<QPointF> &changed)
+{
+    if (!pictureCurrent() || !m_plot || changed.size() > MaxSpotRepairs) {
+        // The axes stay: copy them and draw every marker again.
+        const bool keepBase = !m_base.isNull() && m_base.size() == size() * devicePixelRatio();
+        m_plot = std::move(plot);
+        m_picture = QImage();
+        if (!keepBase)
+            m_base = QImage();
+        update();
+        return;
+    }
+    m_plot = std::move(plot);
+    QPainter painter(&m_picture);
+    const QRectF target(rect());
+    const double ratio = devicePixelRatio();
+    for (const QPointF &at : changed) {
+        const QRectF spot = MarkerPixels(*m_plot, at).intersected(target);
+        if (spot.isEmpty())
+            continue;
+        const QRect pixels = spot.toAlignedRect();
+        painter.drawImage(QRectF(pixels), m_base,
+            QRectF(pixels.x() * ratio, pixels.y() * ratio, pixels.width() * ratio,
+                pixels.height() * ratio));
+        RenderMarkers(painter, *m_plot, target, QRectF(pixels));
+        update(pixels);
+    }
 }
 
 void PlotCanvas::setBand(std::optional<QRectF> band)
@@ -63,27 +113,121 @@ void PlotCanvas::setBand(std::optional<QRectF> band)
     update();
 }
 
+double PlotCanvas::ringRadius() const
+{
+    const double marker
+        = m_plot ? m_plot->markerRadius : PlotConstants::MarkerBase * PlotConstants::MarkerScale;
+    return marker * surfaceMap().pixelsPerUnitX() + RingGap;
+}
+
+QRect PlotCanvas::ringPixels(QPointF centre) const
+{
+    // The pen and its antialiasing reach a little beyond the radius.
+    const double reach = ringRadius() + RingWidth / 2.0 + 2.0;
+    const QPointF pixel = surfaceMap().toPixel(centre);
+    return QRectF(pixel.x() - reach, pixel.y() - reach, 2 * reach, 2 * reach).toAlignedRect();
+}
+
+QRect PlotCanvas::sideLinePixels(float x) const
+{
+    const SurfaceMap surface = surfaceMap();
+    const double pixel = surface.toPixelX(x);
+    const int top = int(std::floor(surface.toPixelY(100)));
+    const int bottom = int(std::ceil(surface.toPixelY(0)));
+    return QRect(int(std::floor(pixel)) - 2, top, 5, bottom - top + 1);
+}
+
+void PlotCanvas::setRing(std::optional<QPointF> centre, const QString &tip)
+{
+    if (centre != m_ring) {
+        if (m_ring)
+            update(ringPixels(*m_ring));
+        m_ring = centre;
+        if (m_ring)
+            update(ringPixels(*m_ring));
+    }
+    if (tip == toolTip())
+        return;
+    setToolTip(tip);
+    // A tip still showing describes the old point or the old flag.
+    if (QToolTip::isVisible())
+        QToolTip::hideText();
+}
+
+void PlotCanvas::setSideLine(std::optional<float> x)
+{
+    // Only over the plot box, where the points are.
+    if (x && !(*x >= 0.0f && *x <= 100.0f))
+        x.reset();
+    if (x == m_sideLine)
+        return;
+    if (m_sideLine)
+        update(sideLinePixels(*m_sideLine));
+    m_sideLine = x;
+    if (m_sideLine)
+        update(sideLinePixels(*m_sideLine));
+}
+
 QImage PlotCanvas::plotImage()
 {
     const QSize pixels = size() * devicePixelRatio();
-    if (m_picture.isNull() || m_picture.size() != pixels) {
-        m_picture = QImage(pixels, QImage::Format_RGB32);
-        m_picture.setDevicePixelRatio(devicePixelRatio());
-        QPainter painter(&m_picture);
+    if (m_base.isNull() || m_base.size() != pixels) {
+        m_base = QImage(pixels, QImage::Format_RGB32);
+        m_base.setDevicePixelRatio(devicePixelRatio());
+        QPainter painter(&m_base);
         if (m_plot)
-            RenderPlot(painter, *m_plot, QRectF(rect()), palette().color(QPalette::Window));
+            RenderPlotBase(painter, *m_plot, QRectF(rect()), palette().color(QPalette::Window));
         else
             painter.fillRect(rect(), palette().color(QPalette::Window));
+        m_picture = QImage();
+    }
+    if (m_picture.isNull() || m_picture.size() != pixels) {
+        m_picture = m_base.copy();
+        if (m_plot) {
+            QPainter painter(&m_picture);
+            RenderMarkers(painter, *m_plot, QRectF(rect()));
+        }
     }
     return m_picture;
 }
 
-void PlotCanvas::paintEvent(QPaintEvent *)
+bool PlotCanvas::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        // The tip belongs to the ring: it goes when the pointer leaves it.
+        auto *help = static_cast<QHelpEvent *>(event);
+        if (m_ring && !toolTip().isEmpty())
+            QToolTip::showText(help->globalPos(), toolTip(), this, ringPixels(*m_ring));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void PlotCanvas::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.drawImage(QPointF(0, 0), plotImage());
+    const QRect dirty = event->rect();
+    const QImage &picture = plotImage();
+    const double ratio = devicePixelRatio();
+    painter.drawImage(QRectF(dirty), picture,
+        QRectF(
+            dirty.x() * ratio, dirty.y() * ratio, dirty.width() * ratio, dirty.height() * ratio));
+    const SurfaceMap surface = surfaceMap();
+    if (m_sideLine) {
+        painter.setPen(QPen(SideLineColour, 1.0, Qt::DashLine));
+        const double x = std::round(surface.toPixelX(*m_sideLine)) + 0.5;
+        painter.drawLine(QPointF(x, surface.toPixelY(100)), QPointF(x, surface.toPixelY(0)));
+    }
+    if (m_ring) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(RingColour, RingWidth));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(surface.toPixel(*m_ring), ringRadius(), ringRadius());
+        painter.setRenderHint(QPainter::Antialiasing, false);
+    }
     if (m_band) {
-        const SurfaceMap surface = surfaceMap();
         painter.setPen(QPen(QColor(255, 0, 0), 1.0));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(
@@ -113,4 +257,10 @@ void PlotCanvas::mouseReleaseEvent(QMouseEvent *event)
 {
     emit mouseReleased(
         event->position(), buttonCode(event->button()), shiftCode(event->modifiers()));
+}
+
+void PlotCanvas::leaveEvent(QEvent *event)
+{
+    QWidget::leaveEvent(event);
+    emit left();
 }

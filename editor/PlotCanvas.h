@@ -1,7 +1,9 @@
 // The drawing surface of the Plotwork window. It keeps the plot as last
-// computed (and a picture of it), draws it on every paint together with the
-// zoom box, and reports mouse events in pixels. It computes nothing
-// itself: PlotWindow decides what to draw and when.
+// computed and two pictures of it (the axes and texts alone, and the whole
+// plot), draws them on every paint together with what follows the pointer
+// (the zoom box, the ring around the point a click would change, the line
+// where a side click would split), and reports mouse events in pixels. It
+// computes nothing itself: PlotWindow decides what to draw and when.
 #pragma once
 
 #include "editor/PlotCodes.h"
@@ -11,6 +13,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <vector>
 
 class PlotCanvas : public QWidget
 {
@@ -20,10 +23,20 @@ public:
     explicit PlotCanvas(QWidget *parent = nullptr);
 
     void setPlot(PlotGeometry plot);
+    // The same plot with other flags: only the markers at `changed` (plot
+    // units, as drawn before and after) are drawn again over the kept axes.
+    void setMarkers(PlotGeometry plot, const std::vector<QPointF> &changed);
     const std::optional<PlotGeometry> &plot() const { return m_plot; }
     // The zoom box in plot units, or nothing.
     void setBand(std::optional<QRectF> band);
-    // The plot as drawn in the window, without the zoom box.
+    // The ring around the point under the pointer (plot units) and the tool
+    // tip that describes it; nothing and "" for none.
+    void setRing(std::optional<QPointF> centre, const QString &tip);
+    const std::optional<QPointF> &ring() const { return m_ring; }
+    // The vertical line at the pointer's abscissa (plot units), or nothing.
+    void setSideLine(std::optional<float> x);
+    const std::optional<float> &sideLine() const { return m_sideLine; }
+    // The plot as drawn in the window, without what follows the pointer.
     QImage plotImage();
     SurfaceMap surfaceMap() const { return SurfaceMap(QSizeF(size())); }
 
@@ -32,16 +45,29 @@ signals:
     void mousePressed(QPointF pixel, MouseButton button, ShiftState shift);
     void mouseMoved(QPointF pixel);
     void mouseReleased(QPointF pixel, MouseButton button, ShiftState shift);
+    void left();
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
+    double ringRadius() const;
+    QRect ringPixels(QPointF centre) const;
+    QRect sideLinePixels(float x) const;
+    bool pictureCurrent() const;
+
     std::optional<PlotGeometry> m_plot;
-    QImage m_picture; // m_plot drawn at the canvas' size; null when out of date
+    // m_plot drawn at the canvas' size without markers, and with them; null
+    // when out of date.
+    QImage m_base;
+    QImage m_picture;
     std::optional<QRectF> m_band;
+    std::optional<QPointF> m_ring;
+    std::optional<float> m_sideLine;
 };

@@ -115,6 +115,21 @@ AxisLayout LayoutAxis(NumLib &numlib, float &min, float &max, int titleGap)
     return axis;
 }
 
+void PlaceMarkers(PlotGeometry &g, const PlotSession &session)
+{
+    g.goodMarkers.clear();
+    g.deletedMarkers.clear();
+    const int count = std::clamp<int>(session.PlotCount, 0, PlotCapacity);
+    for (int i = 1; i <= count; ++i) {
+        const float x = session.PlotX(i);
+        const float y = session.PlotY(i);
+        if (!(g.x.start < x && x < g.x.end && g.y.start < y && y < g.y.end))
+            continue;
+        const QPointF at = g.map.toPlot(x, y);
+        (session.PlotFlag(i) > 0.0f ? g.goodMarkers : g.deletedMarkers).push_back(at);
+    }
+}
+
 PlotGeometry ComputePlotGeometry(PlotSession &session, NumLib &numlib, const PlotSetup &setup)
 {
     PlotGeometry g;
@@ -146,15 +161,7 @@ PlotGeometry ComputePlotGeometry(PlotSession &session, NumLib &numlib, const Plo
         component(session.GoodRed), component(session.GoodGreen), component(session.GoodBlue));
     g.deletedColour = QColor(
         component(session.DelRed), component(session.DelGreen), component(session.DelBlue));
-    const int count = std::clamp<int>(session.PlotCount, 0, PlotCapacity);
-    for (int i = 1; i <= count; ++i) {
-        const float x = session.PlotX(i);
-        const float y = session.PlotY(i);
-        if (!(g.x.start < x && x < g.x.end && g.y.start < y && y < g.y.end))
-            continue;
-        const QPointF at = g.map.toPlot(x, y);
-        (session.PlotFlag(i) > 0.0f ? g.goodMarkers : g.deletedMarkers).push_back(at);
-    }
+    PlaceMarkers(g, session);
 
     // Titles: one size for all three, shrunk until the longer title fits.
     const QString &longer

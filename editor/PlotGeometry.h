@@ -96,6 +96,10 @@ AxisLayout LayoutAxis(NumLib &numlib, float &min, float &max, int titleGap);
 // labels, titles, fonts and the markers strictly inside the axes.
 PlotGeometry ComputePlotGeometry(PlotSession &session, NumLib &numlib, const PlotSetup &setup);
 
+// The markers of `g` again from the session's flags: the points strictly
+// inside the axes, good (flag > 0) or removed, in plot units.
+void PlaceMarkers(PlotGeometry &g, const PlotSession &session);
+
 // A font of the plot: "Times New Roman", bold, at `pixelSize`.
 QFont PlotFont(int pixelSize);
 

@@ -58,7 +58,7 @@ PlotAction PlotInteraction::press(
     case EditMode::RemovePoint:
     case EditMode::RestorePoint:
         if (button == MouseButton::Left) {
-            action.point = PointAtCursor(points, m_map, X, Y, m_hitRadius);
+            action.point = pointAt(pixel, points);
             if (action.point != 0) {
                 action.kind = PlotAction::Kind::EditPoint;
                 action.change
@@ -78,6 +78,21 @@ PlotAction PlotInteraction::press(
         break;
     }
     return action;
+}
+
+int PlotInteraction::pointAt(QPointF pixel, const PlotSession &points) const
+{
+    if (!m_hasPlot || (m_mode != EditMode::RemovePoint && m_mode != EditMode::RestorePoint))
+        return 0;
+    const QPointF at = toPlot(pixel);
+    return PointAtCursor(points, m_map, float(at.x()), float(at.y()), m_hitRadius);
+}
+
+std::optional<float> PlotInteraction::sideAt(QPointF pixel) const
+{
+    if (!m_hasPlot || (m_mode != EditMode::RemoveSide && m_mode != EditMode::RestoreSide))
+        return std::nullopt;
+    return float(toPlot(pixel).x());
 }
 
 bool PlotInteraction::move(QPointF pixel)

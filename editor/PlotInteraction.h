@@ -76,6 +76,13 @@ public:
         QPointF pixel, MouseButton button, ShiftState shift, const PlotSession &points);
     // True when the rubber band moved.
     bool move(QPointF pixel);
+    // The point a plain left click at `pixel` would change: in the two point
+    // modes, by the click's own hit rule; 0 in the other modes and when none
+    // is within reach.
+    int pointAt(QPointF pixel, const PlotSession &points) const;
+    // The abscissa in plot units that a click at `pixel` would split at, in
+    // the two side modes; nothing in the other modes.
+    std::optional<float> sideAt(QPointF pixel) const;
     // Only a plain left release ends a drag; the box then zooms when it has
     // width and height in data values, and its corners go back to 0.
     PlotAction release(MouseButton button, ShiftState shift);

@@ -2,13 +2,17 @@
 
 #include "shell/Platform.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QImageWriter>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QSvgGenerator>
 
 #include <algorithm>
+#include <cmath>
 
 int InitialPrinter(const QStringList &printers, const QString &defaultName)
 {
@@ -161,6 +165,140 @@ void SavePlotBitmap(Platform &platform, const QString &workDir, const QImage &im
     if (!chosen)
         return;
     const QString problem = writeBitmap(image, *chosen);
+    if (problem.isEmpty())
+        return;
+    platform.messageBox(QStringLiteral("The plot was not saved to\n%1\n\n%2")
+                            .arg(QDir::toNativeSeparators(*chosen), problem),
+        QStringLiteral("Output File Error"), MsgStyle::Exclamation);
+}
+
+namespace
+{
+
+struct FormatInfo {
+    const char *title;
+    const char *filter;
+    const char *extension;
+};
+
+FormatInfo infoOf(PlotFileFormat format)
+{
+    switch (format) {
+    case PlotFileFormat::Svg:
+        return { "To File (SVG)", "SVG drawing | *.svg", "svg" };
+    case PlotFileFormat::Pdf:
+        return { "To File (PDF)", "PDF document | *.pdf", "pdf" };
+    case PlotFileFormat::Png:
+        break;
+    }
+    return { "To File (PNG)", "PNG image | *.png", "png" };
+}
+
+// The picture as the bytes of the file, drawn into memory first so that a
+// drawing that fails leaves no file behind.
+QByteArray drawnBytes(PlotFileFormat format, const QSize &picture, const DrawPicture &draw,
+    int dotsPerInch, QString &problem)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const QRectF target(QPointF(0, 0), QSizeF(picture));
+    switch (format) {
+    case PlotFileFormat::Svg: {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(picture);
+        svg.setViewBox(target);
+        svg.setResolution(96);
+        svg.setTitle(QStringLiteral("Sedora plot"));
+        QPainter painter;
+        if (!painter.begin(&svg)) {
+            problem = QStringLiteral("The SVG drawing could not be started.");
+            return {};
+        }
+        draw(painter, target);
+        painter.end();
+        break;
+    }
+    case PlotFileFormat::Pdf: {
+        QPdfWriter pdf(&buffer);
+        pdf.setTitle(QStringLiteral("Sedora plot"));
+        pdf.setCreator(QStringLiteral("Sedora"));
+        pdf.setResolution(96);
+        // One page the size of the picture, at 96 pixels to the inch.
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setPageSize(QPageSize(
+            QSizeF(picture) * (72.0 / 96.0), QPageSize::Point, QString(), QPageSize::ExactMatch));
+        QPainter painter;
+        if (!painter.begin(&pdf)) {
+            problem = QStringLiteral("The PDF document could not be started.");
+            return {};
+        }
+        draw(painter, target);
+        painter.end();
+        break;
+    }
+    case PlotFileFormat::Png: {
+        const double scale = dotsPerInch / 96.0;
+        const QSize pixels(
+            int(std::lround(picture.width() * scale)), int(std::lround(picture.height() * scale)));
+        QImage image(pixels, QImage::Format_RGB32);
+        if (image.isNull()) {
+            problem = QStringLiteral("An image of %1 x %2 pixels is too large.")
+                          .arg(pixels.width())
+                          .arg(pixels.height());
+            return {};
+        }
+        image.setDotsPerMeterX(int(std::lround(dotsPerInch / 0.0254)));
+        image.setDotsPerMeterY(int(std::lround(dotsPerInch / 0.0254)));
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            draw(painter, QRectF(QPointF(0, 0), QSizeF(pixels)));
+        }
+        QImageWriter writer(&buffer, "png");
+        if (!writer.write(image)) {
+            problem = writer.errorString();
+            return {};
+        }
+        break;
+    }
+    }
+    return bytes;
+}
+
+} // namespace
+
+QString WritePlotFile(const QString &path, PlotFileFormat format, const QSize &picture,
+    const DrawPicture &draw, int dotsPerInch)
+{
+    QString problem;
+    const QByteArray bytes = drawnBytes(format, picture, draw, dotsPerInch, problem);
+    if (!problem.isEmpty())
+        return problem;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
+        return file.errorString();
+    return {};
+}
+
+void SavePlotFile(Platform &platform, const QString &workDir, PlotFileFormat format,
+    const QSize &picture, const DrawPicture &draw, int dotsPerInch)
+{
+    const RestoreWorkDir restore(workDir);
+    const FormatInfo info = infoOf(format);
+    FileDialogSpec spec;
+    spec.save = true;
+    spec.title = QLatin1String(info.title);
+    spec.filter = QLatin1String(info.filter);
+    spec.flags = FileDialogFlag::OverwritePrompt;
+    spec.defaultExt = QLatin1String(info.extension);
+    const std::optional<QString> chosen = platform.fileDialog(spec);
+    if (!chosen)
+        return;
+    const QString problem = WritePlotFile(*chosen, format, picture, draw, dotsPerInch);
     if (problem.isEmpty())
         return;
     platform.messageBox(QStringLiteral("The plot was not saved to\n%1\n\n%2")

@@ -54,3 +54,17 @@ void CopyPlotToClipboard(Platform &platform, const QImage &image);
 // left as it was; Cancel is silent. `workDir` is the current directory again
 // afterwards in every case.
 void SavePlotBitmap(Platform &platform, const QString &workDir, const QImage &image);
+
+// The three further file formats of the Copy menu. Each is drawn afresh by
+// `draw`, the routine that draws the window and the printer: SVG and PDF as
+// vectors with real text, PNG at `dotsPerInch` (the picture's pixels are at
+// 96). They behave like the bitmap entry: a default extension, a failure
+// reported, Cancel silent, `workDir` current again afterwards.
+enum class PlotFileFormat { Svg, Pdf, Png };
+void SavePlotFile(Platform &platform, const QString &workDir, PlotFileFormat format,
+    const QSize &picture, const DrawPicture &draw, int dotsPerInch = 96);
+
+// Writes the picture to `path` in `format`; an existing file is replaced only
+// by a complete new one. Returns why it failed, or nothing.
+QString WritePlotFile(const QString &path, PlotFileFormat format, const QSize &picture,
+    const DrawPicture &draw, int dotsPerInch);

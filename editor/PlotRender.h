@@ -16,5 +16,23 @@ struct PlotGeometry;
 void RenderPlot(
     QPainter &painter, const PlotGeometry &plot, const QRectF &target, const QColor &background);
 
+// The two layers of RenderPlot, for a window that keeps the first and redraws
+// only the second where flags change. The markers are clipped to the inside
+// of the plot box, so no text or frame pixel lies under them and the layers
+// drawn in this order give RenderPlot's picture.
+void RenderPlotBase(
+    QPainter &painter, const PlotGeometry &plot, const QRectF &target, const QColor &background);
+// Markers as hollow circles, good ones first, removed ones over them; only
+// those that reach into `clip` (pixels of the plot's surface; everything when
+// empty), and nothing outside it.
+void RenderMarkers(
+    QPainter &painter, const PlotGeometry &plot, const QRectF &target, const QRectF &clip = {});
+
+// The pixels of the plot's surface that a marker at `plot` (plot units) may
+// touch, antialiasing included.
+QRectF MarkerPixels(const PlotGeometry &geometry, QPointF plot);
+// The inside of the plot box's frame, pixels of the plot's surface.
+QRectF PlotBoxInside(const PlotGeometry &geometry);
+
 // The plot at the pixel size it was computed for.
 QImage RenderPlotImage(const PlotGeometry &plot, const QColor &background);

@@ -6,6 +6,7 @@
 #include "editor/PlotRender.h"
 #include "editor/PlotworkLayout.h"
 #include "editor/PointEditing.h"
+#include "editor/ResolutionDialog.h"
 #include "editor/ToolbarIcons.h"
 #include "editor/Zoom.h"
 #include "shell/NumberFormat.h"
@@ -31,18 +32,37 @@ struct ButtonSpec {
     const char *name;
     const char *tip;
     int picture; // 0: the separator
+    const char *key; // as the accessible description tells it
 };
 
 const ButtonSpec buttonSpecs[PlotWindow::ButtonCount] = {
-    { "Zoom", "Zoom Using LMB", 1 },
-    { "RemovePoint", "Remove point at Cursor", 2 },
-    { "RemoveSide", "Remove points to left or right with LMB or RMB", 3 },
-    { "RestorePoint", "Restore point at the cursor", 4 },
-    { "RestoreSide", "Restore points to left or right with LMB or RMB", 5 },
-    { "Separator", "", 0 },
-    { "ExitUpdate", "Exit and update data set", 6 },
-    { "ExitDiscard", "Discard edit, then exit", 7 },
+    { "Zoom", "Zoom Using LMB", 1, "Key: 1" },
+    { "RemovePoint", "Remove point at Cursor", 2, "Key: 2" },
+    { "RemoveSide", "Remove points to left or right with LMB or RMB", 3, "Key: 3" },
+    { "RestorePoint", "Restore point at the cursor", 4, "Key: 4" },
+    { "RestoreSide", "Restore points to left or right with LMB or RMB", 5, "Key: 5" },
+    { "Separator", "", 0, "" },
+    { "ExitUpdate", "Exit and update data set", 6, "Key: Ctrl+Enter" },
+    { "ExitDiscard", "Discard edit, then exit", 7, "Key: Esc" },
 };
+
+// What the pointer looks like over the plot: what a click there would do.
+Qt::CursorShape cursorFor(EditMode mode)
+{
+    switch (mode) {
+    case EditMode::Zoom:
+        return Qt::CrossCursor;
+    case EditMode::RemovePoint:
+        return Qt::PointingHandCursor;
+    case EditMode::RemoveSide:
+        return Qt::SplitHCursor;
+    case EditMode::RestorePoint:
+        return Qt::DragCopyCursor;
+    case EditMode::RestoreSide:
+        return Qt::SizeHorCursor;
+    }
+    return Qt::CrossCursor;
+}
 
 QString showEmCaption(bool shown)
 {
@@ -66,6 +86,7 @@ PlotWindow::PlotWindow(
     , m_platform(platform)
     , m_numlib(numlib)
     , m_session(session)
+    , m_openFlags(session.PlotFlag)
 {
     setObjectName(QStringLiteral("Plotwork"));
     setWindowTitle(QStringLiteral("Sedora"));
@@ -74,6 +95,7 @@ PlotWindow::PlotWindow(
     createMenus();
     createToolbars();
     createStrip();
+    createKeys();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -88,6 +110,10 @@ PlotWindow::PlotWindow(
     connect(m_canvas, &PlotCanvas::mousePressed, this, &PlotWindow::Form_MouseDown);
     connect(m_canvas, &PlotCanvas::mouseMoved, this, &PlotWindow::Form_MouseMove);
     connect(m_canvas, &PlotCanvas::mouseReleased, this, &PlotWindow::Form_MouseUp);
+    connect(m_canvas, &PlotCanvas::left, this, [this] {
+        m_pointer.reset();
+        updateHover();
+    });
     Form_Load();
 }
 
@@ -99,6 +125,8 @@ void PlotWindow::createMenus()
     m_zoomOut = m_menuBar->addAction(QStringLiteral("&ZoomOut"));
     m_zoomOut->setObjectName(QStringLiteral("Zoomout"));
     m_zoomOut->setEnabled(false);
+    m_zoomOut->setShortcut(Qt::Key_Home);
+    m_zoomOut->setStatusTip(QStringLiteral("Key: Home"));
     connect(m_zoomOut, &QAction::triggered, this, &PlotWindow::Zoomout_Click);
     m_showEm = m_menuBar->addAction(showEmCaption(true));
     m_showEm->setObjectName(QStringLiteral("ShowEm"));
@@ -128,6 +156,20 @@ void PlotWindow::createMenus()
     m_toBitmap = m_copyMenu->addAction(QStringLiteral("To File (Bitmap)"));
     m_toBitmap->setObjectName(QStringLiteral("SaveBMP"));
     connect(m_toBitmap, &QAction::triggered, this, &PlotWindow::SaveBMP_Click);
+    const struct {
+        PlotFileFormat format;
+        const char *name;
+        const char *caption;
+    } files[] = { { PlotFileFormat::Svg, "SaveSVG", "To File (SVG)" },
+        { PlotFileFormat::Pdf, "SavePDF", "To File (PDF)" },
+        { PlotFileFormat::Png, "SavePNG", "To File (PNG)" } };
+    for (const auto &file : files) {
+        QAction *entry = m_copyMenu->addAction(QLatin1String(file.caption));
+        entry->setObjectName(QLatin1String(file.name));
+        connect(entry, &QAction::triggered, this,
+            [this, format = file.format] { SaveFile_Click(format); });
+        m_toFiles[size_t(file.format)] = entry;
+    }
 }
 
 void PlotWindow::createToolbars()
@@ -146,6 +188,7 @@ void PlotWindow::createToolbars()
             action->setText(tip);
             action->setToolTip(tip);
             action->setIcon(ToolbarIcon(spec.picture));
+            action->setStatusTip(QLatin1String(spec.key));
             connect(
                 action, &QAction::triggered, this, [this, index] { Toolbar_ButtonClick(index); });
         }
@@ -156,6 +199,11 @@ void PlotWindow::createToolbars()
         m_buttons[size_t(index - 1)] = action;
     }
     m_buttons[0]->setChecked(true);
+    for (int index = 1; index <= 5; ++index)
+        m_buttons[size_t(index - 1)]->setShortcut(QKeySequence(Qt::Key_0 + index));
+    m_buttons[6]->setShortcuts(
+        { QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter) });
+    // Esc is the dialog's own: it closes as the close box does.
 
     const int iconSizes[2] = { 32, 16 };
     for (int which = 0; which < 2; ++which) {
@@ -168,8 +216,10 @@ void PlotWindow::createToolbars()
         bar->setFloatable(false);
         for (QAction *action : m_buttons) {
             bar->addAction(action);
-            if (QWidget *widget = bar->widgetForAction(action); widget && !action->isSeparator())
+            if (QWidget *widget = bar->widgetForAction(action); widget && !action->isSeparator()) {
                 widget->setAccessibleName(action->toolTip());
+                widget->setAccessibleDescription(action->statusTip());
+            }
         }
         m_toolbars[size_t(which)] = bar;
     }
@@ -185,6 +235,27 @@ void PlotWindow::createStrip()
     m_xyLabel->setObjectName(QStringLiteral("XYLabel"));
     m_outFileLabel = new QLabel(m_xyCoords);
     m_outFileLabel->setObjectName(QStringLiteral("OutFileLbl"));
+}
+
+void PlotWindow::createKeys()
+{
+    // No menu entries of their own: the menus keep their specified entries.
+    auto key = [this](const char *name, const char *text, QList<QKeySequence> keys,
+                   void (PlotWindow::*handler)()) {
+        auto *action = new QAction(QLatin1String(text), this);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcuts(keys);
+        action->setEnabled(false);
+        addAction(action);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    m_undo = key("Undo", "Undo", { QKeySequence(Qt::CTRL | Qt::Key_Z) }, &PlotWindow::Undo_Click);
+    m_redo = key("Redo", "Redo",
+        { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y) },
+        &PlotWindow::Redo_Click);
+    m_zoomBack = key("ZoomBack", "Zoom back one step", { QKeySequence(Qt::Key_Backspace) },
+        &PlotWindow::ZoomBack_Click);
 }
 
 QToolBar *PlotWindow::toolbar(int which) const
@@ -267,19 +338,7 @@ void PlotWindow::PrnArray_Click(int index)
 
 void PlotWindow::PrnPlot_Click()
 {
-    guarded([this] {
-        const std::optional<PlotGeometry> &plot = m_canvas->plot();
-        const QSize picture = plot ? plot->setup.pixels.toSize() : m_canvas->size();
-        PrintPlot(
-            m_platform, m_currentPrinter, picture, [this](QPainter &painter, const QRectF &target) {
-                const std::optional<PlotGeometry> &drawn = m_canvas->plot();
-                if (drawn)
-                    RenderPlot(
-                        painter, *drawn, target, m_canvas->palette().color(QPalette::Window));
-                else
-                    painter.drawImage(target, plotImage());
-            });
-    });
+    guarded([this] { PrintPlot(m_platform, m_currentPrinter, pictureSize(), pictureDrawer()); });
 }
 
 void PlotWindow::ClipPrn_Click()
@@ -290,6 +349,43 @@ void PlotWindow::ClipPrn_Click()
 void PlotWindow::SaveBMP_Click()
 {
     guarded([this] { SavePlotBitmap(m_platform, m_session.WorkDir, plotImage()); });
+}
+
+QAction *PlotWindow::fileEntry(PlotFileFormat format) const
+{
+    return m_toFiles.at(size_t(format));
+}
+
+QSize PlotWindow::pictureSize() const
+{
+    const std::optional<PlotGeometry> &plot = m_canvas->plot();
+    return plot ? plot->setup.pixels.toSize() : m_canvas->size();
+}
+
+DrawPicture PlotWindow::pictureDrawer()
+{
+    return [this](QPainter &painter, const QRectF &target) {
+        const std::optional<PlotGeometry> &drawn = m_canvas->plot();
+        if (drawn)
+            RenderPlot(painter, *drawn, target, m_canvas->palette().color(QPalette::Window));
+        else
+            painter.drawImage(target, plotImage());
+    };
+}
+
+void PlotWindow::SaveFile_Click(PlotFileFormat format)
+{
+    guarded([this, format] {
+        int dotsPerInch = 96;
+        if (format == PlotFileFormat::Png) {
+            ResolutionDialog ask(this);
+            if (m_platform.execModal(ask) != QDialog::Accepted)
+                return;
+            dotsPerInch = ask.dotsPerInch();
+        }
+        SavePlotFile(
+            m_platform, m_session.WorkDir, format, pictureSize(), pictureDrawer(), dotsPerInch);
+    });
 }
 
 void PlotWindow::showEvent(QShowEvent *event)
@@ -380,6 +476,7 @@ void PlotWindow::Form_Paint()
                 QStringLiteral("Data Error"));
     }
     m_canvas->setPlot(std::move(plot));
+    updateHover();
 }
 
 QImage PlotWindow::plotImage()
@@ -397,6 +494,8 @@ void PlotWindow::Toolbar_ButtonClick(int index)
     case 5:
         m_interaction.setMode(EditMode(index));
         m_canvas->setBand(m_interaction.band());
+        m_canvas->setCursor(cursorFor(EditMode(index)));
+        updateHover();
         break;
     case 7:
         m_outcome.CommitEdits = true;
@@ -433,10 +532,112 @@ void PlotWindow::Form_Unload()
 void PlotWindow::Zoomout_Click()
 {
     guarded([this] {
-        PlotRange(m_session);
+        m_history.zoomOut(m_session);
         m_zoomOut->setEnabled(false);
+        updateHistoryActions();
         Form_Paint();
     });
+}
+
+void PlotWindow::ZoomBack_Click()
+{
+    guarded([this] {
+        if (m_history.zoomBack(m_session))
+            applied(EditHistory::StepKind::Range);
+    });
+}
+
+void PlotWindow::Undo_Click()
+{
+    guarded([this] { applied(m_history.undo(m_session)); });
+}
+
+void PlotWindow::Redo_Click()
+{
+    guarded([this] { applied(m_history.redo(m_session)); });
+}
+
+void PlotWindow::applied(EditHistory::StepKind kind)
+{
+    updateHistoryActions();
+    if (kind == EditHistory::StepKind::Flags) {
+        flagsChanged(m_history.touched());
+    } else if (kind == EditHistory::StepKind::Range) {
+        m_zoomOut->setEnabled(m_history.zoomedIn());
+        Form_Paint();
+    }
+}
+
+void PlotWindow::updateHistoryActions()
+{
+    m_undo->setEnabled(m_history.canUndo());
+    m_redo->setEnabled(m_history.canRedo());
+    m_zoomBack->setEnabled(m_history.zoomedIn());
+}
+
+void PlotWindow::flagsChanged(const std::vector<int> &points)
+{
+    const std::optional<PlotGeometry> &drawn = m_canvas->plot();
+    // A paint that warned would warn again; a plot of another size is redone.
+    if (!drawn || drawn->x.identical || drawn->y.identical || m_canvas->size() != m_paintedSize
+        || isMinimized()) {
+        Form_Paint();
+        return;
+    }
+    PlotGeometry plot = *drawn;
+    PlaceMarkers(plot, m_session);
+    std::vector<QPointF> changed;
+    changed.reserve(points.size());
+    for (int i : points)
+        changed.push_back(plot.map.toPlot(m_session.PlotX(i), m_session.PlotY(i)));
+    m_canvas->setMarkers(std::move(plot), changed);
+    updateHover();
+}
+
+QString PlotWindow::pointTip(int i) const
+{
+    return QStringLiteral("Point %1: x = %2, concentration = %3, flag = %4")
+        .arg(i)
+        .arg(NumberFormat::text(m_session.PlotX(i), NumberFormat::Scientific4),
+            NumberFormat::text(m_session.PlotY(i), NumberFormat::Scientific3),
+            QString::number(double(m_session.PlotFlag(i))));
+}
+
+void PlotWindow::updateHover()
+{
+    if (!m_pointer || !m_interaction.hasPlot()) {
+        m_canvas->setRing(std::nullopt, QString());
+        m_canvas->setSideLine(std::nullopt);
+        return;
+    }
+    // The click's own hit rule: the ring is on the point a click would change.
+    const int i = m_interaction.pointAt(*m_pointer, m_session);
+    if (i != 0)
+        m_canvas->setRing(
+            m_interaction.map().toPlot(m_session.PlotX(i), m_session.PlotY(i)), pointTip(i));
+    else
+        m_canvas->setRing(std::nullopt, QString());
+    m_canvas->setSideLine(m_interaction.sideAt(*m_pointer));
+}
+
+bool PlotWindow::confirmDiscard()
+{
+    const int changed = ChangedPoints(m_session, m_openFlags);
+    if (changed == 0)
+        return true;
+    const QString text = changed == 1
+        ? QStringLiteral("Discard the change to 1 point?")
+        : QStringLiteral("Discard the changes to %1 points?").arg(changed);
+    return m_platform.messageBox(
+               text, QStringLiteral("Discard Edit"), MsgStyle::YesNo | MsgStyle::Question)
+        == MsgAnswer::Yes;
+}
+
+void PlotWindow::reject()
+{
+    if (!m_outcome.CommitEdits && !confirmDiscard())
+        return;
+    QDialog::reject();
 }
 
 void PlotWindow::guarded(const std::function<void()> &handler)
@@ -455,8 +656,10 @@ void PlotWindow::Form_MouseDown(QPointF pixel, MouseButton button, ShiftState sh
         const PlotAction action = m_interaction.press(pixel, button, shift, m_session);
         switch (action.kind) {
         case PlotAction::Kind::EditPoint:
-            ChangeFlag(m_session, action.point, action.change);
-            Form_Paint();
+            m_history.editPoint(m_session, action.point, action.change);
+            updateHistoryActions();
+            // Redrawn also when the flag stayed, as every click redraws.
+            flagsChanged(m_history.touched());
             break;
         case PlotAction::Kind::EditSide:
             editSide(action);
@@ -469,12 +672,13 @@ void PlotWindow::Form_MouseDown(QPointF pixel, MouseButton button, ShiftState sh
 
 void PlotWindow::editSide(const PlotAction &edit)
 {
-    if (!ChangeSide(m_session, edit.xc, edit.left, edit.change)) {
+    if (!m_history.editSide(m_session, edit.xc, edit.left, edit.change)) {
         m_platform.messageBox(QStringLiteral("Error Editing Data! This would remove all data."),
             QStringLiteral("Invalid Operation"), MsgStyle::OkOnly);
         return;
     }
-    Form_Paint();
+    updateHistoryActions();
+    flagsChanged(m_history.touched());
 }
 
 void PlotWindow::Form_MouseMove(QPointF pixel)
@@ -491,6 +695,8 @@ void PlotWindow::Form_MouseMove(QPointF pixel)
     }
     if (m_interaction.move(pixel))
         m_canvas->setBand(m_interaction.band());
+    m_pointer = pixel;
+    updateHover();
 }
 
 void PlotWindow::Form_MouseUp(QPointF, MouseButton button, ShiftState shift)
@@ -505,7 +711,8 @@ void PlotWindow::Form_MouseUp(QPointF, MouseButton button, ShiftState shift)
 
 void PlotWindow::tryZoom(const DataBox &box)
 {
-    const ZoomOutcome outcome = ZoomInto(m_session, box);
+    const ZoomOutcome outcome = m_history.zoomInto(m_session, box);
+    updateHistoryActions();
     if (outcome == ZoomOutcome::NoPoints)
         m_platform.messageBox(QStringLiteral("There Were No Data Within the Zoom-In Box!"),
             QStringLiteral("Error in Zooming"), MsgStyle::Exclamation);

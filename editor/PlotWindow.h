@@ -10,8 +10,10 @@
 // the repaint that uncovers the window once the warning has closed.
 #pragma once
 
+#include "editor/EditHistory.h"
 #include "editor/PlotFormState.h"
 #include "editor/PlotInteraction.h"
+#include "editor/PlotOutput.h"
 #include "shell/PlotSession.h"
 
 #include <QDialog>
@@ -20,6 +22,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class NumLib;
@@ -58,6 +61,11 @@ public:
     QAction *button(int index) const;
     QMenuBar *menus() const { return m_menuBar; }
     QAction *zoomOutEntry() const { return m_zoomOut; }
+    // The keyboard's own commands: Ctrl+Z, Ctrl+Shift+Z or Ctrl+Y, Backspace.
+    QAction *undoAction() const { return m_undo; }
+    QAction *redoAction() const { return m_redo; }
+    QAction *zoomBackAction() const { return m_zoomBack; }
+    const EditHistory &history() const { return m_history; }
     QAction *showEmEntry() const { return m_showEm; }
     QMenu *printerMenu() const { return m_printerMenu; }
     // PrnArray(1..n), one per installed printer; the current one is checked.
@@ -68,6 +76,8 @@ public:
     QMenu *copyMenu() const { return m_copyMenu; }
     QAction *clipboardEntry() const { return m_toClipboard; }
     QAction *bitmapEntry() const { return m_toBitmap; }
+    // "To File (SVG)", "To File (PDF)" and "To File (PNG)", after the bitmap.
+    QAction *fileEntry(PlotFileFormat format) const;
     QFrame *xyCoords() const { return m_xyCoords; }
     QLabel *xyLabel() const { return m_xyLabel; }
     QLabel *outFileLabel() const { return m_outFileLabel; }
@@ -78,6 +88,11 @@ public:
     // Recomputes and redraws the plot (and warns about identical values).
     void Form_Paint();
 
+public slots:
+    // Every way out but "Exit and update data set" ends here: after changes
+    // it asks before the edits are thrown away.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent *event) override;
     void done(int result) override;
@@ -86,6 +101,7 @@ private:
     void createMenus();
     void createToolbars();
     void createStrip();
+    void createKeys();
     void Form_Load();
     void Form_Resize();
     void Form_Unload();
@@ -100,7 +116,24 @@ private:
     void PrnPlot_Click();
     void ClipPrn_Click();
     void SaveBMP_Click();
+    void SaveFile_Click(PlotFileFormat format);
+    // The picture's size and the routine that draws it onto any device.
+    QSize pictureSize() const;
+    DrawPicture pictureDrawer();
     void Zoomout_Click();
+    void ZoomBack_Click();
+    void Undo_Click();
+    void Redo_Click();
+    // Redraws after a step of the history and updates what depends on it.
+    void applied(EditHistory::StepKind kind);
+    void updateHistoryActions();
+    // Redraws after flags changed: only the markers of `points` when the axes
+    // as drawn still hold, the whole plot otherwise.
+    void flagsChanged(const std::vector<int> &points);
+    // The ring and tool tip, or the side line, for the pointer as it is now.
+    void updateHover();
+    QString pointTip(int i) const;
+    bool confirmDiscard();
     void Form_MouseDown(QPointF pixel, MouseButton button, ShiftState shift);
     void Form_MouseMove(QPointF pixel);
     void Form_MouseUp(QPointF pixel, MouseButton button, ShiftState shift);
@@ -115,12 +148,18 @@ private:
     PlotOutcome m_outcome;
     PlotFormState m_form;
     PlotInteraction m_interaction;
+    EditHistory m_history;
+    decltype(PlotSession::PlotFlag) m_openFlags; // the flags as the window opened
+    std::optional<QPointF> m_pointer; // over the canvas, pixels
     PlotCanvas *m_canvas = nullptr;
     QMenuBar *m_menuBar = nullptr;
     std::array<QToolBar *, 2> m_toolbars {};
     std::array<QAction *, ButtonCount> m_buttons {};
     QActionGroup *m_modes = nullptr;
     QAction *m_zoomOut = nullptr;
+    QAction *m_zoomBack = nullptr;
+    QAction *m_undo = nullptr;
+    QAction *m_redo = nullptr;
     QAction *m_showEm = nullptr;
     QMenu *m_printerMenu = nullptr;
     QAction *m_printerEnd = nullptr; // Dummy0
@@ -131,6 +170,7 @@ private:
     QMenu *m_copyMenu = nullptr;
     QAction *m_toClipboard = nullptr;
     QAction *m_toBitmap = nullptr;
+    std::array<QAction *, 3> m_toFiles {}; // SVG, PDF, PNG
     QFrame *m_xyCoords = nullptr;
     QLabel *m_xyLabel = nullptr;
     QLabel *m_outFileLabel = nullptr;

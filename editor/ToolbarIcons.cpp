@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 
 namespace
 {
@@ -94,19 +95,32 @@ void drawPicture(QPainter &p, int picture)
     case 5:
         sides(p, Good, false);
         break;
-    case 6: { // exit and update: a tick
+    case 6: { // exit and update: a white tick on a green disc, like no mode's picture
+        p.setPen(Qt::NoPen);
+        p.setBrush(Good);
+        p.drawRoundedRect(QRectF(2, 2, 28, 28), 7, 7);
         QPainterPath tick;
-        tick.moveTo(4, 17);
-        tick.lineTo(12, 26);
-        tick.lineTo(28, 6);
-        p.setPen(pen(Good, 5.0));
+        tick.moveTo(8, 16.5);
+        tick.lineTo(13.5, 22.5);
+        tick.lineTo(24, 9);
+        p.setPen(pen(Qt::white, 4.0));
         p.setBrush(Qt::NoBrush);
         p.drawPath(tick);
         break;
     }
-    case 7: // discard and exit: a cross
-        cross(p, Removed, QPointF(16, 16), 11, 5.0);
+    case 7: { // discard and exit: an arrow out of an open door, grey and red
+        const QColor door(120, 120, 120);
+        p.setPen(pen(door, 2.4));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolyline(QPolygonF({ QPointF(15, 9), QPointF(15, 3), QPointF(4, 3), QPointF(4, 29),
+            QPointF(15, 29), QPointF(15, 23) }));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(170, 170, 170));
+        p.drawPolygon(
+            QPolygonF({ QPointF(4, 3), QPointF(12, 7), QPointF(12, 31), QPointF(4, 29) }));
+        arrow(p, Removed, 10, 29, 16, 3.4);
         break;
+    }
     default:
         break;
     }

@@ -239,9 +239,11 @@ TEST(PlotWindow, DrawsMarkersFrameAndNothingOutsideTheBox)
         ASSERT_EQ(image.size(), w.canvas()->size());
         const QColor blue(0, 0, 255);
         const QColor red(255, 0, 0);
-        EXPECT_EQ(
-            image.pixelColor(surface.toPixel(plotPositionOf(w, *h.state, 4)).toPoint()), blue);
-        EXPECT_EQ(image.pixelColor(surface.toPixel(plotPositionOf(w, *h.state, 3)).toPoint()), red);
+        // Hollow markers: the colour on the circle, the box's white inside.
+        EXPECT_TRUE(nearColour(markerColourAt(w, image, plotPositionOf(w, *h.state, 4)), blue));
+        EXPECT_TRUE(nearColour(markerColourAt(w, image, plotPositionOf(w, *h.state, 3)), red));
+        EXPECT_EQ(image.pixelColor(surface.toPixel(plotPositionOf(w, *h.state, 4)).toPoint()),
+            QColor(Qt::white));
         // The frame: black on the left edge and the bottom edge, white inside.
         const QPointF left = surface.toPixel({ 0, 50 });
         const QPointF bottom = surface.toPixel({ 50, 0 });

@@ -340,8 +340,8 @@ std::optional<std::string> Run::perform(const Action &action)
     case Kind::Editor: {
         if (!editOffered())
             return skipped(action);
-        expect.titles = { QStringLiteral("Invalid Operation"), QStringLiteral("Error in Zooming"),
-            QStringLiteral("Data Error") };
+        expect.titles = { QStringLiteral("Discard Edit"), QStringLiteral("Invalid Operation"),
+            QStringLiteral("Error in Zooming"), QStringLiteral("Data Error") };
         const int ending = int(action.c % 3); // commit, discard, close box
         runEditor(m_h, [this, &action](PlotWindow &window) { editorSession(window, action); });
         if (ending == 0 && st.CommitEdits) {

@@ -3,7 +3,10 @@
 #include "editor/Plotwork.h"
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QMouseEvent>
+
+#include <cmath>
 
 void setDataSet(ProgramState &state, const std::vector<TestPoint> &points)
 {
@@ -64,4 +67,33 @@ QPointF plotPositionOf(const PlotWindow &window, int i)
 QPointF plotPositionOf(const PlotWindow &window, const ProgramState &state, int i)
 {
     return window.interaction().map().toPlot(state.PlotX(i), state.PlotY(i));
+}
+
+QColor markerColourAt(const PlotWindow &window, const QImage &image, QPointF plot)
+{
+    const SurfaceMap surface = window.canvas()->surfaceMap();
+    const QPointF centre = surface.toPixel(plot);
+    const double radius = window.canvas()->plot()->markerRadius * surface.pixelsPerUnitX();
+    QColor best = Qt::white;
+    int bestDistance = -1;
+    for (int y = int(centre.y() - radius) - 2; y <= int(centre.y() + radius) + 2; ++y) {
+        for (int x = int(centre.x() - radius) - 2; x <= int(centre.x() + radius) + 2; ++x) {
+            const double d = std::hypot(x + 0.5 - centre.x(), y + 0.5 - centre.y());
+            if (std::fabs(d - radius) > 1.5 || !image.rect().contains(x, y))
+                continue;
+            const QColor c = image.pixelColor(x, y);
+            const int distance = (255 - c.red()) + (255 - c.green()) + (255 - c.blue());
+            if (distance > bestDistance) {
+                best = c;
+                bestDistance = distance;
+            }
+        }
+    }
+    return best;
+}
+
+bool nearColour(const QColor &a, const QColor &b, int tolerance)
+{
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
+        && std::abs(a.blue() - b.blue()) <= tolerance;
 }

@@ -41,3 +41,10 @@ void dragBox(PlotWindow &window, QPointF from, QPointF to);
 // copy, or of the state's plot arrays (the same x and y).
 QPointF plotPositionOf(const PlotWindow &window, int i);
 QPointF plotPositionOf(const PlotWindow &window, const ProgramState &state, int i);
+
+// The colour of the hollow marker drawn around plot position `plot` in the
+// window's picture: of the pixels on its circle, the one that differs most
+// from the plot box's white (antialiasing blends the others with it).
+QColor markerColourAt(const PlotWindow &window, const QImage &image, QPointF plot);
+// True when `a` and `b` differ by at most `tolerance` in each component.
+bool nearColour(const QColor &a, const QColor &b, int tolerance = 64);
