@@ -12,6 +12,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QDir>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -56,6 +57,7 @@ public:
     void setDataSetVisible(int, bool) override { }
     void setDataSetChecked(int, bool) override { }
     void setViewText(ViewTab, const QByteArray &) override { }
+    void setRemovedLines(ViewTab, const std::vector<int> &) override { }
     void setTabCaption(ViewTab, const QString &) override { }
     void setNotice(const QString &) override { }
     PlotOutcome editPlot(const PlotSession &) override { return {}; }
@@ -98,6 +100,34 @@ void BM_RewriteWorkFile_2199_points(benchmark::State &state)
     QDir::setCurrent(previous);
 }
 BENCHMARK(BM_RewriteWorkFile_2199_points)->Unit(benchmark::kMillisecond);
+
+// The Edited Data File view's part of a rewrite: the new text and its removed
+// lines handed to the view, and the visible rows painted as a shown window
+// would paint them.
+void BM_ViewRefresh_2199_lines(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    NoSleepPlatform platform(dir);
+    NumLib numlib;
+    auto s = std::make_unique<ProgramState>();
+    AppContext app { *s, platform, numlib };
+    MainWindow window(app);
+    fillFullDataSet(*s);
+    const QByteArray text = WorkFileText(*s);
+    const std::vector<int> removed = RemovedPointLines(*s);
+    TextView *view = window.view(ViewTab::EditedDataFile);
+    window.tabs()->setCurrentWidget(view);
+    window.show();
+    QImage image(view->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        window.setViewText(ViewTab::EditedDataFile, text);
+        window.setRemovedLines(ViewTab::EditedDataFile, removed);
+        if (state.range(0))
+            view->viewport()->render(&image);
+    }
+    state.SetLabel(state.range(0) ? "with paint" : "text only");
+}
+BENCHMARK(BM_ViewRefresh_2199_lines)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_StartUp_without_sleeps(benchmark::State &state)
 {

@@ -3,8 +3,8 @@
 #include "shell/Platform.h"
 #include "shell/WindowPlacement.h"
 
-#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextCursor>
 
 #include <algorithm>
@@ -35,7 +35,7 @@ CommentsDialog::CommentsDialog(Platform &platform, QWidget *parent)
     setFont(fixed);
     setFixedSize(TwipsToPixels(7080), TwipsToPixels(4995));
 
-    m_text = new QPlainTextEdit(this);
+    m_text = new CommentTextBox(this);
     m_text->setObjectName(QStringLiteral("RichTextBox1"));
     m_text->setAccessibleName(QStringLiteral("Comment lines"));
     // Comment lines are fixed-width records: keep one record per row.
@@ -73,6 +73,9 @@ void CommentsDialog::setText(const QByteArray &text)
     QString shown = QString::fromLatin1(text);
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // The slots' padding is no text of the line: the cursor stops at its end.
+    static const QRegularExpression trailingBlanks(QStringLiteral(" +(?=\n|$)"));
+    shown.remove(trailingBlanks);
     // Loaded text is never cut; the limit holds for what is typed.
     m_length = int(shown.size());
     m_text->setPlainText(shown);
@@ -80,8 +83,19 @@ void CommentsDialog::setText(const QByteArray &text)
 
 QByteArray CommentsDialog::text() const
 {
-    QByteArray bytes = m_text->toPlainText().toLatin1();
-    bytes.replace("\n", "\r\n");
+    const QByteArray shown = m_text->toPlainText().toLatin1();
+    QByteArray bytes;
+    bytes.reserve(shown.size() * 2);
+    qsizetype start = 0;
+    while (start < shown.size()) {
+        qsizetype end = shown.indexOf('\n', start);
+        if (end < 0)
+            end = shown.size();
+        bytes += shown.mid(start, end - start).leftJustified(CommentTextBox::Columns, ' ');
+        if (end < shown.size())
+            bytes += "\r\n";
+        start = end + 1;
+    }
     return bytes;
 }
 

@@ -46,6 +46,16 @@ QByteArray WorkFileText(const ProgramState &state, FlagGap gap)
     return text;
 }
 
+std::vector<int> RemovedPointLines(const ProgramState &state)
+{
+    std::vector<int> lines;
+    for (int i = 1; i <= state.NumPts; ++i) {
+        if (!(state.DataPts.flag(i) > 0.0f))
+            lines.push_back(state.NumComments + i - 1);
+    }
+    return lines;
+}
+
 void LocateWorkFile(ProgramState &state)
 {
     state.WorkDir = QDir::currentPath();
@@ -69,6 +79,7 @@ void WriteWorkFile(ProgramState &state, MainView &view, FlagGap gap)
     if (problem.isEmpty() && file.error() != QFileDevice::NoError)
         problem = file.errorString();
     view.setViewText(ViewTab::EditedDataFile, text);
+    view.setRemovedLines(ViewTab::EditedDataFile, RemovedPointLines(state));
     if (problem.isEmpty()) {
         view.setNotice(QString());
     } else {

@@ -11,6 +11,8 @@
 
 #include <QByteArray>
 
+#include <vector>
+
 struct ProgramState;
 class MainView;
 
@@ -30,6 +32,10 @@ void RewriteWorkFile(ProgramState &state, MainView &view, FlagGap gap = FlagGap:
 
 // The working file's bytes for the current data set.
 QByteArray WorkFileText(const ProgramState &state, FlagGap gap = FlagGap::Three);
+
+// The lines of the working file (0-based) that hold removed points: those
+// whose flag is not above 0.
+std::vector<int> RemovedPointLines(const ProgramState &state);
 
 // Appends the point line without its line end: `lead`, then x in
 // `xPattern`, three blanks, conc, `flagGap` blanks, flag; trailing blanks

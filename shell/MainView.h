@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 enum class MenuEntry {
     FileMenu,
@@ -53,6 +54,9 @@ public:
 
     // Plain single-byte text, shown as it is (line ends of any kind).
     virtual void setViewText(ViewTab tab, const QByteArray &text) = 0;
+    // Lines of a view's text (0-based) that hold removed points, shown in the
+    // deleted-point colour; set after the text, which clears them.
+    virtual void setRemovedLines(ViewTab tab, const std::vector<int> &lines) = 0;
     virtual void setTabCaption(ViewTab tab, const QString &caption) = 0;
 
     // A non-modal notice below the views; empty removes it.

@@ -30,7 +30,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QUrl>
@@ -78,7 +77,7 @@ MainWindow::MainWindow(AppContext &app)
     showRecentFiles();
     // Files dropped anywhere on the window open; the read-only views would
     // otherwise take a drop over them and refuse it.
-    for (QPlainTextEdit *view : m_views) {
+    for (TextView *view : m_views) {
         view->setAcceptDrops(false);
         view->viewport()->setAcceptDrops(false);
     }
@@ -212,11 +211,9 @@ void MainWindow::createViews()
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSizeF(7.5);
     for (int i = 0; i < 3; ++i) {
-        auto *view = new QPlainTextEdit;
+        auto *view = new TextView;
         view->setObjectName(QStringLiteral("RichTextBox1_%1").arg(i));
         view->setAccessibleName(captions[i]);
-        view->setReadOnly(true);
-        view->setLineWrapMode(QPlainTextEdit::NoWrap);
         view->setFont(font);
         m_tabs->addTab(view, captions[i]);
         m_views[size_t(i)] = view;
@@ -264,7 +261,7 @@ QAction *MainWindow::recentFileAction(int index) const
     return m_recentFiles.at(size_t(index));
 }
 
-QPlainTextEdit *MainWindow::view(ViewTab tab) const
+TextView *MainWindow::view(ViewTab tab) const
 {
     return m_views[size_t(tab)];
 }
@@ -301,10 +298,18 @@ void MainWindow::setDataSetChecked(int index, bool checked)
 
 void MainWindow::setViewText(ViewTab tab, const QByteArray &text)
 {
-    QString shown = QString::fromLatin1(text);
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    view(tab)->setPlainText(shown);
+    view(tab)->setText(text);
+}
+
+QColor MainWindow::deletedColour() const
+{
+    const ProgramState &s = m_app.state;
+    return QColor(s.DelRed, s.DelGreen, s.DelBlue);
+}
+
+void MainWindow::setRemovedLines(ViewTab tab, const std::vector<int> &lines)
+{
+    view(tab)->setMarkedLines(lines, deletedColour());
 }
 
 void MainWindow::setTabCaption(ViewTab tab, const QString &caption)
@@ -486,6 +491,8 @@ void MainWindow::EditComment1_Click()
 void MainWindow::SetColors_Click()
 {
     runCommand([this] { SetColors(m_app, *this); });
+    for (TextView *view : m_views)
+        view->setMarkColour(deletedColour());
 }
 
 void MainWindow::DoPlotwork_Click()

@@ -4,6 +4,7 @@
 
 #include "shell/MainView.h"
 #include "shell/RecentFileList.h"
+#include "shell/TextView.h"
 
 #include <QMainWindow>
 
@@ -14,7 +15,6 @@ struct AppContext;
 class QAction;
 class QLabel;
 class QMenu;
-class QPlainTextEdit;
 class QTabWidget;
 
 class MainWindow : public QMainWindow, public MainView
@@ -35,6 +35,7 @@ public:
     void setDataSetVisible(int index, bool visible) override;
     void setDataSetChecked(int index, bool checked) override;
     void setViewText(ViewTab tab, const QByteArray &text) override;
+    void setRemovedLines(ViewTab tab, const std::vector<int> &lines) override;
     void setTabCaption(ViewTab tab, const QString &caption) override;
     void setNotice(const QString &text) override;
     PlotOutcome editPlot(const PlotSession &session) override;
@@ -46,7 +47,7 @@ public:
     // The action of a menu entry; for a submenu, the action that opens it.
     QAction *action(MenuEntry entry) const;
     QAction *dataSetAction(int index) const;
-    QPlainTextEdit *view(ViewTab tab) const;
+    TextView *view(ViewTab tab) const;
     QTabWidget *tabs() const { return m_tabs; }
     QLabel *notice() const { return m_notice; }
     // Entry i (0..7) of the recent files under File.
@@ -68,6 +69,8 @@ protected:
 private:
     void createMenus();
     void createViews();
+    // The colour of removed points in the views, the plot's deleted colour.
+    QColor deletedColour() const;
     void Form_Load();
     // Runs a command; an error that escapes it is shown, never fatal.
     void runCommand(const std::function<void()> &command);
@@ -93,7 +96,7 @@ private:
     AppContext &m_app;
     std::array<QAction *, size_t(MenuEntry::SetColors) + 1> m_actions {};
     std::array<QAction *, DataSetEntries> m_dataSets {};
-    std::array<QPlainTextEdit *, 3> m_views {};
+    std::array<TextView *, 3> m_views {};
     QTabWidget *m_tabs = nullptr;
     QLabel *m_notice = nullptr;
     QAction *m_recentSeparator = nullptr;

@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
 
 #include <cmath>
 
@@ -70,7 +73,11 @@ TEST(CommentEditor, OpensWithTheCommentLinesThroughTheScratchFile)
         expected += s.CommentBuf.slot(k) + "\r\n";
     EXPECT_EQ(s.CommentTmpPath, h.folder.path(QStringLiteral("~comment.tmp")));
     EXPECT_EQ(readFileBytes(s.CommentTmpPath), expected);
-    EXPECT_EQ(shown.toLatin1(), QByteArray(expected).replace("\r\n", "\n"));
+    // Shown without the slots' padding.
+    QByteArray trimmed;
+    for (int k = 1; k <= 4; ++k)
+        trimmed += s.CommentBuf.slot(k).trimmed() + "\n";
+    EXPECT_EQ(shown.toLatin1(), trimmed);
     EXPECT_EQ(s.NumComments, 4) << "the close box keeps everything";
 }
 
@@ -127,11 +134,11 @@ TEST(CommentEditor, NoCommentsOpenAsOneBlankLine)
     ASSERT_EQ(h.state->NumComments, 0);
     h.platform.modalActions.push_back([](QDialog &dialog) {
         auto &comments = dynamic_cast<CommentsDialog &>(dialog);
-        EXPECT_EQ(comments.textBox()->toPlainText(), QStringLiteral(" \n"));
+        EXPECT_EQ(comments.textBox()->toPlainText(), QStringLiteral("\n"));
         comments.okButton()->click();
     });
     h.trigger(MenuEntry::EditComment1);
-    EXPECT_EQ(readFileBytes(h.state->CommentTmpPath), QByteArray(" \r\n"));
+    EXPECT_EQ(readFileBytes(h.state->CommentTmpPath), QByteArray(96, ' ') + "\r\n");
     EXPECT_EQ(h.state->NumComments, 1);
     EXPECT_EQ(h.state->CommentBuf.slot(1), QByteArray(96, ' '));
     EXPECT_TRUE(h.workFile().startsWith(QByteArray(96, ' ') + "\r\n   6.00000"));
@@ -180,7 +187,8 @@ TEST(CommentEditor, WorksWhenTheScratchFileCannotBeWritten)
     const QByteArray first = h.state->CommentBuf.slot(1);
     h.platform.modalActions.push_back([&](QDialog &dialog) {
         auto &comments = dynamic_cast<CommentsDialog &>(dialog);
-        EXPECT_TRUE(comments.textBox()->toPlainText().startsWith(QString::fromLatin1(first)));
+        EXPECT_TRUE(
+            comments.textBox()->toPlainText().startsWith(QString::fromLatin1(first.trimmed())));
         comments.textBox()->setPlainText(QStringLiteral("typed by hand\nsecond"));
         comments.okButton()->click();
     });
@@ -206,12 +214,134 @@ TEST(CommentEditor, TypingStopsAt4800Characters)
         QTest::keyClicks(box, QStringLiteral("xyz"));
         EXPECT_EQ(box->toPlainText(), loaded);
 
-        // Room for 20 more characters: 25 typed, 20 kept.
-        box->setPlainText(QString(4780, QLatin1Char('a')));
+        // Room for 20 more characters: 25 typed, 20 kept. Full lines of 96
+        // and their line ends take 4753 characters, the last line the rest.
+        QString full;
+        for (int k = 1; k <= 49; ++k)
+            full += QString(96, QLatin1Char('a')) + QLatin1Char('\n');
+        full += QString(27, QLatin1Char('a'));
+        ASSERT_EQ(full.size(), 4780);
+        box->setPlainText(full);
         box->moveCursor(QTextCursor::End);
         QTest::keyClicks(box, QStringLiteral("0123456789012345678901234"));
-        EXPECT_EQ(box->toPlainText(),
-            QString(4780, QLatin1Char('a')) + QStringLiteral("01234567890123456789"));
+        EXPECT_EQ(box->toPlainText(), full + QStringLiteral("01234567890123456789"));
+
+        // A paste keeps what fits.
+        box->setPlainText(full);
+        box->moveCursor(QTextCursor::End);
+        QApplication::clipboard()->setText(QStringLiteral("0123456789012345678901234"));
+        box->paste();
+        EXPECT_EQ(box->toPlainText(), full + QStringLiteral("01234567890123456789"));
     });
     h.trigger(MenuEntry::EditComment1);
+}
+
+TEST(CommentEditor, UntouchedLinesComeBackAsTheyWere)
+{
+    Harness h;
+    ProgramState &s = *h.state;
+    s.CommentBuf.setSlot(1, "  indented, then blanks   ");
+    s.CommentBuf.setSlot(2, QByteArray());
+    s.CommentBuf.setSlot(3, QByteArray(96, 'z'));
+    s.CommentBuf.setSlot(4, "last");
+    s.NumComments = 4;
+    const CommentBuffer before = s.CommentBuf;
+    h.platform.modalActions.push_back([](QDialog &dialog) {
+        auto &comments = dynamic_cast<CommentsDialog &>(dialog);
+        EXPECT_EQ(comments.textBox()->toPlainText(),
+            QStringLiteral("  indented, then blanks\n\n") + QString(96, QLatin1Char('z'))
+                + QStringLiteral("\nlast\n"));
+        comments.okButton()->click();
+    });
+    h.trigger(MenuEntry::EditComment1);
+    EXPECT_EQ(s.NumComments, 4);
+    EXPECT_EQ(QByteArray(s.CommentBuf.data(), CommentBufLength),
+        QByteArray(before.data(), CommentBufLength));
+    QByteArray scratch;
+    for (int k = 1; k <= 4; ++k)
+        scratch += before.slot(k) + "\r\n";
+    EXPECT_EQ(readFileBytes(s.CommentTmpPath), scratch) << "padded back to 96 on OK";
+}
+
+TEST(CommentEditor, TheBoxRefusesTextPastColumn96AndLine50)
+{
+    CommentTextBox box(nullptr);
+    box.setLineWrapMode(QPlainTextEdit::NoWrap);
+    const QString ninety = QString(90, QLatin1Char('a'));
+    QString fifty;
+    for (int k = 1; k <= 50; ++k)
+        fifty += QStringLiteral("line %1\n").arg(k);
+    const auto cursorAt = [&](int line, int column) {
+        QTextCursor c(box.document()->findBlockByNumber(line));
+        c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column);
+        box.setTextCursor(c);
+    };
+    const auto paste = [&](const QString &text) {
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+    };
+    const struct {
+        const char *name;
+        QString start;
+        int line, column;
+        std::function<void()> act;
+        QString expected;
+    } rows[] = {
+        { "typing stops at column 96", ninety + QStringLiteral("\nnext"), 0, 90,
+            [&] { QTest::keyClicks(&box, QStringLiteral("0123456789")); },
+            ninety + QStringLiteral("012345\nnext") },
+        { "typing inside a full line", QString(96, QLatin1Char('a')), 0, 10,
+            [&] { QTest::keyClicks(&box, QStringLiteral("b")); }, QString(96, QLatin1Char('a')) },
+        { "typing over a selection in a full line", QString(96, QLatin1Char('a')), 0, 10,
+            [&] {
+                QTest::keyClick(&box, Qt::Key_Right, Qt::ShiftModifier);
+                QTest::keyClicks(&box, QStringLiteral("b"));
+            },
+            QString(10, QLatin1Char('a')) + QLatin1Char('b') + QString(85, QLatin1Char('a')) },
+        { "Enter splits a full line", QString(96, QLatin1Char('a')), 0, 40,
+            [&] { QTest::keyClick(&box, Qt::Key_Return); },
+            QString(40, QLatin1Char('a')) + QLatin1Char('\n') + QString(56, QLatin1Char('a')) },
+        { "no 51st line by Enter", fifty, 9, 2, [&] { QTest::keyClick(&box, Qt::Key_Return); },
+            fifty },
+        { "no typing on line 51", fifty, 50, 0,
+            [&] { QTest::keyClicks(&box, QStringLiteral("more")); }, fifty },
+        { "typing on line 50", fifty, 49, 7, [&] { QTest::keyClicks(&box, QStringLiteral("!")); },
+            QString(fifty).insert(fifty.size() - 1, QLatin1Char('!')) },
+        { "a pasted line too long", ninety, 0, 90, [&] { paste(QStringLiteral("0123456")); },
+            ninety },
+        { "a paste of lines that fit", ninety + QStringLiteral("\nb"), 0, 90,
+            [&] { paste(QStringLiteral("xy\r\nfresh line\nz")); },
+            ninety + QStringLiteral("xy\nfresh line\nz\nb") },
+        { "a paste past line 50", fifty, 0, 0, [&] { paste(QStringLiteral("a\nb\n")); }, fifty },
+        { "Backspace would join into 120", ninety + QStringLiteral("\n") + QString(30, 'b'), 1, 0,
+            [&] { QTest::keyClick(&box, Qt::Key_Backspace); },
+            ninety + QStringLiteral("\n") + QString(30, 'b') },
+        { "Delete joins into 96", QString(60, 'a') + QStringLiteral("\n") + QString(36, 'b'), 0, 60,
+            [&] { QTest::keyClick(&box, Qt::Key_Delete); }, QString(60, 'a') + QString(36, 'b') },
+    };
+    for (const auto &row : rows) {
+        box.setPlainText(row.start);
+        cursorAt(row.line, row.column);
+        row.act();
+        EXPECT_EQ(box.toPlainText(), row.expected) << row.name;
+    }
+}
+
+TEST(CommentEditor, OverflowCountsWhatOkWouldDrop)
+{
+    using O = CommentTextBox::Overflow;
+    const auto of = [](const QString &text) {
+        const O o = CommentTextBox::OverflowOf(text);
+        return std::vector<int> { o.beyondColumns, o.beyondLines, o.beyondLength };
+    };
+    QString fifty;
+    for (int k = 1; k <= 50; ++k)
+        fifty += QStringLiteral("l\n");
+    EXPECT_EQ(of(QString()), (std::vector<int> { 0, 0, 0 }));
+    EXPECT_EQ(of(QString(100, 'x') + QStringLiteral("\n") + QString(97, 'y')),
+        (std::vector<int> { 5, 0, 0 }));
+    EXPECT_EQ(of(fifty), (std::vector<int> { 0, 0, 0 })) << "the empty row after the last line end";
+    EXPECT_EQ(of(fifty + QStringLiteral("\n")), (std::vector<int> { 0, 1, 0 }));
+    EXPECT_EQ(of(fifty + QStringLiteral("x")), (std::vector<int> { 0, 1, 0 }));
+    EXPECT_EQ(of(QString(4801, '\n')), (std::vector<int> { 0, 4751, 1 }));
 }

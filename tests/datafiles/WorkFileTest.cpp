@@ -8,6 +8,9 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
+#include <algorithm>
+#include <cmath>
+
 namespace
 {
 
@@ -106,4 +109,41 @@ TEST(WorkFile, TabCaptions)
     EXPECT_EQ(TabCaptionFor(QStringLiteral("/data/scan_0001.dat")),
         QStringLiteral("...data/scan_0001.dat"));
     EXPECT_EQ(TabCaptionFor(QStringLiteral("  short.dat  ")), QStringLiteral("short.dat"));
+}
+
+TEST(WorkFile, RemovedPointsShowInTheDeletedColour)
+{
+    Harness h;
+    h.choose(h.example(QStringLiteral("edited-scan.dat")), MenuEntry::GetNewData);
+    ProgramState &s = *h.state;
+    ASSERT_EQ(s.NumComments, 4);
+    const TextView *view = h.window->view(ViewTab::EditedDataFile);
+    const QColor deleted(s.DelRed, s.DelGreen, s.DelBlue);
+    const QColor text = view->palette().color(QPalette::Text);
+    ASSERT_NE(deleted, text);
+    const std::vector<int> removed = RemovedPointLines(s);
+    // Points 1-6, 121, 122, 301 and 427-434: lines after the four comments.
+    const std::vector<int> expected
+        = { 4, 5, 6, 7, 8, 9, 124, 125, 304, 430, 431, 432, 433, 434, 435, 436, 437 };
+    EXPECT_EQ(removed, expected);
+    for (int line = 0; line < view->lineCount(); ++line) {
+        const bool isRemoved = std::binary_search(removed.begin(), removed.end(), line);
+        EXPECT_EQ(view->lineColour(line), isRemoved ? deleted : text) << "line " << line;
+        if (isRemoved) {
+            EXPECT_TRUE(view->toPlainText().split(QLatin1Char('\n'))[line].endsWith(
+                QStringLiteral("-1.000E+02")))
+                << "line " << line;
+        }
+    }
+
+    // A restored point goes back to the text colour on the next rewrite; a
+    // zero or NaN flag is no good point.
+    s.DataPts.flag(1) = 100.0f;
+    s.DataPts.flag(10) = 0.0f;
+    s.DataPts.flag(11) = std::nanf("");
+    RewriteWorkFile(s, *h.window);
+    EXPECT_EQ(view->lineColour(4), text);
+    EXPECT_EQ(view->lineColour(13), deleted);
+    EXPECT_EQ(view->lineColour(14), deleted);
+    EXPECT_EQ(view->lineColour(0), text) << "comment lines keep the text colour";
 }

@@ -5,9 +5,12 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSet>
 #include <QTabWidget>
@@ -185,7 +188,7 @@ TEST(MainWindow, ViewsAndPlacement)
     EXPECT_EQ(tabs->tabText(1), QStringLiteral("Blank File"));
     EXPECT_EQ(tabs->tabText(2), QStringLiteral("Edited Data File"));
     for (ViewTab tab : { ViewTab::DataFile, ViewTab::BlankFile, ViewTab::EditedDataFile }) {
-        const QPlainTextEdit *view = h.window->view(tab);
+        const TextView *view = h.window->view(tab);
         EXPECT_TRUE(view->isReadOnly());
         EXPECT_EQ(view->font().family(), QStringLiteral("Courier New"));
         EXPECT_DOUBLE_EQ(view->font().pointSizeF(), 7.5);
@@ -226,4 +229,129 @@ TEST(MainWindow, NoticeShowsOnlyWithText)
     EXPECT_TRUE(h.window->notice()->isVisibleTo(h.window.get()));
     h.window->setNotice(QString());
     EXPECT_FALSE(h.window->notice()->isVisibleTo(h.window.get()));
+}
+
+namespace
+{
+
+void dragMouse(QWidget *target, QPoint from, QPoint to)
+{
+    QTest::mousePress(target, Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), target->mapToGlobal(QPointF(to)), Qt::NoButton,
+        Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    QTest::mouseRelease(target, Qt::LeftButton, {}, to);
+}
+
+// Pixels of the view's row that look like the deleted colour (red).
+int reddishPixels(const QImage &image, QRect row)
+{
+    int found = 0;
+    for (int y = row.top(); y <= row.bottom(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            found += c.red() > 150 && c.green() < 100 && c.blue() < 100;
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+TEST(MainWindow, ViewsSelectAndCopyWithMouseAndKeyboard)
+{
+    Harness h;
+    h.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(h.window.get()));
+    h.choose(h.example(QStringLiteral("edited-scan.dat")), MenuEntry::GetNewData);
+    TextView *view = h.window->view(ViewTab::DataFile);
+    h.window->tabs()->setCurrentIndex(int(ViewTab::DataFile));
+    view->setFocus();
+    const QString plain = view->toPlainText();
+    const QStringList lines = plain.split(QLatin1Char('\n'));
+    ASSERT_GT(lines.size(), 10);
+    const int line1 = int(lines[0].size()) + 1; // where line 1 starts
+
+    // Ctrl+A, Ctrl+C: the whole text, LF line ends.
+    QApplication::clipboard()->clear();
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(view->selectedText(), plain);
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), plain);
+
+    // Shift with the arrows from the start: three characters, one line down.
+    QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_TRUE(view->selectedText().isEmpty());
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(view->selectedText(), plain.left(line1 + 3));
+    QTest::keyClick(view, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(view->selectedText(), lines[0] + QLatin1Char('\n') + lines[1]);
+    QTest::keyClick(view, Qt::Key_Right);
+    EXPECT_TRUE(view->selectedText().isEmpty()) << "a move without Shift drops the selection";
+
+    // A drag from line 1, column 2 to line 4, column 8.
+    const auto at = [&](int position) {
+        return view->viewport()->mapFrom(view, view->characterRect(position).topLeft())
+            + QPoint(0, 2);
+    };
+    const int line4 = line1 + int(lines[1].size() + lines[2].size() + lines[3].size()) + 3;
+    dragMouse(view->viewport(), at(line1 + 2), at(line4 + 8));
+    EXPECT_EQ(view->selectedText(), plain.mid(line1 + 2, line4 + 8 - line1 - 2));
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), view->selectedText());
+}
+
+TEST(MainWindow, ViewsAreAccessibleText)
+{
+    Harness h;
+    h.choose(h.example(QStringLiteral("edited-scan.dat")), MenuEntry::GetNewData);
+    const QString captions[] = { QStringLiteral("Data File"), QStringLiteral("Blank File"),
+        QStringLiteral("Edited Data File") };
+    for (ViewTab tab : { ViewTab::DataFile, ViewTab::BlankFile, ViewTab::EditedDataFile }) {
+        TextView *view = h.window->view(tab);
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(view);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_EQ(accessible->text(QAccessible::Name), captions[int(tab)]);
+        EXPECT_EQ(accessible->role(), QAccessible::EditableText);
+        EXPECT_TRUE(accessible->state().readOnly);
+        EXPECT_EQ(accessible->text(QAccessible::Value), view->toPlainText());
+        QAccessibleTextInterface *text = accessible->textInterface();
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->characterCount(), int(view->toPlainText().size()));
+    }
+    // The tab caption follows the file; the view keeps its name.
+    EXPECT_NE(h.window->tabs()->tabText(0), captions[0]);
+
+    TextView *edited = h.window->view(ViewTab::EditedDataFile);
+    QAccessibleTextInterface *text = QAccessible::queryAccessibleInterface(edited)->textInterface();
+    text->setSelection(0, 3, 12);
+    EXPECT_EQ(edited->selectedText(), edited->toPlainText().mid(3, 9));
+    EXPECT_EQ(text->selectionCount(), 1);
+    EXPECT_EQ(text->text(3, 12), edited->selectedText());
+    text->removeSelection(0);
+    EXPECT_EQ(text->selectionCount(), 0);
+}
+
+TEST(MainWindow, RemovedPointsArePaintedInTheDeletedColour)
+{
+    Harness h;
+    h.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(h.window.get()));
+    h.choose(h.example(QStringLiteral("edited-scan.dat")), MenuEntry::GetNewData);
+    h.window->tabs()->setCurrentIndex(int(ViewTab::EditedDataFile));
+    TextView *view = h.window->view(ViewTab::EditedDataFile);
+    const QStringList lines = view->toPlainText().split(QLatin1Char('\n'));
+    int position = 0;
+    QRect rows[11];
+    for (int line = 0; line <= 10; ++line) {
+        const QRect r = view->characterRect(position);
+        rows[line] = QRect(view->viewport()->mapFrom(view, r.topLeft()), r.size());
+        position += int(lines[line].size()) + 1;
+    }
+    const QImage image = view->viewport()->grab().toImage();
+    EXPECT_EQ(reddishPixels(image, rows[0]), 0) << "a comment line";
+    EXPECT_GT(reddishPixels(image, rows[4]), 0) << "point 1, removed";
+    EXPECT_EQ(reddishPixels(image, rows[10]), 0) << "point 7, good";
 }
