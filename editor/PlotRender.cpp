@@ -3,6 +3,7 @@
 #include "editor/PlotGeometry.h"
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <cmath>
@@ -77,7 +78,10 @@ void drawMarkers(QPainter &painter, const PlotGeometry &plot, const std::vector<
     };
     painter.save();
     painter.setClipRect(clip.isEmpty() ? inside : inside.intersected(clip), Qt::IntersectClip);
-    if (painter.combinedTransform().type() <= QTransform::TxTranslate
+    // Vector devices (SVG, PDF) get real circles, not pictures of them.
+    const bool raster
+        = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
+    if (raster && painter.combinedTransform().type() <= QTransform::TxTranslate
         && painter.device()->devicePixelRatioF() == 1.0) {
         // One picture of the marker, copied to every point: far cheaper than
         // rasterising thousands of small circles.

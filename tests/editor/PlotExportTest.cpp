@@ -107,6 +107,7 @@ TEST(PlotExport, SvgAndPdfShowTheWindowsPictureWithRealText)
     const QByteArray svgText = readFileBytes(svgFile);
     EXPECT_TRUE(svgText.contains("<svg")) << "a default extension of .svg";
     EXPECT_TRUE(svgText.contains(">Concentration<")) << "the axis title as text";
+    EXPECT_FALSE(svgText.contains("<image")) << "markers as vectors, not pictures";
     const QString back = svg.h.folder.path(QStringLiteral("svg.png"));
     ASSERT_TRUE(run(QStringLiteral("rsvg-convert"),
         { QStringLiteral("-w"), QString::number(window.width()), QStringLiteral("-h"),
