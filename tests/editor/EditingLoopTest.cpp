@@ -15,29 +15,6 @@
 namespace
 {
 
-// Eight points x = y = 1..8: both axes run from 1 to 9, so point i lies at
-// plot position (12.5 (i - 1), 12.5 (i - 1)).
-std::vector<TestPoint> diagonal()
-{
-    std::vector<TestPoint> points;
-    for (int i = 1; i <= 8; ++i)
-        points.push_back({ float(i), float(i) });
-    return points;
-}
-
-QPointF at(int i)
-{
-    return { 12.5 * (i - 1), 12.5 * (i - 1) };
-}
-
-std::vector<float> flags(const PlotSession &s)
-{
-    std::vector<float> out;
-    for (int i = 1; i <= s.PlotCount; ++i)
-        out.push_back(s.PlotFlag(i));
-    return out;
-}
-
 void key(PlotWindow &w, Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     QTest::keyClick(&w, k, modifiers);
@@ -52,7 +29,7 @@ void undo(PlotWindow &w)
 QByteArray committedWorkFile(const std::function<void(PlotWindow &)> &edits)
 {
     Harness h;
-    setDataSet(*h.state, diagonal());
+    setDataSet(*h.state, diagonalPoints());
     runEditor(h, [&](PlotWindow &w) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
         edits(w);
@@ -74,33 +51,33 @@ TEST(EditingLoop, UndoAndRedoReachTheWorkingFileAsTheFlagsStand)
     // Points 2 and 7 removed, the rest good, reached three ways.
     const QByteArray direct = committedWorkFile([](PlotWindow &w) {
         w.button(2)->trigger();
-        clickAt(w, at(2));
-        clickAt(w, at(7));
-        EXPECT_EQ(flags(w.session()), (std::vector<float> { G, R, G, G, G, G, R, G }));
+        clickAt(w, diagonalPosition(2));
+        clickAt(w, diagonalPosition(7));
+        EXPECT_EQ(sessionFlags(w.session()), (std::vector<float> { G, R, G, G, G, G, R, G }));
     });
     const QByteArray undone = committedWorkFile([](PlotWindow &w) {
         w.button(2)->trigger();
-        clickAt(w, at(2));
+        clickAt(w, diagonalPosition(2));
         w.button(3)->trigger();
         clickAt(w, { 40.0, 50.0 }, Qt::RightButton); // x >= 4.2: points 5..8
         w.button(4)->trigger();
-        clickAt(w, at(5));
+        clickAt(w, diagonalPosition(5));
         undo(w); // point 5 removed again
         undo(w); // points 5..8 good again
-        EXPECT_EQ(flags(w.session()), (std::vector<float> { G, R, G, G, G, G, G, G }));
+        EXPECT_EQ(sessionFlags(w.session()), (std::vector<float> { G, R, G, G, G, G, G, G }));
         key(w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); // 5..8 removed
         undo(w);
         w.button(2)->trigger();
-        clickAt(w, at(7));
+        clickAt(w, diagonalPosition(7));
     });
     const QByteArray redone = committedWorkFile([](PlotWindow &w) {
         w.button(2)->trigger();
-        clickAt(w, at(2));
-        clickAt(w, at(7));
+        clickAt(w, diagonalPosition(2));
+        clickAt(w, diagonalPosition(7));
         undo(w);
         undo(w);
         undo(w); // nothing more to undo
-        EXPECT_EQ(flags(w.session()), std::vector<float>(8, G));
+        EXPECT_EQ(sessionFlags(w.session()), std::vector<float>(8, G));
         key(w, Qt::Key_Y, Qt::ControlModifier);
         key(w, Qt::Key_Y, Qt::ControlModifier);
         key(w, Qt::Key_Y, Qt::ControlModifier); // nothing more to redo
@@ -114,7 +91,7 @@ TEST(EditingLoop, UndoAndRedoReachTheWorkingFileAsTheFlagsStand)
 TEST(EditingLoop, ZoomStepsGoBackWithBackspaceHomeAndUndo)
 {
     Harness h;
-    setDataSet(*h.state, diagonal());
+    setDataSet(*h.state, diagonalPoints());
     runEditor(h, [&](PlotWindow &w) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
         const PlotSession &s = w.session();
@@ -157,7 +134,7 @@ TEST(EditingLoop, ZoomStepsGoBackWithBackspaceHomeAndUndo)
 TEST(EditingLoop, KeysChooseTheModesAndTheButtonsSayWhich)
 {
     Harness h;
-    setDataSet(*h.state, diagonal());
+    setDataSet(*h.state, diagonalPoints());
     runEditor(h, [&](PlotWindow &w) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
         const Qt::Key keys[] = { Qt::Key_3, Qt::Key_5, Qt::Key_2, Qt::Key_4, Qt::Key_1 };
@@ -199,13 +176,13 @@ TEST(EditingLoop, DiscardAsksOnlyAfterChangesAndNoKeepsTheWindow)
     for (const auto &way : ways) {
         SCOPED_TRACE(way.name);
         Harness h;
-        setDataSet(*h.state, diagonal());
+        setDataSet(*h.state, diagonalPoints());
         const QByteArray before = h.workFile();
         // Without changes (a removal taken back counts as none) it closes at once.
         runEditor(h, [&](PlotWindow &w) {
             ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
             w.button(2)->trigger();
-            clickAt(w, at(4));
+            clickAt(w, diagonalPosition(4));
             undo(w);
             way.leave(w);
             EXPECT_FALSE(w.isVisible());
@@ -218,7 +195,7 @@ TEST(EditingLoop, DiscardAsksOnlyAfterChangesAndNoKeepsTheWindow)
             w.button(3)->trigger();
             clickAt(w, { 30.0, 50.0 }); // x <= 3.4: points 1..3
             w.button(2)->trigger();
-            clickAt(w, at(8));
+            clickAt(w, diagonalPosition(8));
             way.leave(w);
             ASSERT_TRUE(w.isVisible());
             ASSERT_EQ(h.platform.messages.size(), 1u);
@@ -227,7 +204,7 @@ TEST(EditingLoop, DiscardAsksOnlyAfterChangesAndNoKeepsTheWindow)
             EXPECT_EQ(h.platform.messages[0].title, QStringLiteral("Discard Edit"));
             EXPECT_EQ(h.platform.messages[0].style, MsgStyle::YesNo | MsgStyle::Question);
             // The session goes on as it was.
-            EXPECT_EQ(flags(w.session()), (std::vector<float> { R, R, R, G, G, G, G, R }));
+            EXPECT_EQ(sessionFlags(w.session()), (std::vector<float> { R, R, R, G, G, G, G, R }));
             way.leave(w);
             EXPECT_FALSE(w.isVisible());
         });
@@ -241,10 +218,10 @@ TEST(EditingLoop, DiscardAsksOnlyAfterChangesAndNoKeepsTheWindow)
 TEST(EditingLoop, CommitNeverAsks)
 {
     Harness h;
-    setDataSet(*h.state, diagonal());
+    setDataSet(*h.state, diagonalPoints());
     runEditor(h, [&](PlotWindow &w) {
         w.button(2)->trigger();
-        clickAt(w, at(1));
+        clickAt(w, diagonalPosition(1));
         w.button(7)->trigger();
     });
     EXPECT_TRUE(h.platform.messages.empty());
@@ -255,7 +232,7 @@ TEST(EditingLoop, CommitNeverAsks)
 TEST(EditingLoop, EachModeHasItsOwnCursor)
 {
     Harness h;
-    setDataSet(*h.state, diagonal());
+    setDataSet(*h.state, diagonalPoints());
     runEditor(h, [&](PlotWindow &w) {
         std::set<Qt::CursorShape> shapes;
         EXPECT_EQ(w.canvas()->cursor().shape(), Qt::CrossCursor);
@@ -271,33 +248,33 @@ TEST(EditingLoop, EachModeHasItsOwnCursor)
 TEST(EditingLoop, TheRingMarksThePointAClickWouldChange)
 {
     Harness h;
-    std::vector<TestPoint> points = diagonal();
+    std::vector<TestPoint> points = diagonalPoints();
     points[5].flag = -2.5f;
     setDataSet(*h.state, points);
     runEditor(h, [&](PlotWindow &w) {
         PlotCanvas *canvas = w.canvas();
         auto hover = [&](QPointF plot) { sendMouse(w, QEvent::MouseMove, plot, Qt::NoButton); };
-        hover(at(3));
+        hover(diagonalPosition(3));
         EXPECT_FALSE(canvas->ring()) << "no ring in zoom mode";
 
         w.button(2)->trigger();
-        hover(at(3) + QPointF(0.6, -0.6));
+        hover(diagonalPosition(3) + QPointF(0.6, -0.6));
         ASSERT_TRUE(canvas->ring());
-        EXPECT_EQ(*canvas->ring(), at(3));
+        EXPECT_EQ(*canvas->ring(), diagonalPosition(3));
         EXPECT_EQ(canvas->toolTip(),
             QStringLiteral("Point 3: x = 3.0000E+00, concentration = 3.000E+00, flag = 100"));
-        hover(at(3) + QPointF(0.8, 0.8)); // 1.13 plot units: beyond the hit radius
+        hover(diagonalPosition(3) + QPointF(0.8, 0.8)); // 1.13 plot units: beyond the hit radius
         EXPECT_FALSE(canvas->ring());
         EXPECT_TRUE(canvas->toolTip().isEmpty());
 
         // Restore mode rings removed points as well as good ones, as a click does.
         w.button(4)->trigger();
-        hover(at(6));
+        hover(diagonalPosition(6));
         ASSERT_TRUE(canvas->ring());
         EXPECT_TRUE(canvas->toolTip().startsWith(QStringLiteral("Point 6: x = 6.0000E+00")));
         EXPECT_TRUE(canvas->toolTip().endsWith(QStringLiteral("flag = -2.5")));
         // A click there changes that point, and the tip follows.
-        clickAt(w, at(6));
+        clickAt(w, diagonalPosition(6));
         EXPECT_FLOAT_EQ(w.session().PlotFlag(6), 2.5f);
         EXPECT_TRUE(canvas->toolTip().endsWith(QStringLiteral("flag = 2.5")));
 
@@ -305,11 +282,11 @@ TEST(EditingLoop, TheRingMarksThePointAClickWouldChange)
         w.button(3)->trigger();
         EXPECT_FALSE(canvas->ring());
         ASSERT_TRUE(canvas->sideLine());
-        EXPECT_FLOAT_EQ(*canvas->sideLine(), float(at(6).x()));
+        EXPECT_FLOAT_EQ(*canvas->sideLine(), float(diagonalPosition(6).x()));
         hover({ 130.0, 50.0 }); // beyond the box: no line
         EXPECT_FALSE(canvas->sideLine());
         w.button(1)->trigger();
-        hover(at(6));
+        hover(diagonalPosition(6));
         EXPECT_FALSE(canvas->sideLine());
     });
 }
@@ -318,7 +295,7 @@ TEST(EditingLoop, TheRingFollowsTheClickRuleBetweenTwoClosePoints)
 {
     Harness h;
     // Points 4 and 5 close together: x = 4 and 4.1 (1.25 plot units apart).
-    std::vector<TestPoint> points = diagonal();
+    std::vector<TestPoint> points = diagonalPoints();
     points[4] = { 4.1f, 4.0f };
     std::sort(points.begin(), points.end(), [](auto &a, auto &b) { return a.x < b.x; });
     setDataSet(*h.state, points);
@@ -376,13 +353,13 @@ TEST(EditingLoop, MarkersAreHollowRemovedOverGoodAndInsideTheBox)
 TEST(EditingLoop, RepairedSpotsMatchAFullPaint)
 {
     Harness h;
-    setDataSet(*h.state, diagonal());
+    setDataSet(*h.state, diagonalPoints());
     runEditor(h, [&](PlotWindow &w) {
         w.button(2)->trigger();
         for (int i : { 3, 4, 8 })
-            clickAt(w, at(i));
+            clickAt(w, diagonalPosition(i));
         w.button(4)->trigger();
-        clickAt(w, at(4));
+        clickAt(w, diagonalPosition(4));
         undo(w);
         const QColor background = w.canvas()->palette().color(QPalette::Window);
         const QImage full = RenderPlotImage(*w.canvas()->plot(), background);

@@ -13,29 +13,6 @@
 namespace
 {
 
-// Eight points on the diagonal, x = y = 1..8: both axes run from 1 to 9, so
-// point i lies at plot position (12.5 (i - 1), 12.5 (i - 1)).
-std::vector<TestPoint> diagonal()
-{
-    std::vector<TestPoint> points;
-    for (int i = 1; i <= 8; ++i)
-        points.push_back({ float(i), float(i) });
-    return points;
-}
-
-QPointF at(int i)
-{
-    return { 12.5 * (i - 1), 12.5 * (i - 1) };
-}
-
-std::vector<float> flags(const PlotSession &s)
-{
-    std::vector<float> out;
-    for (int i = 1; i <= s.PlotCount; ++i)
-        out.push_back(s.PlotFlag(i));
-    return out;
-}
-
 void expectDiagonalAxes(const PlotWindow &w)
 {
     ASSERT_FLOAT_EQ(w.form().XAxisStart, 1.0f);
@@ -52,29 +29,29 @@ const float R = -100.0f;
 TEST(PointEditing, RemoveAndRestoreThePointAtTheCursorKeepTheWeight)
 {
     Harness h;
-    std::vector<TestPoint> points = diagonal();
+    std::vector<TestPoint> points = diagonalPoints();
     points[2].flag = 2.5f;
     setDataSet(*h.state, points);
     runEditor(h, [&](PlotWindow &w) {
         expectDiagonalAxes(w);
         const PlotSession &s = w.session();
         w.button(2)->trigger();
-        clickAt(w, at(3));
+        clickAt(w, diagonalPosition(3));
         EXPECT_FLOAT_EQ(s.PlotFlag(3), -2.5f);
-        clickAt(w, at(3)); // already removed: stays so
+        clickAt(w, diagonalPosition(3)); // already removed: stays so
         EXPECT_FLOAT_EQ(s.PlotFlag(3), -2.5f);
-        clickAt(w, at(5) + QPointF(0.5, -0.5));
+        clickAt(w, diagonalPosition(5) + QPointF(0.5, -0.5));
         EXPECT_FLOAT_EQ(s.PlotFlag(5), R);
-        clickAt(w, at(5) + QPointF(3, 0)); // hits nothing
+        clickAt(w, diagonalPosition(5) + QPointF(3, 0)); // hits nothing
         w.button(4)->trigger();
-        clickAt(w, at(3));
+        clickAt(w, diagonalPosition(3));
         EXPECT_FLOAT_EQ(s.PlotFlag(3), 2.5f);
-        clickAt(w, at(3)); // already good: unchanged
+        clickAt(w, diagonalPosition(3)); // already good: unchanged
         EXPECT_FLOAT_EQ(s.PlotFlag(3), 2.5f);
         // The right button does nothing in the point modes.
-        clickAt(w, at(5), Qt::RightButton);
+        clickAt(w, diagonalPosition(5), Qt::RightButton);
         EXPECT_FLOAT_EQ(s.PlotFlag(5), R);
-        EXPECT_EQ(flags(s), (std::vector<float> { G, G, 2.5f, G, R, G, G, G }));
+        EXPECT_EQ(sessionFlags(s), (std::vector<float> { G, G, 2.5f, G, R, G, G, G }));
         // The plot follows: point 5 is drawn as removed.
         EXPECT_EQ(w.canvas()->plot()->deletedMarkers.size(), 1u);
         // Before the close box, which asks about the changes.
@@ -93,16 +70,16 @@ TEST(PointEditing, NearestPointWinsAndATieGoesToTheLowerIndex)
         const PlotSession &s = w.session();
         w.button(2)->trigger();
         clickAt(w, { 37.5 + 0.1, 37.5 }); // 0.1 from 3 and 5, 0.15 from 4
-        EXPECT_EQ(flags(s), (std::vector<float> { G, G, R, G, G }));
+        EXPECT_EQ(sessionFlags(s), (std::vector<float> { G, G, R, G, G }));
         clickAt(w, { 37.5 + 0.2, 37.5 }); // nearer to 4
-        EXPECT_EQ(flags(s), (std::vector<float> { G, G, R, R, G }));
+        EXPECT_EQ(sessionFlags(s), (std::vector<float> { G, G, R, R, G }));
     });
 }
 
 TEST(PointEditing, AClickExactlyOnTheHitCircleCounts)
 {
     Harness h;
-    setDataSet(*h.state, diagonal());
+    setDataSet(*h.state, diagonalPoints());
     runEditor(h, [&](PlotWindow &w) {
         expectDiagonalAxes(w);
         const float radius = w.form().markerRadius();
@@ -143,12 +120,12 @@ TEST(PointEditing, RemoveToASideAndItsGuard)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         Harness h;
-        setDataSet(*h.state, diagonal());
+        setDataSet(*h.state, diagonalPoints());
         runEditor(h, [&](PlotWindow &w) {
             expectDiagonalAxes(w);
             w.button(3)->trigger();
             clickAt(w, { row.X, 60.0 }, row.button);
-            EXPECT_EQ(flags(w.session()), row.flags);
+            EXPECT_EQ(sessionFlags(w.session()), row.flags);
             // Before the close box, which asks about the changes.
             ASSERT_EQ(h.platform.messages.size(), row.refused ? 1u : 0u);
         });
@@ -163,7 +140,7 @@ TEST(PointEditing, RemoveToASideAndItsGuard)
 TEST(PointEditing, RestoreToASideHasNoGuard)
 {
     Harness h;
-    std::vector<TestPoint> points = diagonal();
+    std::vector<TestPoint> points = diagonalPoints();
     for (TestPoint &p : points)
         p.flag = -2.5f;
     setDataSet(*h.state, points);
@@ -171,10 +148,10 @@ TEST(PointEditing, RestoreToASideHasNoGuard)
         expectDiagonalAxes(w);
         w.button(5)->trigger();
         clickAt(w, { 43.75, 10.0 }, Qt::RightButton); // x >= 4.5
-        EXPECT_EQ(flags(w.session()),
+        EXPECT_EQ(sessionFlags(w.session()),
             (std::vector<float> { -2.5f, -2.5f, -2.5f, -2.5f, 2.5f, 2.5f, 2.5f, 2.5f }));
         clickAt(w, { 99.0, 10.0 }); // beyond the last point: everything
-        EXPECT_EQ(flags(w.session()), std::vector<float>(8, 2.5f));
+        EXPECT_EQ(sessionFlags(w.session()), std::vector<float>(8, 2.5f));
         EXPECT_TRUE(h.platform.messages.empty());
     });
 }
@@ -194,16 +171,16 @@ TEST(PointEditing, ModifiersAndOtherButtonsDoNothingInAnyMode)
         { "back", Qt::BackButton, {} },
     };
     Harness h;
-    setDataSet(*h.state, diagonal());
+    setDataSet(*h.state, diagonalPoints());
     runEditor(h, [&](PlotWindow &w) {
         for (int mode = 1; mode <= 5; ++mode) {
             w.button(mode)->trigger();
             for (const auto &row : rows) {
                 SCOPED_TRACE(std::string(row.name) + " in mode " + std::to_string(mode));
                 // At point 4, and at a side position that a guard would refuse.
-                clickAt(w, at(4), row.button, row.modifiers);
+                clickAt(w, diagonalPosition(4), row.button, row.modifiers);
                 clickAt(w, { 99.0, 50.0 }, row.button, row.modifiers);
-                EXPECT_EQ(flags(w.session()), std::vector<float>(8, G));
+                EXPECT_EQ(sessionFlags(w.session()), std::vector<float>(8, G));
                 EXPECT_FALSE(w.interaction().box().BoxDragging);
             }
         }
@@ -247,7 +224,7 @@ TEST(PointEditing, MoreThanFiftyPointsUnderTheCursor)
     runEditor(h, [&](PlotWindow &w) {
         expectDiagonalAxes(w);
         w.button(2)->trigger();
-        clickAt(w, at(4));
+        clickAt(w, diagonalPosition(4));
         for (int i = 1; i <= w.session().PlotCount; ++i)
             EXPECT_EQ(w.session().PlotFlag(i) < 0, i == 77) << i;
     });

@@ -12,15 +12,6 @@
 namespace
 {
 
-// x = y = 1..8: both axes 1..9 at 12.5 plot units per data unit.
-std::vector<TestPoint> diagonal(float flag = 100.0f)
-{
-    std::vector<TestPoint> points;
-    for (int i = 1; i <= 8; ++i)
-        points.push_back({ float(i), float(i), flag });
-    return points;
-}
-
 struct Range {
     float xmin, xmax, ymin, ymax;
     bool operator==(const Range &) const = default;
@@ -55,7 +46,7 @@ TEST(Zoom, ABoxZoomsTheSameWhicheverWayItIsDragged)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         Harness h;
-        setDataSet(*h.state, diagonal());
+        setDataSet(*h.state, diagonalPoints());
         runEditor(h, [&](PlotWindow &w) {
             ASSERT_FLOAT_EQ(w.form().XScale, 12.5f);
             EXPECT_FALSE(w.zoomOutEntry()->isEnabled());
@@ -76,7 +67,7 @@ TEST(Zoom, ABoxZoomsTheSameWhicheverWayItIsDragged)
 TEST(Zoom, ABoxBeyondTheAxesStopsOnePercentInside)
 {
     Harness h;
-    setDataSet(*h.state, diagonal());
+    setDataSet(*h.state, diagonalPoints());
     runEditor(h, [&](PlotWindow &w) {
         dragBox(w, { -10, -20 }, { 60, 110 });
         const float margin = 0.01f * (9.0f - 1.0f);
@@ -100,7 +91,7 @@ TEST(Zoom, FewerThanTwoPointsInTheBoxIsRefused)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         Harness h;
-        std::vector<TestPoint> points = diagonal();
+        std::vector<TestPoint> points = diagonalPoints();
         points[3].flag = row.flag4;
         setDataSet(*h.state, points);
         runEditor(h, [&](PlotWindow &w) {
@@ -132,7 +123,7 @@ TEST(Zoom, RemovedPointsAndPointsOnTheEdgeCount)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         Harness h;
-        setDataSet(*h.state, diagonal(row.flag));
+        setDataSet(*h.state, diagonalPoints(row.flag));
         runEditor(h, [&](PlotWindow &w) {
             dragBox(w, row.from, row.to);
             EXPECT_TRUE(w.zoomOutEntry()->isEnabled());
@@ -145,7 +136,7 @@ TEST(Zoom, RemovedPointsAndPointsOnTheEdgeCount)
 TEST(Zoom, ABoxWithoutWidthOrHeightDoesNothing)
 {
     Harness h;
-    setDataSet(*h.state, diagonal());
+    setDataSet(*h.state, diagonalPoints());
     runEditor(h, [&](PlotWindow &w) {
         const Range before = rangeOf(w.session());
         dragBox(w, { 20, 20 }, { 20, 60 });
@@ -161,7 +152,7 @@ TEST(Zoom, ABoxWithoutWidthOrHeightDoesNothing)
 TEST(Zoom, OnlyAPlainLeftReleaseEndsTheDrag)
 {
     Harness h;
-    setDataSet(*h.state, diagonal());
+    setDataSet(*h.state, diagonalPoints());
     runEditor(h, [&](PlotWindow &w) {
         const Range before = rangeOf(w.session());
         sendMouse(w, QEvent::MouseButtonPress, { 20, 20 });
@@ -182,7 +173,7 @@ TEST(Zoom, OnlyAPlainLeftReleaseEndsTheDrag)
 TEST(Zoom, TheRubberBandIsARedOutlineThatVanishesOnRelease)
 {
     Harness h;
-    setDataSet(*h.state, diagonal());
+    setDataSet(*h.state, diagonalPoints());
     runEditor(h, [&](PlotWindow &w) {
         PlotCanvas *canvas = w.canvas();
         const SurfaceMap surface = canvas->surfaceMap();
@@ -219,7 +210,7 @@ TEST(Zoom, TheRubberBandIsARedOutlineThatVanishesOnRelease)
 TEST(Zoom, ZoomOutCoversRemovedPointsAndIsOfferedOnlyAfterAZoom)
 {
     Harness h;
-    std::vector<TestPoint> points = diagonal();
+    std::vector<TestPoint> points = diagonalPoints();
     points[0].flag = -100.0f;
     points[7].flag = -100.0f;
     setDataSet(*h.state, points);

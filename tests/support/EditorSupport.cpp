@@ -97,3 +97,24 @@ bool nearColour(const QColor &a, const QColor &b, int tolerance)
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
         && std::abs(a.blue() - b.blue()) <= tolerance;
 }
+
+std::vector<TestPoint> diagonalPoints(float flag)
+{
+    std::vector<TestPoint> points;
+    for (int i = 1; i <= 8; ++i)
+        points.push_back({ float(i), float(i), flag });
+    return points;
+}
+
+QPointF diagonalPosition(int i)
+{
+    return { 12.5 * (i - 1), 12.5 * (i - 1) };
+}
+
+std::vector<float> sessionFlags(const PlotSession &session)
+{
+    std::vector<float> out;
+    for (int i = 1; i <= session.PlotCount; ++i)
+        out.push_back(session.PlotFlag(i));
+    return out;
+}

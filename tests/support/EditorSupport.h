@@ -20,6 +20,15 @@ struct TestPoint {
     float flag = 100.0f;
 };
 
+// Eight points x = y = 1..8: both axes run from 1 to 9, 12.5 plot units per
+// data unit, so point i lies at plot position diagonalPosition(i) =
+// (12.5 (i - 1), 12.5 (i - 1)).
+std::vector<TestPoint> diagonalPoints(float flag = 100.0f);
+QPointF diagonalPosition(int i);
+
+// The editor's flags, points 1..PlotCount.
+std::vector<float> sessionFlags(const PlotSession &session);
+
 // Makes `points` the data set (NumPts, DataPts, first and last good point).
 void setDataSet(ProgramState &state, const std::vector<TestPoint> &points);
 
