@@ -65,8 +65,17 @@ bool convertSlowly(
 
 } // namespace
 
-bool parseNumber(const char *begin, const char *end, float &out)
+namespace
 {
+
+// Reads a number from `begin` up to `end` or, with StopAtSeparator, up to the
+// first separator, so that a line is scanned once. Returns where the number
+// ends, or nullptr when the text there is not a number.
+template <bool StopAtSeparator>
+const char *readNumber(const char *begin, const char *end, float &out)
+{
+    const auto atEnd
+        = [end](const char *q) { return q == end || (StopAtSeparator && isSeparator(*q)); };
     const char *p = begin;
     bool negative = false;
     if (p != end && (*p == '+' || *p == '-')) {
@@ -76,51 +85,50 @@ bool parseNumber(const char *begin, const char *end, float &out)
     uint64_t mantissa = 0;
     int significant = 0; // digits from the first non-zero one on
     int digits = 0;
-    int afterPoint = -1; // digits after the decimal point, -1 before it
+    int afterPoint = 0; // digits after the decimal point
     int dropped = 0; // significant digits beyond what mantissa holds
     long leadingZeros = 0; // zeros before the first non-zero digit
-    for (; p != end; ++p) {
-        const char c = *p;
-        if (c >= '0' && c <= '9') {
-            ++digits;
-            if (afterPoint >= 0)
-                ++afterPoint;
-            if (significant == 0 && c == '0') {
-                ++leadingZeros;
-                continue;
-            }
-            if (significant < 19) {
-                mantissa = mantissa * 10 + uint64_t(c - '0');
-            } else {
-                ++dropped;
-            }
-            ++significant;
-        } else if (c == '.' && afterPoint < 0) {
-            afterPoint = 0;
-        } else {
-            break;
+    // One digit of the mantissa; the separate loops before and after the
+    // point keep the common case free of bookkeeping.
+    const auto take = [&](char c) {
+        ++digits;
+        if (significant == 0 && c == '0') {
+            ++leadingZeros;
+            return;
         }
+        if (significant < 19)
+            mantissa = mantissa * 10 + uint64_t(c - '0');
+        else
+            ++dropped;
+        ++significant;
+    };
+    for (; p != end && *p >= '0' && *p <= '9'; ++p)
+        take(*p);
+    if (p != end && *p == '.') {
+        ++p;
+        const char *fraction = p;
+        for (; p != end && *p >= '0' && *p <= '9'; ++p)
+            take(*p);
+        afterPoint = int(p - fraction);
     }
     if (digits == 0)
-        return false;
-    if (afterPoint < 0)
-        afterPoint = 0;
+        return nullptr;
 
     long exponent = 0;
-    if (p != end) {
+    if (!atEnd(p)) {
         if (*p != 'E' && *p != 'e' && *p != 'D' && *p != 'd')
-            return false;
+            return nullptr;
         ++p;
         bool expNegative = false;
         if (p != end && (*p == '+' || *p == '-')) {
             expNegative = *p == '-';
             ++p;
         }
-        if (p == end)
-            return false;
-        for (; p != end; ++p) {
+        if (atEnd(p))
+            return nullptr;
+        for (; !atEnd(p); ++p) {
             if (*p < '0' || *p > '9')
-                return false;
+                return nullptr;
             if (exponent < 100000)
                 exponent = exponent * 10 + (*p - '0');
         }
@@ -133,16 +141,23 @@ bool parseNumber(const char *begin, const char *end, float &out)
     const long power = exponent - afterPoint + dropped;
     if (significant == 0) {
         out = negative ? -0.0f : 0.0f;
-        return true;
+        return p;
     }
     if (dropped == 0 && mantissa <= (uint64_t(1) << 24) && power >= -10 && power <= 10) {
         const float m = float(mantissa);
         const float value = power < 0 ? m / exactPowers[-power] : m * exactPowers[power];
         out = negative ? -value : value;
-        return true;
+        return p;
     }
     const long magnitude = exponent + (digits - afterPoint) - leadingZeros;
-    return convertSlowly(begin, p, negative, exponent, magnitude, out);
+    return convertSlowly(begin, p, negative, exponent, magnitude, out) ? p : nullptr;
+}
+
+} // namespace
+
+bool parseNumber(const char *begin, const char *end, float &out)
+{
+    return readNumber<false>(begin, end, out) != nullptr;
 }
 
 LineValues readValues(const char *line, int length, int wanted)
@@ -166,10 +181,8 @@ LineValues readValues(const char *line, int length, int wanted)
             values.outcome = ReadOutcome::OutOfValues;
             return values;
         }
-        const char *tokenEnd = p;
-        while (tokenEnd != end && !isSeparator(*tokenEnd))
-            ++tokenEnd;
-        if (!parseNumber(p, tokenEnd, values.value[k])) {
+        const char *tokenEnd = readNumber<true>(p, end, values.value[k]);
+        if (tokenEnd == nullptr) {
             values.outcome = ReadOutcome::NotANumber;
             return values;
         }

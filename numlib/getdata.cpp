@@ -69,7 +69,7 @@ struct Reader {
     bool radius = false;
 
     // Returns false when reading must stop (the point array is full).
-    bool takeLine(char (&line)[retainedLength], long length)
+    bool takeLine(const char *line, long length)
     {
         const int examined = int(std::min<long>(length, retainedLength));
         if (length >= shortestDataLine) {
@@ -140,9 +140,12 @@ extern "C" KELVANE_API void getdata(float *pts, int32_t *n, char *fname, int32_t
         comments ? std::min(KELVANE_COMMENT_SLOTS, std::max(0, comments_len) / KELVANE_COMMENT_SLOT)
                  : 0 };
 
+    // A line is handed over where it lies in the buffer; only a line that
+    // spans two reads is gathered in `line`, and of that only the
+    // characters that are examined.
     char buffer[65536];
     char line[retainedLength];
-    long length = 0; // characters of the current line so far
+    long length = 0; // characters of the current gathered line so far
     bool pendingCr = false; // the current line's last character is a CR
     bool more = true;
     while (more) {
@@ -151,23 +154,30 @@ extern "C" KELVANE_API void getdata(float *pts, int32_t *n, char *fname, int32_t
             continue;
         if (got <= 0)
             break;
-        for (ssize_t i = 0; i < got; ++i) {
-            const char c = buffer[i];
-            if (c == '\n') {
-                if (pendingCr)
-                    --length;
-                more = reader.takeLine(line, length);
-                if (!more)
+        const char *p = buffer;
+        const char *const end = buffer + got;
+        while (p != end) {
+            const char *newline = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+            const char *segmentEnd = newline ? newline : end;
+            const long segment = long(segmentEnd - p);
+            if (segment > 0)
+                pendingCr = segmentEnd[-1] == '\r';
+            if (newline && length == 0) {
+                more = reader.takeLine(p, pendingCr ? segment - 1 : segment);
+            } else {
+                if (length < retainedLength)
+                    std::memcpy(
+                        line + length, p, size_t(std::min<long>(segment, retainedLength - length)));
+                length = segment > LONG_MAX - length ? LONG_MAX : length + segment;
+                if (!newline)
                     break;
+                more = reader.takeLine(line, pendingCr ? length - 1 : length);
                 length = 0;
-                pendingCr = false;
-                continue;
             }
-            if (length < retainedLength)
-                line[length] = c;
-            if (length < LONG_MAX)
-                ++length;
-            pendingCr = c == '\r';
+            if (!more)
+                break;
+            pendingCr = false;
+            p = newline + 1;
         }
     }
     if (more && length > 0) {
