@@ -78,6 +78,43 @@ bool EditHistory::editSide(PlotSession &session, float xc, bool left, FlagChange
     return true;
 }
 
+bool EditHistory::editPoints(
+    PlotSession &session, const std::vector<int> &points, FlagChange change)
+{
+    m_touched.clear();
+    const int count = pointCount(session);
+    if (change == FlagChange::Remove) {
+        // As a side removal, this never takes every good point.
+        std::vector<bool> chosen(size_t(count) + 1, false);
+        for (int i : points) {
+            if (i >= 1 && i <= count)
+                chosen[size_t(i)] = true;
+        }
+        bool removesGood = false, keepsGood = false;
+        for (int i = 1; i <= count; ++i) {
+            const bool good = session.PlotFlag(i) > 0.0f;
+            removesGood = removesGood || (good && chosen[size_t(i)]);
+            keepsGood = keepsGood || (good && !chosen[size_t(i)]);
+        }
+        if (removesGood && !keepsGood)
+            return false;
+    }
+    Step step;
+    step.kind = StepKind::Flags;
+    for (int i : points) {
+        if (i < 1 || i > count)
+            continue;
+        const float before = session.PlotFlag(i);
+        ChangeFlag(session, i, change);
+        if (session.PlotFlag(i) != before)
+            step.flags.push_back({ i, before, session.PlotFlag(i) });
+    }
+    touch(step);
+    if (!step.flags.empty())
+        push(std::move(step));
+    return true;
+}
+
 void EditHistory::rangeStep(PlotSession &session, ZoomState before)
 {
     ZoomState after { RangeOf(session), m_trail };

@@ -1,5 +1,6 @@
 // The editing history of one Plotwork session: every change of flags (one
-// point, or the points to one side of the cursor) and every change of the
+// point, the points to one side of the cursor, or a chosen set such as the
+// suggested bad points) and every change of the
 // plot range (zoom in, zoom out, one zoom step back) is a step that can be
 // undone and redone. Beside it the zoom trail: the ranges before each zoom
 // in, so that one zoom can be taken back without going all the way out.
@@ -45,6 +46,10 @@ public:
     // ChangeSide as one step (none when no flag changed); false when the
     // removal was refused.
     bool editSide(PlotSession &session, float xc, bool left, FlagChange change);
+    // Points `points` removed or restored as one step (none when no flag
+    // changed); false when the removal was refused because no good point
+    // would be left.
+    bool editPoints(PlotSession &session, const std::vector<int> &points, FlagChange change);
 
     // ZoomInto; a zoom that is made is a step, and its old range goes on the
     // zoom trail.

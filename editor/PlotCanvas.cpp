@@ -46,6 +46,9 @@ constexpr double RingGap = 3.0;
 constexpr double RingWidth = 2.0;
 const QColor RingColour(0, 0, 160);
 const QColor SideLineColour(0, 0, 160);
+// Outside the pointer's ring, so that both show on a suggested point.
+constexpr double SuggestRingGap = 6.5;
+const QColor SuggestRingColour(255, 140, 0);
 
 // More changed markers than this are drawn again as one layer.
 constexpr size_t MaxSpotRepairs = 64;
@@ -154,6 +157,67 @@ void PlotCanvas::setRing(std::optional<QPointF> centre, const QString &tip)
         QToolTip::hideText();
 }
 
+double PlotCanvas::suggestRingRadius() const
+{
+    const double marker
+        = m_plot ? m_plot->markerRadius : PlotConstants::MarkerBase * PlotConstants::MarkerScale;
+    return marker * surfaceMap().pixelsPerUnitX() + SuggestRingGap;
+}
+
+QRect PlotCanvas::suggestRingPixels(QPointF centre) const
+{
+    const double reach = suggestRingRadius() + RingWidth / 2.0 + 2.0;
+    const QPointF pixel = surfaceMap().toPixel(centre);
+    return QRectF(pixel.x() - reach, pixel.y() - reach, 2 * reach, 2 * reach).toAlignedRect();
+}
+
+void PlotCanvas::setSuggestRings(std::vector<QPointF> centres)
+{
+    if (centres == m_suggestRings)
+        return;
+    if (m_suggestRings.size() + centres.size() > MaxSpotRepairs) {
+        update();
+    } else {
+        for (const QPointF &at : m_suggestRings)
+            update(suggestRingPixels(at));
+        for (const QPointF &at : centres)
+            update(suggestRingPixels(at));
+    }
+    m_suggestRings = std::move(centres);
+}
+
+void PlotCanvas::drawSuggestRings(QPainter &painter, const QRect &dirty)
+{
+    const double radius = suggestRingRadius();
+    const double ratio = devicePixelRatio();
+    if (m_ringSprite.isNull() || m_ringSpriteRadius != radius
+        || m_ringSprite.devicePixelRatio() != ratio) {
+        const int side = int(std::ceil(2.0 * radius + RingWidth)) + 3;
+        m_ringSprite = QImage(QSize(side, side) * ratio, QImage::Format_ARGB32_Premultiplied);
+        m_ringSprite.setDevicePixelRatio(ratio);
+        m_ringSprite.fill(Qt::transparent);
+        QPainter sprite(&m_ringSprite);
+        sprite.setRenderHint(QPainter::Antialiasing);
+        sprite.setPen(QPen(SuggestRingColour, RingWidth));
+        sprite.setBrush(Qt::NoBrush);
+        sprite.drawEllipse(QPointF(side / 2.0, side / 2.0), radius, radius);
+        m_ringSpriteRadius = radius;
+    }
+    const SurfaceMap surface = surfaceMap();
+    const double half = m_ringSprite.width() / ratio / 2.0;
+    const QRectF reach = QRectF(dirty).adjusted(-half, -half, half, half);
+    painter.save();
+    painter.setClipRect(PlotBoxInside(*m_plot).intersected(QRectF(dirty)));
+    for (const QPointF &at : m_suggestRings) {
+        const QPointF pixel = surface.toPixel(at);
+        if (!reach.contains(pixel))
+            continue;
+        painter.drawImage(
+            QPointF(std::round(pixel.x() - half), std::round(pixel.y() - half)), m_ringSprite);
+    }
+    painter.restore();
+}
+
 void PlotCanvas::setSideLine(std::optional<float> x)
 {
     // Only over the plot box, where the points are.
@@ -214,6 +278,8 @@ void PlotCanvas::paintEvent(QPaintEvent *event)
     painter.drawImage(QRectF(dirty), picture,
         QRectF(
             dirty.x() * ratio, dirty.y() * ratio, dirty.width() * ratio, dirty.height() * ratio));
+    if (!m_suggestRings.empty() && m_plot)
+        drawSuggestRings(painter, dirty);
     const SurfaceMap surface = surfaceMap();
     if (m_sideLine) {
         painter.setPen(QPen(SideLineColour, 1.0, Qt::DashLine));

@@ -2,7 +2,8 @@
 // computed and two pictures of it (the axes and texts alone, and the whole
 // plot), draws them on every paint together with what follows the pointer
 // (the zoom box, the ring around the point a click would change, the line
-// where a side click would split), and reports mouse events in pixels. It
+// where a side click would split) and the rings of suggested bad points, and
+// reports mouse events in pixels. It
 // computes nothing itself: PlotWindow decides what to draw and when.
 #pragma once
 
@@ -33,6 +34,12 @@ public:
     // tip that describes it; nothing and "" for none.
     void setRing(std::optional<QPointF> centre, const QString &tip);
     const std::optional<QPointF> &ring() const { return m_ring; }
+    // Rings around the suggested bad points (plot units). Like the pointer's
+    // ring they are drawn on the screen only, over the plot box, never into
+    // plotImage(): they mark candidates, not data.
+    void setSuggestRings(std::vector<QPointF> centres);
+    const std::vector<QPointF> &suggestRings() const { return m_suggestRings; }
+    double suggestRingRadius() const;
     // The vertical line at the pointer's abscissa (plot units), or nothing.
     void setSideLine(std::optional<float> x);
     const std::optional<float> &sideLine() const { return m_sideLine; }
@@ -60,6 +67,8 @@ private:
     double ringRadius() const;
     QRect ringPixels(QPointF centre) const;
     QRect sideLinePixels(float x) const;
+    QRect suggestRingPixels(QPointF centre) const;
+    void drawSuggestRings(QPainter &painter, const QRect &dirty);
     bool pictureCurrent() const;
 
     std::optional<PlotGeometry> m_plot;
@@ -70,4 +79,9 @@ private:
     std::optional<QRectF> m_band;
     std::optional<QPointF> m_ring;
     std::optional<float> m_sideLine;
+    std::vector<QPointF> m_suggestRings;
+    // One picture of the suggestion ring, stamped at every centre; made again
+    // only when the marker size or the device's pixel ratio changes.
+    QImage m_ringSprite;
+    double m_ringSpriteRadius = -1.0;
 };

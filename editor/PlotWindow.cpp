@@ -7,6 +7,7 @@
 #include "editor/PlotworkLayout.h"
 #include "editor/PointEditing.h"
 #include "editor/ResolutionDialog.h"
+#include "editor/SuggestDialog.h"
 #include "editor/ToolbarIcons.h"
 #include "editor/Zoom.h"
 #include "shell/NumberFormat.h"
@@ -64,6 +65,27 @@ Qt::CursorShape cursorFor(EditMode mode)
     return Qt::CrossCursor;
 }
 
+// The kinds as the strip counts them and as a point's tool tip names them,
+// in the order of SuggestKind.
+const char *const kindCounted[SuggestKindCount]
+    = { "place-holder", "unreliable", "saturated", "spikes", "out of order" };
+const char *const kindNamed[SuggestKindCount]
+    = { "place-holder", "unreliable", "saturated", "spike", "out of order" };
+
+QString suggestCounts(const Suggestions &found)
+{
+    if (found.points == 0)
+        return QStringLiteral("No points suggested");
+    QStringList kinds;
+    for (int k = 0; k < SuggestKindCount; ++k) {
+        if (const int count = found.count(SuggestKind(k)); count > 0)
+            kinds << QStringLiteral("%1 %2").arg(QLatin1String(kindCounted[k])).arg(count);
+    }
+    return QStringLiteral("Suggested: %1 (%2)")
+        .arg(found.points)
+        .arg(kinds.join(QStringLiteral(", ")));
+}
+
 QString showEmCaption(bool shown)
 {
     return shown ? QStringLiteral("&Hide (X,Y)") : QStringLiteral("&Show (X,Y)");
@@ -96,6 +118,7 @@ PlotWindow::PlotWindow(
     createToolbars();
     createStrip();
     createKeys();
+    createSuggestMenu();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -235,6 +258,9 @@ void PlotWindow::createStrip()
     m_xyLabel->setObjectName(QStringLiteral("XYLabel"));
     m_outFileLabel = new QLabel(m_xyCoords);
     m_outFileLabel->setObjectName(QStringLiteral("OutFileLbl"));
+    m_suggestLabel = new QLabel(m_xyCoords);
+    m_suggestLabel->setObjectName(QStringLiteral("SuggestLbl"));
+    m_suggestLabel->setAccessibleName(QStringLiteral("Suggested points"));
 }
 
 void PlotWindow::createKeys()
@@ -256,6 +282,37 @@ void PlotWindow::createKeys()
         &PlotWindow::Redo_Click);
     m_zoomBack = key("ZoomBack", "Zoom back one step", { QKeySequence(Qt::Key_Backspace) },
         &PlotWindow::ZoomBack_Click);
+}
+
+void PlotWindow::createSuggestMenu()
+{
+    // After the menus the window always had, which keep their places.
+    m_suggestMenu = m_menuBar->addMenu(QStringLiteral("&Suggest"));
+    m_suggestMenu->setObjectName(QStringLiteral("SuggestMenu"));
+    m_suggestMenu->menuAction()->setObjectName(QStringLiteral("SuggestMenu"));
+    auto entry = [this](const char *name, const char *caption, const QKeySequence &key,
+                     void (PlotWindow::*handler)()) {
+        QAction *action = m_suggestMenu->addAction(QLatin1String(caption));
+        action->setObjectName(QLatin1String(name));
+        if (!key.isEmpty()) {
+            action->setShortcut(key);
+            action->setStatusTip(
+                QStringLiteral("Key: ") + key.toString(QKeySequence::PortableText));
+        }
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    m_suggest = entry(
+        "Suggest", "Suggest", QKeySequence(Qt::CTRL | Qt::Key_G), &PlotWindow::Suggest_Click);
+    m_removeSuggested = entry("RemoveSuggested", "Remove suggested",
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G), &PlotWindow::RemoveSuggested_Click);
+    m_clearSuggestions = entry("ClearSuggestions", "Clear suggestions", QKeySequence(),
+        &PlotWindow::ClearSuggestions_Click);
+    m_suggestMenu->addSeparator();
+    m_suggestSettingsEntry = entry("SuggestSettings", "Suggest settings...", QKeySequence(),
+        &PlotWindow::SuggestSettings_Click);
+    m_removeSuggested->setEnabled(false);
+    m_clearSuggestions->setEnabled(false);
 }
 
 QToolBar *PlotWindow::toolbar(int which) const
@@ -283,10 +340,12 @@ void PlotWindow::Form_Load()
     m_xyCoords->setFont(stripFont(layout.stripPoints, true));
     m_xyLabel->setFont(stripFont(layout.stripPoints, false));
     m_outFileLabel->setFont(stripFont(layout.stripPoints, false));
+    m_suggestLabel->setFont(stripFont(layout.stripPoints, false));
     const int lineHeight = m_xyLabel->fontMetrics().height();
     m_xyCoords->setFixedHeight(lineHeight + 8);
     m_xyLabel->setGeometry(4, 4, 10, lineHeight);
     m_outFileLabel->setGeometry(4, 4, 10, lineHeight);
+    m_suggestLabel->setGeometry(4, 4, 10, lineHeight);
     // The layout is of the outer window, frame included.
     const QRect outer(layout.position, layout.size);
     PlaceByFrame(*this, m_platform.availableArea(), [outer](const QMargins &) { return outer; });
@@ -426,6 +485,8 @@ void PlotWindow::layoutStrip()
     m_xyLabel->setGeometry(0, m_xyLabel->y(), RoundEven(outerWidth / 2.0), height);
     m_outFileLabel->setGeometry(RoundEven(outerWidth / 2.0), m_outFileLabel->y(),
         RoundEven(0.95 * outerWidth / 2.0), height);
+    // The right half, where no file name is shown in this window.
+    m_suggestLabel->setGeometry(m_outFileLabel->geometry());
 }
 
 void PlotWindow::warn(const QString &text, const QString &title)
@@ -476,6 +537,7 @@ void PlotWindow::Form_Paint()
                 QStringLiteral("Data Error"));
     }
     m_canvas->setPlot(std::move(plot));
+    updateSuggestRings();
     updateHover();
 }
 
@@ -591,16 +653,26 @@ void PlotWindow::flagsChanged(const std::vector<int> &points)
     for (int i : points)
         changed.push_back(plot.map.toPlot(m_session.PlotX(i), m_session.PlotY(i)));
     m_canvas->setMarkers(std::move(plot), changed);
+    updateSuggestRings();
     updateHover();
 }
 
 QString PlotWindow::pointTip(int i) const
 {
-    return QStringLiteral("Point %1: x = %2, concentration = %3, flag = %4")
-        .arg(i)
-        .arg(NumberFormat::text(m_session.PlotX(i), NumberFormat::Scientific4),
-            NumberFormat::text(m_session.PlotY(i), NumberFormat::Scientific3),
-            QString::number(double(m_session.PlotFlag(i))));
+    QString tip = QStringLiteral("Point %1: x = %2, concentration = %3, flag = %4")
+                      .arg(i)
+                      .arg(NumberFormat::text(m_session.PlotX(i), NumberFormat::Scientific4),
+                          NumberFormat::text(m_session.PlotY(i), NumberFormat::Scientific3),
+                          QString::number(double(m_session.PlotFlag(i))));
+    if (ringed(i)) {
+        QStringList kinds;
+        for (int k = 0; k < SuggestKindCount; ++k) {
+            if (m_suggestions.at(i).has(SuggestKind(k)))
+                kinds << QLatin1String(kindNamed[k]);
+        }
+        tip += QStringLiteral("\nSuggested: ") + kinds.join(QStringLiteral(", "));
+    }
+    return tip;
 }
 
 void PlotWindow::updateHover()
@@ -722,4 +794,93 @@ void PlotWindow::tryZoom(const DataBox &box)
     else
         m_zoomOut->setEnabled(true);
     Form_Paint();
+}
+
+bool PlotWindow::ringed(int i) const
+{
+    // The marks stay on their point numbers through edits, undo and zoom; a
+    // point the user has removed is no candidate any more, so it loses its
+    // ring, and gets it back when it is restored.
+    return i >= 1 && i <= int(m_suggestions.kinds.size()) && m_suggestions.at(i).any()
+        && m_session.PlotFlag(i) > 0.0f;
+}
+
+std::vector<int> PlotWindow::ringedPoints() const
+{
+    std::vector<int> points;
+    for (int i : m_suggested) {
+        if (ringed(i))
+            points.push_back(i);
+    }
+    return points;
+}
+
+void PlotWindow::updateSuggestRings()
+{
+    std::vector<QPointF> centres;
+    bool any = false;
+    const std::optional<PlotGeometry> &plot = m_canvas->plot();
+    for (int i : m_suggested) {
+        if (!ringed(i))
+            continue;
+        any = true;
+        const float x = m_session.PlotX(i);
+        const float y = m_session.PlotY(i);
+        // Where the markers are: strictly inside the axes.
+        if (plot && plot->x.start < x && x < plot->x.end && plot->y.start < y && y < plot->y.end)
+            centres.push_back(plot->map.toPlot(x, y));
+    }
+    m_canvas->setSuggestRings(std::move(centres));
+    m_removeSuggested->setEnabled(any);
+    m_clearSuggestions->setEnabled(!m_suggested.empty());
+}
+
+void PlotWindow::Suggest_Click()
+{
+    guarded([this] {
+        // Detection runs here only, never on a paint: the marks are kept.
+        m_suggestions = SuggestBadPoints(ScanPointsOf(m_session), m_suggestSettings);
+        m_suggested.clear();
+        for (int i = 1; i <= int(m_suggestions.kinds.size()); ++i) {
+            if (m_suggestions.at(i).any())
+                m_suggested.push_back(i);
+        }
+        m_suggestLabel->setText(suggestCounts(m_suggestions));
+        updateSuggestRings();
+        updateHover();
+    });
+}
+
+void PlotWindow::RemoveSuggested_Click()
+{
+    guarded([this] {
+        const std::vector<int> points = ringedPoints();
+        if (points.empty())
+            return;
+        if (!m_history.editPoints(m_session, points, FlagChange::Remove)) {
+            m_platform.messageBox(QStringLiteral("Error Editing Data! This would remove all data."),
+                QStringLiteral("Invalid Operation"), MsgStyle::OkOnly);
+            return;
+        }
+        updateHistoryActions();
+        flagsChanged(m_history.touched());
+    });
+}
+
+void PlotWindow::ClearSuggestions_Click()
+{
+    m_suggestions = Suggestions();
+    m_suggested.clear();
+    m_suggestLabel->clear();
+    updateSuggestRings();
+    updateHover();
+}
+
+void PlotWindow::SuggestSettings_Click()
+{
+    guarded([this] {
+        SuggestDialog ask(m_suggestSettings, m_platform, this);
+        if (m_platform.execModal(ask) == QDialog::Accepted)
+            m_suggestSettings = ask.settings();
+    });
 }

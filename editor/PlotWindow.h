@@ -1,6 +1,7 @@
 // Plotwork, the editor window: a plot of the copy of the data set it is
 // opened on (a PlotSession), with a toolbar of edit modes, a menu bar (zoom
-// out, the (X,Y) read-out, printer and copy) and the read-out strip. It edits
+// out, the (X,Y) read-out, printer, copy and the suggested bad points) and
+// the read-out strip. It edits
 // its own copy only; outcome() is what it hands back when it closes.
 //
 // Form_Paint computes the whole plot (PlotGeometry.h), shows the warnings for
@@ -14,6 +15,7 @@
 #include "editor/PlotFormState.h"
 #include "editor/PlotInteraction.h"
 #include "editor/PlotOutput.h"
+#include "editor/Suggestions.h"
 #include "shell/PlotSession.h"
 
 #include <QDialog>
@@ -81,6 +83,18 @@ public:
     QFrame *xyCoords() const { return m_xyCoords; }
     QLabel *xyLabel() const { return m_xyLabel; }
     QLabel *outFileLabel() const { return m_outFileLabel; }
+    // The Suggest menu: "Suggest", "Remove suggested", "Clear suggestions"
+    // and "Suggest settings...", and the counts of the last Suggest in the
+    // read-out strip.
+    QMenu *suggestMenu() const { return m_suggestMenu; }
+    QAction *suggestEntry() const { return m_suggest; }
+    QAction *removeSuggestedEntry() const { return m_removeSuggested; }
+    QAction *clearSuggestionsEntry() const { return m_clearSuggestions; }
+    QAction *suggestSettingsEntry() const { return m_suggestSettingsEntry; }
+    QLabel *suggestLabel() const { return m_suggestLabel; }
+    const SuggestSettings &suggestSettings() const { return m_suggestSettings; }
+    // The points ringed as suggested: marked by the last Suggest and good.
+    std::vector<int> ringedPoints() const;
 
     // The plot as drawn in the window: what is printed, copied or saved.
     QImage plotImage();
@@ -139,6 +153,15 @@ private:
     void Form_MouseUp(QPointF pixel, MouseButton button, ShiftState shift);
     void editSide(const PlotAction &edit);
     void tryZoom(const DataBox &box);
+    void createSuggestMenu();
+    void Suggest_Click();
+    void RemoveSuggested_Click();
+    void ClearSuggestions_Click();
+    void SuggestSettings_Click();
+    // The rings and the Remove and Clear entries for the marks and flags as
+    // they are now.
+    void updateSuggestRings();
+    bool ringed(int i) const;
     // Runs a handler; an error that escapes it is shown, never fatal.
     void guarded(const std::function<void()> &handler);
 
@@ -174,6 +197,16 @@ private:
     QFrame *m_xyCoords = nullptr;
     QLabel *m_xyLabel = nullptr;
     QLabel *m_outFileLabel = nullptr;
+    QMenu *m_suggestMenu = nullptr;
+    QAction *m_suggest = nullptr;
+    QAction *m_removeSuggested = nullptr;
+    QAction *m_clearSuggestions = nullptr;
+    QAction *m_suggestSettingsEntry = nullptr;
+    QLabel *m_suggestLabel = nullptr;
+    SuggestSettings m_suggestSettings;
+    // The marks of the last Suggest, by point number; empty when cleared.
+    Suggestions m_suggestions;
+    std::vector<int> m_suggested; // the points it marked, in order
 
     QSize m_paintedSize; // canvas size of the last paint
     bool m_resizeQueued = false; // resizes arriving together paint once

@@ -169,3 +169,32 @@ TEST(EditHistory, ChangedPointsCountsFlagsThatDifferFromTheOpening)
         h.undo(*s);
     EXPECT_EQ(ChangedPoints(*s, opening), 0);
 }
+
+TEST(EditHistory, ChosenPointsAreOneStepAndNeverTheLastGoodOnes)
+{
+    auto s = tenPoints();
+    EditHistory h;
+    ASSERT_TRUE(h.editPoint(*s, 9, FlagChange::Remove));
+    // Point 9 is removed already and 0 and 11 are no points: only 2, 4 and 7
+    // change, once each.
+    ASSERT_TRUE(h.editPoints(*s, { 7, 2, 4, 9, 4, 0, 11 }, FlagChange::Remove));
+    EXPECT_EQ(h.touched(), (std::vector<int> { 7, 2, 4 }));
+    EXPECT_EQ(h.undoDepth(), 2);
+    EXPECT_EQ(flags(*s), (std::vector<float> { G, R, G, R, G, G, R, G, R, G }));
+    EXPECT_EQ(h.undo(*s), EditHistory::StepKind::Flags);
+    EXPECT_EQ(flags(*s), (std::vector<float> { G, G, G, G, G, G, G, G, R, G }));
+    EXPECT_EQ(h.redo(*s), EditHistory::StepKind::Flags);
+    EXPECT_EQ(flags(*s), (std::vector<float> { G, R, G, R, G, G, R, G, R, G }));
+
+    // Every good point left: refused, nothing changes; restoring them is fine.
+    const std::vector<float> before = flags(*s);
+    EXPECT_FALSE(h.editPoints(*s, { 1, 3, 5, 6, 8, 10 }, FlagChange::Remove));
+    EXPECT_EQ(flags(*s), before);
+    EXPECT_EQ(h.undoDepth(), 2);
+    EXPECT_TRUE(h.editPoints(*s, { 2, 9 }, FlagChange::Restore));
+    EXPECT_EQ(h.undoDepth(), 3);
+    // Nothing to change is no step.
+    EXPECT_TRUE(h.editPoints(*s, { 2, 9 }, FlagChange::Restore));
+    EXPECT_TRUE(h.touched().empty());
+    EXPECT_EQ(h.undoDepth(), 3);
+}

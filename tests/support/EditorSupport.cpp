@@ -92,6 +92,29 @@ QColor markerColourAt(const PlotWindow &window, const QImage &image, QPointF plo
     return best;
 }
 
+QColor colourOnCircleNearest(const PlotWindow &window, const QImage &image, QPointF plot,
+    double radius, const QColor &wanted)
+{
+    const QPointF centre = window.canvas()->surfaceMap().toPixel(plot);
+    QColor best = Qt::white;
+    int bestDistance = -1;
+    for (int y = int(centre.y() - radius) - 2; y <= int(centre.y() + radius) + 2; ++y) {
+        for (int x = int(centre.x() - radius) - 2; x <= int(centre.x() + radius) + 2; ++x) {
+            const double d = std::hypot(x + 0.5 - centre.x(), y + 0.5 - centre.y());
+            if (std::fabs(d - radius) > 1.5 || !image.rect().contains(x, y))
+                continue;
+            const QColor c = image.pixelColor(x, y);
+            const int distance = std::abs(c.red() - wanted.red())
+                + std::abs(c.green() - wanted.green()) + std::abs(c.blue() - wanted.blue());
+            if (bestDistance < 0 || distance < bestDistance) {
+                best = c;
+                bestDistance = distance;
+            }
+        }
+    }
+    return best;
+}
+
 bool nearColour(const QColor &a, const QColor &b, int tolerance)
 {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance

@@ -57,3 +57,7 @@ QPointF plotPositionOf(const PlotWindow &window, const ProgramState &state, int 
 QColor markerColourAt(const PlotWindow &window, const QImage &image, QPointF plot);
 // True when `a` and `b` differ by at most `tolerance` in each component.
 bool nearColour(const QColor &a, const QColor &b, int tolerance = 64);
+// Of the pixels on the circle of `radius` pixels around plot position `plot`
+// in `image`, the colour nearest to `wanted` (the sum of the differences).
+QColor colourOnCircleNearest(const PlotWindow &window, const QImage &image, QPointF plot,
+    double radius, const QColor &wanted);
