@@ -1,5 +1,6 @@
 #include "editor/PlotRender.h"
 
+#include "editor/MarkerStamp.h"
 #include "editor/PlotGeometry.h"
 
 #include <QFontMetricsF>
@@ -7,6 +8,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace
@@ -36,24 +38,108 @@ QImage markerSprite(const QColor &colour, double radius)
     return sprite;
 }
 
+struct Sprite {
+    QRgb rgba = 0;
+    double radius = -1.0;
+    QImage image;
+    MarkerStamp stamp;
+};
+
 // The sprites of the last paint: every paint of one window asks for the
 // same two.
-const QImage &cachedSprite(const QColor &colour, double radius)
+const Sprite &cachedSprite(const QColor &colour, double radius)
 {
-    struct Entry {
-        QRgb rgba = 0;
-        double radius = -1.0;
-        QImage sprite;
-    };
-    static Entry entries[2];
-    static int next = 0;
-    for (Entry &entry : entries)
-        if (entry.radius == radius && entry.rgba == colour.rgba())
-            return entry.sprite;
-    Entry &entry = entries[next];
-    next = 1 - next;
-    entry = { colour.rgba(), radius, markerSprite(colour, radius) };
-    return entry.sprite;
+    static Sprite entries[2];
+    static int older = 0;
+    for (int k = 0; k < 2; ++k) {
+        if (entries[k].radius == radius && entries[k].rgba == colour.rgba()) {
+            older = 1 - k;
+            return entries[k];
+        }
+    }
+    Sprite &entry = entries[older];
+    older = 1 - older;
+    QImage image = markerSprite(colour, radius);
+    entry = { colour.rgba(), radius, image, MarkerStamp(image) };
+    return entry;
+}
+
+// The device rectangle the raster engine fills, or clips to, for `rect`.
+QRect fillRect(const QRectF &rect)
+{
+    const int x1 = qRound(rect.left());
+    const int y1 = qRound(rect.top());
+    const int x2 = qRound(rect.right());
+    const int y2 = qRound(rect.bottom());
+    return QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1));
+}
+
+// A painter whose pixels may be written directly: on an image of a format
+// the stamps blend into, one pixel per pixel, moved by whole pixels only,
+// without clip, opacity or another composition.
+struct DirectTarget {
+    QImage *image = nullptr;
+    int dx = 0;
+    int dy = 0;
+};
+
+std::optional<DirectTarget> directTarget(QPainter &painter)
+{
+    QPaintDevice *device = painter.device();
+    if (!device || device->devType() != QInternal::Image)
+        return std::nullopt;
+    auto *image = static_cast<QImage *>(device);
+    const QTransform transform = painter.combinedTransform();
+    if ((image->format() != QImage::Format_RGB32
+            && image->format() != QImage::Format_ARGB32_Premultiplied)
+        || !image->isDetached() || image->devicePixelRatio() != 1.0 || painter.hasClipping()
+        || painter.compositionMode() != QPainter::CompositionMode_SourceOver
+        || painter.opacity() != 1.0 || transform.type() > QTransform::TxTranslate
+        || transform.dx() != std::round(transform.dx())
+        || transform.dy() != std::round(transform.dy()))
+        return std::nullopt;
+    return DirectTarget { image, int(transform.dx()), int(transform.dy()) };
+}
+
+// The device pixels of the top left corners of the sprites of `markers`
+// that reach into `box`.
+std::vector<QPoint> spriteCorners(const SurfaceMap &surface, const std::vector<QPointF> &markers,
+    const Sprite &sprite, const DirectTarget &target, const QRect &box)
+{
+    const int side = sprite.image.width();
+    const double half = side / 2.0;
+    std::vector<QPoint> corners;
+    corners.reserve(markers.size());
+    for (const QPointF &at : markers) {
+        const QPointF pixel = surface.toPixel(at);
+        const double left = std::round(pixel.x() - half) + target.dx;
+        const double top = std::round(pixel.y() - half) + target.dy;
+        // Written so that a centre that is not a number is skipped too.
+        if (left <= box.right() && top <= box.bottom() && left + side > box.left()
+            && top + side > box.top())
+            corners.emplace_back(int(left), int(top));
+    }
+    return corners;
+}
+
+// Copies the sprite to every marker straight into the image's pixels,
+// clipped to `clip` (the surface's pixels). Returns false, having drawn
+// nothing, where the painter is not a direct target; the caller draws then.
+bool stampMarkers(QPainter &painter, const SurfaceMap &surface, const std::vector<QPointF> &markers,
+    const Sprite &sprite, const QRectF &clip)
+{
+    const std::optional<DirectTarget> target = directTarget(painter);
+    if (!target)
+        return false;
+    QImage &image = *target->image;
+    const QRect box = fillRect(clip.translated(target->dx, target->dy)).intersected(image.rect());
+    if (box.isEmpty())
+        return true;
+    uchar *const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    for (const QPoint &corner : spriteCorners(surface, markers, sprite, *target, box))
+        sprite.stamp.stamp(bits, stride, corner.x(), corner.y(), box);
+    return true;
 }
 
 double markerPixels(const PlotGeometry &plot)
@@ -76,16 +162,20 @@ void drawMarkers(QPainter &painter, const PlotGeometry &plot, const std::vector<
             && (pixel.x() + reach < clip.left() || pixel.x() - reach > clip.right()
                 || pixel.y() + reach < clip.top() || pixel.y() - reach > clip.bottom());
     };
-    painter.save();
-    painter.setClipRect(clip.isEmpty() ? inside : inside.intersected(clip), Qt::IntersectClip);
+    const QRectF area = clip.isEmpty() ? inside : inside.intersected(clip);
     // Vector devices (SVG, PDF) get real circles, not pictures of them.
     const bool raster
         = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
-    if (raster && painter.combinedTransform().type() <= QTransform::TxTranslate
-        && painter.device()->devicePixelRatioF() == 1.0) {
+    const bool pictures = raster && painter.combinedTransform().type() <= QTransform::TxTranslate
+        && painter.device()->devicePixelRatioF() == 1.0;
+    if (pictures && stampMarkers(painter, surface, markers, cachedSprite(colour, radius), area))
+        return;
+    painter.save();
+    painter.setClipRect(area, Qt::IntersectClip);
+    if (pictures) {
         // One picture of the marker, copied to every point: far cheaper than
         // rasterising thousands of small circles.
-        const QImage &sprite = cachedSprite(colour, radius);
+        const QImage &sprite = cachedSprite(colour, radius).image;
         const double half = sprite.width() / 2.0;
         for (const QPointF &at : markers) {
             const QPointF pixel = surface.toPixel(at);
@@ -131,9 +221,25 @@ void drawFrame(QPainter &painter, const PlotGeometry &plot, const QColor &backgr
 {
     const SurfaceMap &surface = plot.surface;
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.fillRect(QRectF(QPointF(0, 0), plot.setup.pixels), background);
-
     const QRectF box = boxPixels(surface);
+    const QSizeF size = plot.setup.pixels;
+    const bool pixelExact = painter.paintEngine()
+        && painter.paintEngine()->type() == QPaintEngine::Raster
+        && painter.combinedTransform().type() <= QTransform::TxTranslate;
+    if (pixelExact) {
+        // The background around the box only: the box is most of the
+        // surface. Where rectangles are not cut to whole pixels (pages,
+        // vector files) the edges of strips could show, so those get one
+        // fill.
+        painter.fillRect(QRectF(0, 0, size.width(), box.top()), background);
+        painter.fillRect(
+            QRectF(0, box.bottom(), size.width(), size.height() - box.bottom()), background);
+        painter.fillRect(QRectF(0, box.top(), box.left(), box.height()), background);
+        painter.fillRect(
+            QRectF(box.right(), box.top(), size.width() - box.right(), box.height()), background);
+    } else {
+        painter.fillRect(QRectF(QPointF(0, 0), size), background);
+    }
     painter.fillRect(box, Qt::white);
     QPen line(Qt::black, 2.0);
     line.setJoinStyle(Qt::MiterJoin);

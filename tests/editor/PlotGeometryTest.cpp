@@ -7,6 +7,7 @@
 
 #include <QFontMetricsF>
 #include <QImage>
+#include <QPainter>
 
 #include <cfloat>
 #include <cmath>
@@ -294,5 +295,57 @@ TEST_F(PlotGeometryTest, ExtremeRangesStayFiniteAndDrawable)
             EXPECT_TRUE(std::isfinite(m.x()) && std::isfinite(m.y()));
         const QImage image = RenderPlotImage(g, Qt::lightGray);
         EXPECT_EQ(image.pixelColor(g.surface.toPixel({ 50, 50 }).toPoint()), QColor(Qt::white));
+    }
+}
+
+// Markers are copied into window images pixel by pixel, and drawn by the
+// painter where it is clipped already (and on pages): both give one picture.
+TEST_F(PlotGeometryTest, CopiedMarkersEqualPaintedOnesAndTheFrameCoversEveryPixel)
+{
+    std::vector<Point> points;
+    for (int i = 0; i < 400; ++i) {
+        // Some on and beyond the edges of the range, so that the box cuts them.
+        const float x = -0.05f + 1.1f * float(i) / 399.0f;
+        const float y = 0.5f + 0.55f * std::sin(float(i) * 0.37f);
+        points.push_back({ x, y, i % 7 == 0 ? -100.0f : 100.0f });
+    }
+    setPoints(points);
+    setRange(0.0f, 1.0f, 0.0f, 1.0f);
+    const QColor background(240, 240, 240);
+    for (const QSizeF pixels : { QSizeF(1280, 1024), QSizeF(583, 601) }) {
+        SCOPED_TRACE(pixels.width());
+        setup.pixels = pixels;
+        const PlotGeometry g = compute();
+        ASSERT_FALSE(g.deletedMarkers.empty());
+        const QImage copied = RenderPlotImage(g, background);
+
+        QImage painted(pixels.toSize(), QImage::Format_RGB32);
+        painted.fill(Qt::magenta);
+        {
+            QPainter painter(&painted);
+            painter.setClipRect(painted.rect());
+            RenderPlot(painter, g, QRectF(QPointF(0, 0), pixels), background);
+        }
+        EXPECT_EQ(copied, painted);
+        bool uncovered = false;
+        for (int y = 0; y < painted.height() && !uncovered; ++y)
+            for (int x = 0; x < painted.width() && !uncovered; ++x)
+                uncovered = painted.pixelColor(x, y) == QColor(Qt::magenta);
+        EXPECT_FALSE(uncovered);
+
+        // A repair of one spot, its edges between pixels.
+        const QRectF spot(101.3, 97.6, 60.4, 43.5);
+        QImage spotCopied = copied.copy();
+        QImage spotPainted = copied.copy();
+        {
+            QPainter painter(&spotCopied);
+            RenderMarkers(painter, g, QRectF(QPointF(0, 0), pixels), spot);
+        }
+        {
+            QPainter painter(&spotPainted);
+            painter.setClipRect(spotPainted.rect());
+            RenderMarkers(painter, g, QRectF(QPointF(0, 0), pixels), spot);
+        }
+        EXPECT_EQ(spotCopied, spotPainted);
     }
 }
