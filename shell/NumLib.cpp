@@ -9,6 +9,8 @@
 namespace
 {
 constexpr const char *libraryName = "libkelvane.so";
+// What an installed program has: the name with the library's soname.
+constexpr const char *sonameName = "libkelvane.so.0";
 constexpr int pathBufferLength = 160; // what the parser is handed at least
 } // namespace
 
@@ -28,6 +30,14 @@ std::vector<std::string> NumLib::defaultCandidates()
     std::vector<std::string> candidates;
     std::error_code error;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        const auto bin = exe.parent_path();
+        candidates.push_back((bin / sonameName).string());
+        candidates.push_back((bin.parent_path() / KELVANE_INSTALL_LIBDIR / sonameName).string());
+    }
+    candidates.emplace_back(sonameName);
+    // The build tree has the plain name too, and copies made by hand may
+    // have only that.
     if (!error)
         candidates.push_back((exe.parent_path() / libraryName).string());
     candidates.emplace_back(libraryName);
