@@ -190,3 +190,16 @@ QString readScreenText()
     ocr.waitForFinished(60000);
     return QString::fromLocal8Bit(ocr.readAllStandardOutput());
 }
+
+QByteArray waitForLines(const QString &path, int lines, int milliseconds)
+{
+    QDeadlineTimer deadline(milliseconds);
+    QByteArray bytes;
+    do {
+        bytes = readFileBytes(path);
+        if (bytes.count("\r\n") >= lines)
+            return bytes;
+        QThread::msleep(100);
+    } while (!deadline.hasExpired());
+    return bytes;
+}

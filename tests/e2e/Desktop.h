@@ -67,6 +67,10 @@ private:
     QString m_display;
 };
 
+// The file's bytes once it holds `lines` CR LF line ends, waited for up to
+// `milliseconds`; what it held last otherwise.
+QByteArray waitForLines(const QString &path, int lines, int milliseconds);
+
 // The window's frame (decoration included) on the screen.
 QRect frameGeometry(const QString &windowId, const QString &display = QString());
 

@@ -22,21 +22,6 @@ QString missingTool()
     return {};
 }
 
-// The file's bytes once it holds `lines` CR LF line ends, waited for up to
-// `milliseconds`; what it held last otherwise.
-QByteArray waitForLines(const QString &path, int lines, int milliseconds)
-{
-    QDeadlineTimer deadline(milliseconds);
-    QByteArray bytes;
-    do {
-        bytes = readFileBytes(path);
-        if (bytes.count("\r\n") >= lines)
-            return bytes;
-        QThread::msleep(100);
-    } while (!deadline.hasExpired());
-    return bytes;
-}
-
 } // namespace
 
 TEST(EndToEnd, AFileOnTheCommandLineIsLoadedIntoItsFolder)

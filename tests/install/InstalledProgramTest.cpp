@@ -55,19 +55,6 @@ QString windowOf(qint64 pid, const QString &title, int milliseconds)
     return {};
 }
 
-QByteArray waitForLines(const QString &path, int lines, int milliseconds)
-{
-    QDeadlineTimer deadline(milliseconds);
-    QByteArray bytes;
-    do {
-        bytes = readFileBytes(path);
-        if (bytes.count("\r\n") >= lines)
-            return bytes;
-        QThread::msleep(100);
-    } while (!deadline.hasExpired());
-    return bytes;
-}
-
 } // namespace
 
 TEST(InstalledProgram, StartsFromItsPrefixWithAFileAndLoadsItsOwnLibrary)

@@ -69,50 +69,53 @@ QPointF plotPositionOf(const PlotWindow &window, const ProgramState &state, int 
     return window.interaction().map().toPlot(state.PlotX(i), state.PlotY(i));
 }
 
-QColor markerColourAt(const PlotWindow &window, const QImage &image, QPointF plot)
+namespace
 {
-    const SurfaceMap surface = window.canvas()->surfaceMap();
-    const QPointF centre = surface.toPixel(plot);
-    const double radius = window.canvas()->plot()->markerRadius * surface.pixelsPerUnitX();
+
+// Of the pixels of `image` on the circle of `radius` pixels around `centre`,
+// the one that `better` ranks first; white when the circle lies outside.
+template <typename Better>
+QColor bestOnCircle(const QImage &image, QPointF centre, double radius, Better better)
+{
     QColor best = Qt::white;
-    int bestDistance = -1;
+    bool found = false;
     for (int y = int(centre.y() - radius) - 2; y <= int(centre.y() + radius) + 2; ++y) {
         for (int x = int(centre.x() - radius) - 2; x <= int(centre.x() + radius) + 2; ++x) {
             const double d = std::hypot(x + 0.5 - centre.x(), y + 0.5 - centre.y());
             if (std::fabs(d - radius) > 1.5 || !image.rect().contains(x, y))
                 continue;
             const QColor c = image.pixelColor(x, y);
-            const int distance = (255 - c.red()) + (255 - c.green()) + (255 - c.blue());
-            if (distance > bestDistance) {
+            if (!found || better(c, best)) {
                 best = c;
-                bestDistance = distance;
+                found = true;
             }
         }
     }
     return best;
 }
 
+} // namespace
+
+QColor markerColourAt(const PlotWindow &window, const QImage &image, QPointF plot)
+{
+    const SurfaceMap surface = window.canvas()->surfaceMap();
+    const double radius = window.canvas()->plot()->markerRadius * surface.pixelsPerUnitX();
+    // The darkest: furthest from the white of the box.
+    const auto darkness
+        = [](const QColor &c) { return (255 - c.red()) + (255 - c.green()) + (255 - c.blue()); };
+    return bestOnCircle(image, surface.toPixel(plot), radius,
+        [&](const QColor &c, const QColor &best) { return darkness(c) > darkness(best); });
+}
+
 QColor colourOnCircleNearest(const PlotWindow &window, const QImage &image, QPointF plot,
     double radius, const QColor &wanted)
 {
-    const QPointF centre = window.canvas()->surfaceMap().toPixel(plot);
-    QColor best = Qt::white;
-    int bestDistance = -1;
-    for (int y = int(centre.y() - radius) - 2; y <= int(centre.y() + radius) + 2; ++y) {
-        for (int x = int(centre.x() - radius) - 2; x <= int(centre.x() + radius) + 2; ++x) {
-            const double d = std::hypot(x + 0.5 - centre.x(), y + 0.5 - centre.y());
-            if (std::fabs(d - radius) > 1.5 || !image.rect().contains(x, y))
-                continue;
-            const QColor c = image.pixelColor(x, y);
-            const int distance = std::abs(c.red() - wanted.red())
-                + std::abs(c.green() - wanted.green()) + std::abs(c.blue() - wanted.blue());
-            if (bestDistance < 0 || distance < bestDistance) {
-                best = c;
-                bestDistance = distance;
-            }
-        }
-    }
-    return best;
+    const auto distance = [&wanted](const QColor &c) {
+        return std::abs(c.red() - wanted.red()) + std::abs(c.green() - wanted.green())
+            + std::abs(c.blue() - wanted.blue());
+    };
+    return bestOnCircle(image, window.canvas()->surfaceMap().toPixel(plot), radius,
+        [&](const QColor &c, const QColor &best) { return distance(c) < distance(best); });
 }
 
 bool nearColour(const QColor &a, const QColor &b, int tolerance)
