@@ -116,17 +116,17 @@ void PlotCanvas::setBand(std::optional<QRectF> band)
     update();
 }
 
-double PlotCanvas::ringRadius() const
+double PlotCanvas::ringRadius(double gap) const
 {
     const double marker
         = m_plot ? m_plot->markerRadius : PlotConstants::MarkerBase * PlotConstants::MarkerScale;
-    return marker * surfaceMap().pixelsPerUnitX() + RingGap;
+    return marker * surfaceMap().pixelsPerUnitX() + gap;
 }
 
-QRect PlotCanvas::ringPixels(QPointF centre) const
+QRect PlotCanvas::ringPixels(QPointF centre, double gap) const
 {
     // The pen and its antialiasing reach a little beyond the radius.
-    const double reach = ringRadius() + RingWidth / 2.0 + 2.0;
+    const double reach = ringRadius(gap) + RingWidth / 2.0 + 2.0;
     const QPointF pixel = surfaceMap().toPixel(centre);
     return QRectF(pixel.x() - reach, pixel.y() - reach, 2 * reach, 2 * reach).toAlignedRect();
 }
@@ -144,10 +144,10 @@ void PlotCanvas::setRing(std::optional<QPointF> centre, const QString &tip)
 {
     if (centre != m_ring) {
         if (m_ring)
-            update(ringPixels(*m_ring));
+            update(ringPixels(*m_ring, RingGap));
         m_ring = centre;
         if (m_ring)
-            update(ringPixels(*m_ring));
+            update(ringPixels(*m_ring, RingGap));
     }
     if (tip == toolTip())
         return;
@@ -159,16 +159,7 @@ void PlotCanvas::setRing(std::optional<QPointF> centre, const QString &tip)
 
 double PlotCanvas::suggestRingRadius() const
 {
-    const double marker
-        = m_plot ? m_plot->markerRadius : PlotConstants::MarkerBase * PlotConstants::MarkerScale;
-    return marker * surfaceMap().pixelsPerUnitX() + SuggestRingGap;
-}
-
-QRect PlotCanvas::suggestRingPixels(QPointF centre) const
-{
-    const double reach = suggestRingRadius() + RingWidth / 2.0 + 2.0;
-    const QPointF pixel = surfaceMap().toPixel(centre);
-    return QRectF(pixel.x() - reach, pixel.y() - reach, 2 * reach, 2 * reach).toAlignedRect();
+    return ringRadius(SuggestRingGap);
 }
 
 void PlotCanvas::setSuggestRings(std::vector<QPointF> centres)
@@ -179,9 +170,9 @@ void PlotCanvas::setSuggestRings(std::vector<QPointF> centres)
         update();
     } else {
         for (const QPointF &at : m_suggestRings)
-            update(suggestRingPixels(at));
+            update(ringPixels(at, SuggestRingGap));
         for (const QPointF &at : centres)
-            update(suggestRingPixels(at));
+            update(ringPixels(at, SuggestRingGap));
     }
     m_suggestRings = std::move(centres);
 }
@@ -261,7 +252,7 @@ bool PlotCanvas::event(QEvent *event)
         // The tip belongs to the ring: it goes when the pointer leaves it.
         auto *help = static_cast<QHelpEvent *>(event);
         if (m_ring && !toolTip().isEmpty())
-            QToolTip::showText(help->globalPos(), toolTip(), this, ringPixels(*m_ring));
+            QToolTip::showText(help->globalPos(), toolTip(), this, ringPixels(*m_ring, RingGap));
         else
             QToolTip::hideText();
         return true;
@@ -290,7 +281,7 @@ void PlotCanvas::paintEvent(QPaintEvent *event)
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(RingColour, RingWidth));
         painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(surface.toPixel(*m_ring), ringRadius(), ringRadius());
+        painter.drawEllipse(surface.toPixel(*m_ring), ringRadius(RingGap), ringRadius(RingGap));
         painter.setRenderHint(QPainter::Antialiasing, false);
     }
     if (m_band) {

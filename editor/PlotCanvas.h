@@ -64,10 +64,11 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
-    double ringRadius() const;
-    QRect ringPixels(QPointF centre) const;
+    // The radius of a ring `gap` pixels outside a marker, and the pixels it
+    // may touch around `centre` (plot units).
+    double ringRadius(double gap) const;
+    QRect ringPixels(QPointF centre, double gap) const;
     QRect sideLinePixels(float x) const;
-    QRect suggestRingPixels(QPointF centre) const;
     void drawSuggestRings(QPainter &painter, const QRect &dirty);
     bool pictureCurrent() const;
 
