@@ -83,22 +83,6 @@ bool EditHistory::editPoints(
 {
     m_touched.clear();
     const int count = pointCount(session);
-    if (change == FlagChange::Remove) {
-        // As a side removal, this never takes every good point.
-        std::vector<bool> chosen(size_t(count) + 1, false);
-        for (int i : points) {
-            if (i >= 1 && i <= count)
-                chosen[size_t(i)] = true;
-        }
-        bool removesGood = false, keepsGood = false;
-        for (int i = 1; i <= count; ++i) {
-            const bool good = session.PlotFlag(i) > 0.0f;
-            removesGood = removesGood || (good && chosen[size_t(i)]);
-            keepsGood = keepsGood || (good && !chosen[size_t(i)]);
-        }
-        if (removesGood && !keepsGood)
-            return false;
-    }
     Step step;
     step.kind = StepKind::Flags;
     for (int i : points) {
@@ -108,6 +92,19 @@ bool EditHistory::editPoints(
         ChangeFlag(session, i, change);
         if (session.PlotFlag(i) != before)
             step.flags.push_back({ i, before, session.PlotFlag(i) });
+    }
+    // As a side removal, this never takes every good point.
+    const auto goodLeft = [&] {
+        for (int i = 1; i <= count; ++i) {
+            if (session.PlotFlag(i) > 0.0f)
+                return true;
+        }
+        return false;
+    };
+    if (change == FlagChange::Remove && !step.flags.empty() && !goodLeft()) {
+        for (const FlagEdit &edit : step.flags)
+            session.PlotFlag(edit.index) = edit.before;
+        return false;
     }
     touch(step);
     if (!step.flags.empty())

@@ -38,6 +38,14 @@ QImage markerSprite(const QColor &colour, double radius)
     return sprite;
 }
 
+// A raster painter that only moves what it draws: rectangles and pictures
+// land on whole pixels as they are.
+bool wholePixels(QPainter &painter)
+{
+    return painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster
+        && painter.combinedTransform().type() <= QTransform::TxTranslate;
+}
+
 struct Sprite {
     QRgb rgba = 0;
     double radius = -1.0;
@@ -164,10 +172,7 @@ void drawMarkers(QPainter &painter, const PlotGeometry &plot, const std::vector<
     };
     const QRectF area = clip.isEmpty() ? inside : inside.intersected(clip);
     // Vector devices (SVG, PDF) get real circles, not pictures of them.
-    const bool raster
-        = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
-    const bool pictures = raster && painter.combinedTransform().type() <= QTransform::TxTranslate
-        && painter.device()->devicePixelRatioF() == 1.0;
+    const bool pictures = wholePixels(painter) && painter.device()->devicePixelRatioF() == 1.0;
     if (pictures && stampMarkers(painter, surface, markers, cachedSprite(colour, radius), area))
         return;
     painter.save();
@@ -223,10 +228,7 @@ void drawFrame(QPainter &painter, const PlotGeometry &plot, const QColor &backgr
     painter.setRenderHint(QPainter::Antialiasing, false);
     const QRectF box = boxPixels(surface);
     const QSizeF size = plot.setup.pixels;
-    const bool pixelExact = painter.paintEngine()
-        && painter.paintEngine()->type() == QPaintEngine::Raster
-        && painter.combinedTransform().type() <= QTransform::TxTranslate;
-    if (pixelExact) {
+    if (wholePixels(painter)) {
         // The background around the box only: the box is most of the
         // surface. Where rectangles are not cut to whole pixels (pages,
         // vector files) the edges of strips could show, so those get one

@@ -808,7 +808,7 @@ bool PlotWindow::ringed(int i) const
 std::vector<int> PlotWindow::ringedPoints() const
 {
     std::vector<int> points;
-    for (int i : m_suggested) {
+    for (int i = 1; i <= int(m_suggestions.kinds.size()); ++i) {
         if (ringed(i))
             points.push_back(i);
     }
@@ -817,13 +817,10 @@ std::vector<int> PlotWindow::ringedPoints() const
 
 void PlotWindow::updateSuggestRings()
 {
+    const std::vector<int> points = ringedPoints();
     std::vector<QPointF> centres;
-    bool any = false;
     const std::optional<PlotGeometry> &plot = m_canvas->plot();
-    for (int i : m_suggested) {
-        if (!ringed(i))
-            continue;
-        any = true;
+    for (int i : points) {
         const float x = m_session.PlotX(i);
         const float y = m_session.PlotY(i);
         // Where the markers are: strictly inside the axes.
@@ -831,8 +828,8 @@ void PlotWindow::updateSuggestRings()
             centres.push_back(plot->map.toPlot(x, y));
     }
     m_canvas->setSuggestRings(std::move(centres));
-    m_removeSuggested->setEnabled(any);
-    m_clearSuggestions->setEnabled(!m_suggested.empty());
+    m_removeSuggested->setEnabled(!points.empty());
+    m_clearSuggestions->setEnabled(m_suggestions.points > 0);
 }
 
 void PlotWindow::Suggest_Click()
@@ -840,11 +837,6 @@ void PlotWindow::Suggest_Click()
     guarded([this] {
         // Detection runs here only, never on a paint: the marks are kept.
         m_suggestions = SuggestBadPoints(ScanPointsOf(m_session), m_suggestSettings);
-        m_suggested.clear();
-        for (int i = 1; i <= int(m_suggestions.kinds.size()); ++i) {
-            if (m_suggestions.at(i).any())
-                m_suggested.push_back(i);
-        }
         m_suggestLabel->setText(suggestCounts(m_suggestions));
         updateSuggestRings();
         updateHover();
@@ -870,7 +862,6 @@ void PlotWindow::RemoveSuggested_Click()
 void PlotWindow::ClearSuggestions_Click()
 {
     m_suggestions = Suggestions();
-    m_suggested.clear();
     m_suggestLabel->clear();
     updateSuggestRings();
     updateHover();

@@ -206,7 +206,6 @@ private:
     SuggestSettings m_suggestSettings;
     // The marks of the last Suggest, by point number; empty when cleared.
     Suggestions m_suggestions;
-    std::vector<int> m_suggested; // the points it marked, in order
 
     QSize m_paintedSize; // canvas size of the last paint
     bool m_resizeQueued = false; // resizes arriving together paint once
