@@ -1,6 +1,6 @@
 #include "BenchData.h"
 
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 
 #include <cmath>
 

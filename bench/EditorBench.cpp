@@ -1,10 +1,10 @@
+#include "base/NumLib.h"
+#include "base/ProgramState.h"
 #include "editor/PlotCanvas.h"
 #include "editor/PlotGeometry.h"
 #include "editor/PlotRender.h"
 #include "editor/PlotWindow.h"
 #include "editor/Plotwork.h"
-#include "shell/NumLib.h"
-#include "shell/ProgramState.h"
 #include "shell/QtPlatform.h"
 
 #include "BenchData.h"

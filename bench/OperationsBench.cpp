@@ -1,15 +1,15 @@
 // The data operations, the comment editor and the colour dialog on a full
 // data set: what a user waits for after choosing the command.
+#include "base/AppContext.h"
+#include "base/NumLib.h"
+#include "base/ProgramState.h"
 #include "colours/ColourDialog.h"
 #include "datafiles/ClearBlank.h"
 #include "datafiles/CommentEditor.h"
 #include "datafiles/CommentsDialog.h"
 #include "operations/InvertSign.h"
 #include "operations/Noise.h"
-#include "shell/AppContext.h"
 #include "shell/MainWindow.h"
-#include "shell/NumLib.h"
-#include "shell/ProgramState.h"
 #include "shell/QtPlatform.h"
 
 #include <benchmark/benchmark.h>

@@ -1,9 +1,9 @@
+#include "base/NumLib.h"
+#include "base/ProgramState.h"
 #include "editor/PlotGeometry.h"
 #include "editor/PlotOutput.h"
 #include "editor/PlotRender.h"
 #include "editor/Plotwork.h"
-#include "shell/NumLib.h"
-#include "shell/ProgramState.h"
 
 #include "BenchData.h"
 

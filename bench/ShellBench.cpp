@@ -1,9 +1,9 @@
+#include "base/AppContext.h"
+#include "base/NumLib.h"
+#include "base/PlotSession.h"
+#include "base/ProgramState.h"
 #include "datafiles/WorkFile.h"
-#include "shell/AppContext.h"
 #include "shell/MainWindow.h"
-#include "shell/NumLib.h"
-#include "shell/PlotSession.h"
-#include "shell/ProgramState.h"
 #include "shell/QtPlatform.h"
 #include "shell/StartUp.h"
 

@@ -1,5 +1,5 @@
+#include "base/PlotSession.h"
 #include "editor/Suggestions.h"
-#include "shell/PlotSession.h"
 
 #include <benchmark/benchmark.h>
 

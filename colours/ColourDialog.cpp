@@ -1,7 +1,7 @@
 #include "colours/ColourDialog.h"
 
-#include "shell/Platform.h"
-#include "shell/ProgramState.h"
+#include "base/Platform.h"
+#include "base/ProgramState.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -11,7 +11,7 @@
 
 #include <QDialog>
 
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 
 #include <array>
 #include <cstdint>

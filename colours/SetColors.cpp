@@ -1,8 +1,8 @@
 #include "colours/SetColors.h"
 
-#include "shell/AppContext.h"
-#include "shell/MainView.h"
-#include "shell/ProgramState.h"
+#include "base/AppContext.h"
+#include "base/MainView.h"
+#include "base/ProgramState.h"
 
 void SetColors(AppContext &app, MainView &view)
 {

@@ -1,10 +1,10 @@
 #include "datafiles/ClearBlank.h"
 
+#include "base/AppContext.h"
+#include "base/MainView.h"
+#include "base/MenuState.h"
+#include "base/ProgramState.h"
 #include "datafiles/WorkFile.h"
-#include "shell/AppContext.h"
-#include "shell/MainView.h"
-#include "shell/MenuState.h"
-#include "shell/ProgramState.h"
 
 void ClearBlank(AppContext &app, MainView &view)
 {

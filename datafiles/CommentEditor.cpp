@@ -1,11 +1,11 @@
 #include "datafiles/CommentEditor.h"
 
+#include "base/AppContext.h"
+#include "base/MainView.h"
+#include "base/Platform.h"
+#include "base/ProgramState.h"
 #include "datafiles/TextFiles.h"
 #include "datafiles/WorkFile.h"
-#include "shell/AppContext.h"
-#include "shell/MainView.h"
-#include "shell/Platform.h"
-#include "shell/ProgramState.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "datafiles/CommentsDialog.h"
 
-#include "shell/Platform.h"
-#include "shell/WindowPlacement.h"
+#include "base/Platform.h"
+#include "base/WindowPlacement.h"
 
 #include <QPushButton>
 #include <QRegularExpression>

@@ -1,16 +1,16 @@
 #include "datafiles/FitFile.h"
 
+#include "base/AppContext.h"
+#include "base/MainView.h"
+#include "base/MenuState.h"
+#include "base/NumLib.h"
+#include "base/NumberFormat.h"
+#include "base/Platform.h"
+#include "base/Profile.h"
+#include "base/ProgramState.h"
 #include "datafiles/ClearBlank.h"
 #include "datafiles/TextFiles.h"
 #include "datafiles/WorkFile.h"
-#include "shell/AppContext.h"
-#include "shell/MainView.h"
-#include "shell/MenuState.h"
-#include "shell/NumLib.h"
-#include "shell/NumberFormat.h"
-#include "shell/Platform.h"
-#include "shell/Profile.h"
-#include "shell/ProgramState.h"
 
 #include <QDir>
 #include <QFileInfo>

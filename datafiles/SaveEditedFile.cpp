@@ -1,10 +1,10 @@
 #include "datafiles/SaveEditedFile.h"
 
+#include "base/AppContext.h"
+#include "base/NumberFormat.h"
+#include "base/Platform.h"
+#include "base/ProgramState.h"
 #include "datafiles/WorkFile.h"
-#include "shell/AppContext.h"
-#include "shell/NumberFormat.h"
-#include "shell/Platform.h"
-#include "shell/ProgramState.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "datafiles/TextFiles.h"
 
-#include "shell/AppContext.h"
-#include "shell/Platform.h"
+#include "base/AppContext.h"
+#include "base/Platform.h"
 
 #include <QFile>
 #include <QFileInfo>

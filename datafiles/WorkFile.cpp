@@ -1,9 +1,9 @@
 #include "datafiles/WorkFile.h"
 
+#include "base/MainView.h"
+#include "base/NumberFormat.h"
+#include "base/ProgramState.h"
 #include "datafiles/TextFiles.h"
-#include "shell/MainView.h"
-#include "shell/NumberFormat.h"
-#include "shell/ProgramState.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -9,9 +9,9 @@
 // what the steps changed; it ends with the window that owns it.
 #pragma once
 
+#include "base/PlotSession.h"
 #include "editor/PointEditing.h"
 #include "editor/Zoom.h"
-#include "shell/PlotSession.h"
 
 #include <vector>
 

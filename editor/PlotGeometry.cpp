@@ -1,8 +1,8 @@
 #include "editor/PlotGeometry.h"
 
-#include "shell/NumLib.h"
-#include "shell/NumberFormat.h"
-#include "shell/PlotSession.h"
+#include "base/NumLib.h"
+#include "base/NumberFormat.h"
+#include "base/PlotSession.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>

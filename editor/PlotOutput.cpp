@@ -1,6 +1,6 @@
 #include "editor/PlotOutput.h"
 
-#include "shell/Platform.h"
+#include "base/Platform.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,5 +1,8 @@
 #include "editor/PlotWindow.h"
 
+#include "base/NumberFormat.h"
+#include "base/Platform.h"
+#include "base/WindowPlacement.h"
 #include "editor/PlotCanvas.h"
 #include "editor/PlotGeometry.h"
 #include "editor/PlotOutput.h"
@@ -10,9 +13,6 @@
 #include "editor/SuggestDialog.h"
 #include "editor/ToolbarIcons.h"
 #include "editor/Zoom.h"
-#include "shell/NumberFormat.h"
-#include "shell/Platform.h"
-#include "shell/WindowPlacement.h"
 
 #include <QAction>
 #include <QActionGroup>

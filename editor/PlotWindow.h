@@ -11,12 +11,12 @@
 // the repaint that uncovers the window once the warning has closed.
 #pragma once
 
+#include "base/PlotSession.h"
 #include "editor/EditHistory.h"
 #include "editor/PlotFormState.h"
 #include "editor/PlotInteraction.h"
 #include "editor/PlotOutput.h"
 #include "editor/Suggestions.h"
-#include "shell/PlotSession.h"
 
 #include <QDialog>
 #include <QImage>

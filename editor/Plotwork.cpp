@@ -1,10 +1,10 @@
 #include "editor/Plotwork.h"
 
+#include "base/AppContext.h"
+#include "base/MainView.h"
+#include "base/ProgramState.h"
 #include "datafiles/WorkFile.h"
 #include "editor/Zoom.h"
-#include "shell/AppContext.h"
-#include "shell/MainView.h"
-#include "shell/ProgramState.h"
 
 #include <algorithm>
 #include <memory>
@@ -12,18 +12,7 @@
 PlotSession PlotSessionFrom(const ProgramState &s)
 {
     PlotSession session;
-    session.PlotX = s.PlotX;
-    session.PlotY = s.PlotY;
-    session.PlotFlag = s.PlotFlag;
-    session.PlotCount = s.PlotCount;
-    session.PlotTitle = s.PlotTitle;
-    session.PlotSubtitle = s.PlotSubtitle;
-    session.XAxisLabel = s.XAxisLabel;
-    session.YAxisLabel = s.YAxisLabel;
-    session.PlotXMin = s.PlotXMin;
-    session.PlotXMax = s.PlotXMax;
-    session.PlotYMin = s.PlotYMin;
-    session.PlotYMax = s.PlotYMax;
+    static_cast<PlotFields &>(session) = s;
     session.GoodRed = s.GoodRed;
     session.GoodGreen = s.GoodGreen;
     session.GoodBlue = s.GoodBlue;

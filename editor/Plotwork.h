@@ -3,7 +3,7 @@
 // flags back to the data set.
 #pragma once
 
-#include "shell/PlotSession.h"
+#include "base/PlotSession.h"
 
 struct AppContext;
 class MainView;

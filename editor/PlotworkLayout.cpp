@@ -1,7 +1,7 @@
 #include "editor/PlotworkLayout.h"
 
+#include "base/Platform.h"
 #include "editor/PlotGeometry.h"
-#include "shell/Platform.h"
 
 namespace
 {

@@ -1,7 +1,7 @@
 #include "editor/PointEditing.h"
 
+#include "base/PlotSession.h"
 #include "editor/PlotMap.h"
-#include "shell/PlotSession.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "editor/SuggestDialog.h"
 
-#include "shell/Platform.h"
+#include "base/Platform.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

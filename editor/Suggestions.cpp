@@ -1,6 +1,6 @@
 #include "editor/Suggestions.h"
 
-#include "shell/PlotSession.h"
+#include "base/PlotSession.h"
 
 #include <QLocale>
 

@@ -1,7 +1,7 @@
 #include "editor/Zoom.h"
 
+#include "base/PlotSession.h"
 #include "editor/PlotInteraction.h"
-#include "shell/PlotSession.h"
 
 #include <algorithm>
 

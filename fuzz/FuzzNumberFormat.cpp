@@ -1,6 +1,6 @@
 // The number formatter on arbitrary doubles and floats: every pattern gives
 // a bounded text that reads back as the value, to the pattern's precision.
-#include "shell/NumberFormat.h"
+#include "base/NumberFormat.h"
 
 #include <cmath>
 #include <cstdlib>

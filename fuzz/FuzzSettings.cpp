@@ -1,10 +1,10 @@
 // The settings file on arbitrary bytes: the colours read from it always lie
 // in 0..255, and reading never fails.
-#include "shell/AppContext.h"
-#include "shell/NumLib.h"
-#include "shell/Platform.h"
-#include "shell/ProgramState.h"
-#include "shell/Settings.h"
+#include "base/AppContext.h"
+#include "base/NumLib.h"
+#include "base/Platform.h"
+#include "base/ProgramState.h"
+#include "base/Settings.h"
 
 #include <QDialog>
 

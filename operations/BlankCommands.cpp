@@ -1,13 +1,13 @@
 #include "operations/BlankCommands.h"
 
+#include "base/AppContext.h"
+#include "base/MainView.h"
+#include "base/MenuState.h"
+#include "base/NumLib.h"
+#include "base/Platform.h"
+#include "base/ProgramState.h"
 #include "datafiles/TextFiles.h"
 #include "datafiles/WorkFile.h"
-#include "shell/AppContext.h"
-#include "shell/MainView.h"
-#include "shell/MenuState.h"
-#include "shell/NumLib.h"
-#include "shell/Platform.h"
-#include "shell/ProgramState.h"
 
 #include <QDir>
 

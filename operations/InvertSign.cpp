@@ -1,8 +1,8 @@
 #include "operations/InvertSign.h"
 
+#include "base/AppContext.h"
+#include "base/ProgramState.h"
 #include "datafiles/WorkFile.h"
-#include "shell/AppContext.h"
-#include "shell/ProgramState.h"
 
 void InvertC(AppContext &app, MainView &view)
 {

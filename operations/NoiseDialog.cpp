@@ -1,8 +1,8 @@
 #include "operations/NoiseDialog.h"
 
+#include "base/NumberFormat.h"
+#include "base/Platform.h"
 #include "operations/NoiseLevel.h"
-#include "shell/NumberFormat.h"
-#include "shell/Platform.h"
 
 #include <QEvent>
 #include <QLabel>

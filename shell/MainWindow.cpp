@@ -1,5 +1,10 @@
 #include "shell/MainWindow.h"
 
+#include "base/AppContext.h"
+#include "base/Platform.h"
+#include "base/ProgramState.h"
+#include "base/Settings.h"
+#include "base/WindowPlacement.h"
 #include "colours/ColourDialog.h"
 #include "colours/SetColors.h"
 #include "datafiles/ClearBlank.h"
@@ -15,11 +20,6 @@
 #include "operations/InvertSign.h"
 #include "operations/Noise.h"
 #include "operations/NoiseDialog.h"
-#include "shell/AppContext.h"
-#include "shell/Platform.h"
-#include "shell/ProgramState.h"
-#include "shell/Settings.h"
-#include "shell/WindowPlacement.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -2,8 +2,8 @@
 // data file, the blank file, the edited data set) on a tab control.
 #pragma once
 
-#include "shell/MainView.h"
-#include "shell/RecentFileList.h"
+#include "base/MainView.h"
+#include "base/RecentFileList.h"
 #include "shell/TextView.h"
 
 #include <QMainWindow>

@@ -1,7 +1,7 @@
 // The platform services of a real desktop session, through Qt.
 #pragma once
 
-#include "shell/Platform.h"
+#include "base/Platform.h"
 
 #include <QLockFile>
 

@@ -1,8 +1,8 @@
 #include "shell/SplashWindow.h"
 
-#include "shell/Platform.h"
+#include "base/Platform.h"
+#include "base/WindowPlacement.h"
 #include "shell/Version.h"
-#include "shell/WindowPlacement.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

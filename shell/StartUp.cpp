@@ -1,10 +1,10 @@
 #include "shell/StartUp.h"
 
-#include "shell/AppContext.h"
+#include "base/AppContext.h"
+#include "base/Platform.h"
+#include "base/ProgramState.h"
+#include "base/Settings.h"
 #include "shell/MainWindow.h"
-#include "shell/Platform.h"
-#include "shell/ProgramState.h"
-#include "shell/Settings.h"
 #include "shell/SplashWindow.h"
 #include "shell/Version.h"
 

@@ -1,8 +1,8 @@
-#include "shell/AppContext.h"
+#include "base/AppContext.h"
+#include "base/NumLib.h"
+#include "base/ProgramState.h"
 #include "shell/CommandLine.h"
 #include "shell/MainWindow.h"
-#include "shell/NumLib.h"
-#include "shell/ProgramState.h"
 #include "shell/QtPlatform.h"
 #include "shell/StartUp.h"
 

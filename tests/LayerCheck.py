@@ -7,6 +7,13 @@ the header must belong to the same layer or to one the layer links, directly
 or through the layers below. It also fails on a cycle between units, a unit
 being a header with its source file, since such a cycle ties two pieces that
 could otherwise be changed apart.
+
+The folders are checked the same way, since they are what a reader sees
+first: no folder includes the application's (shell/), the base (base/)
+includes nothing but itself and the library's public header, and the
+folders' include graph has no cycle. Every file of the program's folders
+counts, whether a target lists it or not; tests, benchmarks and fuzzers sit
+above the program and may include any of it.
 """
 import os
 import re
@@ -73,6 +80,43 @@ def find_cycle(edges):
     return None
 
 
+APPLICATION = "shell"
+BASE = "base"
+BASE_MAY_INCLUDE = {"numlib/kelvane.h"}
+
+
+def folder_problems(folders, top):
+    """The folder rules, and the include that breaks each."""
+    problems = []
+    edges = {}
+    witness = {}
+    for folder in sorted(folders):
+        for name in sorted(os.listdir(os.path.join(top, folder))):
+            if not name.endswith((".h", ".cpp")):
+                continue
+            path = os.path.join(folder, name)
+            text = open(os.path.join(top, path), encoding="utf-8", errors="replace").read()
+            for header in INCLUDE.findall(text):
+                if "/" not in header:
+                    continue  # a header beside the file, in its own folder
+                target = header.split("/")[0]
+                if target == folder or target not in folders:
+                    continue
+                if target == APPLICATION:
+                    problems.append("%s includes %s: only the application includes shell/"
+                                    % (path, header))
+                if folder == BASE and header not in BASE_MAY_INCLUDE:
+                    problems.append("%s includes %s: base/ includes nothing but %s"
+                                    % (path, header, ", ".join(sorted(BASE_MAY_INCLUDE))))
+                edges.setdefault(folder, set()).add(target)
+                witness.setdefault((folder, target), "%s includes %s" % (path, header))
+    cycle = find_cycle(edges)
+    if cycle:
+        problems.append("folder cycle: " + " -> ".join(cycle) + " ("
+                        + "; ".join(witness[(a, b)] for a, b in zip(cycle, cycle[1:])) + ")")
+    return problems
+
+
 def main(table_path, top):
     layers = read_table(table_path, top)
     owner = {f: name for name, layer in layers.items() for f in layer["files"]}
@@ -96,11 +140,13 @@ def main(table_path, top):
     cycle = find_cycle(edges)
     if cycle:
         problems.append("include cycle: " + " -> ".join(os.path.relpath(c, top) for c in cycle))
+    folders = {os.path.relpath(os.path.dirname(f), top) for f in owner} | {"numlib"}
+    problems += folder_problems(folders, top)
     for problem in problems:
         print(problem)
     if not problems:
-        print("%d layers, %d files: every include goes down or sideways within a layer"
-              % (len(layers), len(owner)))
+        print("%d layers, %d files, %d folders: every include goes down or sideways within a"
+              " layer, and the folders form no circle" % (len(layers), len(owner), len(folders)))
     return 1 if problems else 0
 
 

@@ -1,5 +1,5 @@
 #include "colours/ColourDialog.h"
-#include "shell/Profile.h"
+#include "base/Profile.h"
 #include "support/Harness.h"
 
 #include <gtest/gtest.h>

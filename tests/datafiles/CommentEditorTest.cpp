@@ -1,6 +1,6 @@
 #include "datafiles/CommentEditor.h"
+#include "base/WindowPlacement.h"
 #include "datafiles/CommentsDialog.h"
-#include "shell/WindowPlacement.h"
 #include "support/Harness.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "datafiles/FitFile.h"
+#include "base/Profile.h"
 #include "datafiles/TextFiles.h"
-#include "shell/Profile.h"
 #include "support/Harness.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
+#include "base/NumLib.h"
 #include "datafiles/SaveEditedFile.h"
-#include "shell/NumLib.h"
 #include "support/Harness.h"
 
 #include <gtest/gtest.h>

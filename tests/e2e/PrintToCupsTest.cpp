@@ -3,12 +3,12 @@
 // job goes to it, and the PDF the printer writes is found and read. Only the
 // dialogs are answered by the test. scripts/test starts the private server
 // where it can and names it in the environment; without it the test skips.
+#include "base/AppContext.h"
+#include "base/NumLib.h"
+#include "base/ProgramState.h"
 #include "editor/PlotCanvas.h"
 #include "editor/PlotWindow.h"
-#include "shell/AppContext.h"
 #include "shell/MainWindow.h"
-#include "shell/NumLib.h"
-#include "shell/ProgramState.h"
 #include "shell/QtPlatform.h"
 #include "shell/StartUp.h"
 #include "support/TestFiles.h"

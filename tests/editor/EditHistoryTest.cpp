@@ -1,7 +1,7 @@
 #include "editor/EditHistory.h"
 
+#include "base/PlotSession.h"
 #include "editor/PlotInteraction.h"
-#include "shell/PlotSession.h"
 
 #include <gtest/gtest.h>
 

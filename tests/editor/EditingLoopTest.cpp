@@ -1,7 +1,7 @@
 #include "support/EditorSupport.h"
 
+#include "base/Platform.h"
 #include "editor/PlotRender.h"
-#include "shell/Platform.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // back through other programs' renderers, with real text in SVG and PDF.
 #include "support/EditorSupport.h"
 
+#include "base/Platform.h"
 #include "editor/PlotWindow.h"
 #include "editor/ResolutionDialog.h"
-#include "shell/Platform.h"
 
 #include <gtest/gtest.h>
 

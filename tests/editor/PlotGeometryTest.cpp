@@ -1,7 +1,7 @@
 #include "editor/PlotGeometry.h"
+#include "base/NumLib.h"
+#include "base/PlotSession.h"
 #include "editor/PlotRender.h"
-#include "shell/NumLib.h"
-#include "shell/PlotSession.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "editor/PlotMap.h"
+#include "base/PlotSession.h"
 #include "editor/PlotInteraction.h"
 #include "editor/PlotworkLayout.h"
-#include "shell/PlotSession.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "support/EditorSupport.h"
 
+#include "base/Platform.h"
+#include "base/WindowPlacement.h"
 #include "editor/PlotCanvas.h"
 #include "editor/PlotGeometry.h"
 #include "editor/PlotWindow.h"
-#include "shell/Platform.h"
-#include "shell/WindowPlacement.h"
 
 #include <gtest/gtest.h>
 

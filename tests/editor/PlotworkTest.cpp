@@ -1,8 +1,8 @@
 #include "support/EditorSupport.h"
 
+#include "base/NumberFormat.h"
 #include "datafiles/SaveEditedFile.h"
 #include "datafiles/WorkFile.h"
-#include "shell/NumberFormat.h"
 
 #include <gtest/gtest.h>
 

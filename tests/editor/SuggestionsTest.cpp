@@ -1,7 +1,7 @@
 #include "editor/Suggestions.h"
 
-#include "shell/NumLib.h"
-#include "shell/PlotSession.h"
+#include "base/NumLib.h"
+#include "base/PlotSession.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "support/EditorSupport.h"
 
-#include "shell/Platform.h"
+#include "base/Platform.h"
 
 #include <gtest/gtest.h>
 

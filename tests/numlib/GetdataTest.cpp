@@ -1,5 +1,5 @@
+#include "base/NumLib.h"
 #include "numlib/RawLibrary.h"
-#include "shell/NumLib.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "numlib/RawLibrary.h"
 
-#include "shell/NumLib.h"
+#include "base/NumLib.h"
 
 #include <dlfcn.h>
 

@@ -1,4 +1,4 @@
-#include "shell/NumLib.h"
+#include "base/NumLib.h"
 
 #include <gtest/gtest.h>
 

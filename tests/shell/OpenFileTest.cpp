@@ -1,5 +1,5 @@
+#include "base/Profile.h"
 #include "datafiles/TextFiles.h"
-#include "shell/Profile.h"
 #include "shell/StartUp.h"
 #include "support/Harness.h"
 

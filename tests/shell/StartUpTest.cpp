@@ -1,6 +1,6 @@
 #include "shell/StartUp.h"
+#include "base/WindowPlacement.h"
 #include "shell/SplashWindow.h"
-#include "shell/WindowPlacement.h"
 #include "support/Harness.h"
 
 #include <gtest/gtest.h>

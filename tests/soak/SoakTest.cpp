@@ -5,12 +5,12 @@
 //
 // SOAK_SECONDS sets how long to run (default 20); SOAK_SEED replays one seed.
 
+#include "base/NumLib.h"
 #include "colours/ColourDialog.h"
 #include "datafiles/CommentsDialog.h"
 #include "datafiles/SaveEditedFile.h"
 #include "datafiles/WorkFile.h"
 #include "operations/NoiseDialog.h"
-#include "shell/NumLib.h"
 #include "support/EditorSupport.h"
 #include "support/Harness.h"
 

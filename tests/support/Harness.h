@@ -3,10 +3,10 @@
 // directory with a private settings file.
 #pragma once
 
-#include "shell/AppContext.h"
+#include "base/AppContext.h"
+#include "base/NumLib.h"
+#include "base/ProgramState.h"
 #include "shell/MainWindow.h"
-#include "shell/NumLib.h"
-#include "shell/ProgramState.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 

@@ -3,7 +3,7 @@
 // is recorded in order, so commands run headless through the real windows.
 #pragma once
 
-#include "shell/Platform.h"
+#include "base/Platform.h"
 
 #include <QDialog>
 #include <QMarginsF>

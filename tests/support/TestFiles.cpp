@@ -1,6 +1,6 @@
 #include "support/TestFiles.h"
 
-#include "shell/Profile.h"
+#include "base/Profile.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 // may ask for. The main window implements it; commands never touch widgets.
 #pragma once
 
-#include "shell/PlotColours.h"
+#include "base/PlotColours.h"
 
 #include <QByteArray>
 #include <QString>

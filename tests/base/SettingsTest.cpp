@@ -1,8 +1,8 @@
-#include "shell/Settings.h"
-#include "shell/AppContext.h"
-#include "shell/NumLib.h"
-#include "shell/Profile.h"
-#include "shell/ProgramState.h"
+#include "base/Settings.h"
+#include "base/AppContext.h"
+#include "base/NumLib.h"
+#include "base/Profile.h"
+#include "base/ProgramState.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 

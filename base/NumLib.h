@@ -4,7 +4,7 @@
 // throws NumLibError from the call that needed it; nothing crashes.
 #pragma once
 
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
-#include "shell/Settings.h"
+#include "base/Settings.h"
 
-#include "shell/AppContext.h"
-#include "shell/Platform.h"
-#include "shell/Profile.h"
-#include "shell/ProgramState.h"
+#include "base/AppContext.h"
+#include "base/Platform.h"
+#include "base/Profile.h"
+#include "base/ProgramState.h"
 
 #include <QFile>
 
@@ -54,10 +54,11 @@ void ReadSettings(AppContext &app)
 {
     const QString file = app.platform.settingsFilePath();
     const QDateTime now = app.platform.now();
-    WriteProfileStrings(file,
+    // Read once: the same text is changed, written and then read from.
+    ProfileReader settings(file);
+    settings.write(file,
         { { "LastAccess", "Date", now.toString(QStringLiteral("MM-dd-yyyy")).toLatin1() },
             { "LastAccess", "Time", now.toString(QStringLiteral("HH:mm:ss")).toLatin1() } });
-    const ProfileReader settings(file);
     for (const ColourKey &colour : colourKeys)
         app.state.*colour.field = readColour(settings, colour, app.state.*colour.field);
     QStringList recent;

@@ -1,4 +1,4 @@
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 
 #include <gtest/gtest.h>
 

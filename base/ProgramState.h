@@ -9,8 +9,8 @@
 // expects: three adjacent floats per point.
 #pragma once
 
-#include "shell/PlotColours.h"
-#include "shell/RecentFileList.h"
+#include "base/PlotColours.h"
+#include "base/RecentFileList.h"
 
 #include <QByteArray>
 #include <QString>
@@ -96,7 +96,24 @@ private:
 constexpr PlotColours DefaultColours {};
 constexpr float DefaultNoiseRms = 0.01f;
 
-struct ProgramState {
+// The plot of the data set: what the editor draws and edits. The program
+// state holds it, and the editor works on a copy (PlotSession).
+struct PlotFields {
+    OneBased<float, PlotCapacity> PlotX;
+    OneBased<float, PlotCapacity> PlotY;
+    OneBased<float, PlotCapacity> PlotFlag;
+    int16_t PlotCount = 0;
+    QString PlotTitle;
+    QString PlotSubtitle;
+    QString XAxisLabel;
+    QString YAxisLabel;
+    float PlotXMin = 0.0f;
+    float PlotXMax = 0.0f;
+    float PlotYMin = 0.0f;
+    float PlotYMax = 0.0f;
+};
+
+struct ProgramState : PlotFields {
     PointArray RawPts; // the data set as read (with a fit file's marks)
     PointArray DataPts; // the edited data set
     PointArray BlankPts;
@@ -135,19 +152,6 @@ struct ProgramState {
 
     bool ShowXY = true;
     bool CommitEdits = false;
-
-    OneBased<float, PlotCapacity> PlotX;
-    OneBased<float, PlotCapacity> PlotY;
-    OneBased<float, PlotCapacity> PlotFlag;
-    int16_t PlotCount = 0;
-    QString PlotTitle;
-    QString PlotSubtitle;
-    QString XAxisLabel;
-    QString YAxisLabel;
-    float PlotXMin = 0.0f;
-    float PlotXMax = 0.0f;
-    float PlotYMin = 0.0f;
-    float PlotYMax = 0.0f;
 
     QString FitFileName;
     int16_t NumFitFound = 0;

@@ -1,4 +1,4 @@
-#include "shell/NumberFormat.h"
+#include "base/NumberFormat.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "shell/Profile.h"
+#include "base/Profile.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

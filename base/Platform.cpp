@@ -1,4 +1,4 @@
-#include "shell/Platform.h"
+#include "base/Platform.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
-#include "shell/MenuState.h"
+#include "base/MenuState.h"
 
-#include "shell/MainView.h"
-#include "shell/ProgramState.h"
+#include "base/MainView.h"
+#include "base/ProgramState.h"
 
 void ShowNoNoise(ProgramState &state, MainView &view)
 {

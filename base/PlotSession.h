@@ -3,26 +3,13 @@
 // command that opens it decides what of the outcome to keep.
 #pragma once
 
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 
 #include <QString>
 
 #include <cstdint>
 
-struct PlotSession {
-    OneBased<float, PlotCapacity> PlotX;
-    OneBased<float, PlotCapacity> PlotY;
-    OneBased<float, PlotCapacity> PlotFlag;
-    int16_t PlotCount = 0;
-    QString PlotTitle;
-    QString PlotSubtitle;
-    QString XAxisLabel;
-    QString YAxisLabel;
-    float PlotXMin = 0.0f;
-    float PlotXMax = 0.0f;
-    float PlotYMin = 0.0f;
-    float PlotYMax = 0.0f;
-
+struct PlotSession : PlotFields {
     int16_t GoodRed = DefaultColours.GoodRed;
     int16_t GoodGreen = DefaultColours.GoodGreen;
     int16_t GoodBlue = DefaultColours.GoodBlue;

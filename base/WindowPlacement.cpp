@@ -1,4 +1,4 @@
-#include "shell/WindowPlacement.h"
+#include "base/WindowPlacement.h"
 
 #include <QEvent>
 #include <QPointer>

@@ -12,6 +12,12 @@
 #include <memory>
 #include <vector>
 
+struct ProfileEntry {
+    const char *section;
+    const char *key;
+    QByteArray value;
+};
+
 // One file, read once, for many look-ups.
 class ProfileReader
 {
@@ -32,16 +38,18 @@ public:
     // The section names, as written.
     QStringList sections() const;
 
+    // Sets the keys in the text read and writes all of it to `file`, as
+    // WriteProfileStrings does, so a file read once can also be changed
+    // without reading it again; the look-ups see the new values. False on
+    // failure, and always when the file existed but could not be read (its
+    // contents would be lost).
+    bool write(const QString &file, const std::vector<ProfileEntry> &entries);
+
 private:
     ProfileReader();
     struct Ini;
     std::unique_ptr<Ini> m_ini;
-};
-
-struct ProfileEntry {
-    const char *section;
-    const char *key;
-    QByteArray value;
+    bool m_unreadable = false;
 };
 
 // Writes the keys in one go, creating the file, its folder and the sections

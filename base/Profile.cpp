@@ -1,4 +1,4 @@
-#include "shell/Profile.h"
+#include "base/Profile.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,8 +41,10 @@ ProfileReader::ProfileReader()
 ProfileReader::ProfileReader(const QString &file)
     : ProfileReader()
 {
-    if (!loadFile(file, m_ini->ini))
+    if (!loadFile(file, m_ini->ini)) {
         m_ini->ini.Reset();
+        m_unreadable = QFileInfo::exists(file);
+    }
 }
 
 ProfileReader ProfileReader::fromBytes(const QByteArray &bytes)
@@ -100,11 +102,11 @@ QStringList ProfileReader::sections() const
     return result;
 }
 
-bool WriteProfileStrings(const QString &file, const std::vector<ProfileEntry> &entries)
+bool ProfileReader::write(const QString &file, const std::vector<ProfileEntry> &entries)
 {
-    CSimpleIniA ini(false, true, false);
-    if (QFileInfo::exists(file) && !loadFile(file, ini))
+    if (m_unreadable)
         return false;
+    CSimpleIniA &ini = m_ini->ini;
     ini.SetSpaces(false);
     for (const ProfileEntry &entry : entries) {
         if (ini.SetValue(entry.section, entry.key, entry.value.constData(), nullptr, true) < 0)
@@ -120,6 +122,11 @@ bool WriteProfileStrings(const QString &file, const std::vector<ProfileEntry> &e
     // flush() first: commit() alone lets a short write pass as success.
     return out.write(text.data(), qint64(text.size())) == qint64(text.size()) && out.flush()
         && out.commit();
+}
+
+bool WriteProfileStrings(const QString &file, const std::vector<ProfileEntry> &entries)
+{
+    return ProfileReader(file).write(file, entries);
 }
 
 bool WriteProfileString(

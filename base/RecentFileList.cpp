@@ -1,4 +1,4 @@
-#include "shell/RecentFileList.h"
+#include "base/RecentFileList.h"
 
 #include <QDir>
 

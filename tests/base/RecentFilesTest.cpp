@@ -1,8 +1,8 @@
-#include "shell/AppContext.h"
-#include "shell/NumLib.h"
-#include "shell/ProgramState.h"
-#include "shell/RecentFileList.h"
-#include "shell/Settings.h"
+#include "base/AppContext.h"
+#include "base/NumLib.h"
+#include "base/ProgramState.h"
+#include "base/RecentFileList.h"
+#include "base/Settings.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
