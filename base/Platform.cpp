@@ -57,6 +57,21 @@ QString Platform::qtNameFilter(const QString &filter)
     return description + QStringLiteral(" (") + pattern + QLatin1Char(')');
 }
 
+std::optional<QStringList> Platform::askRunPaths(const QString &)
+{
+    return std::nullopt;
+}
+
+bool Platform::runLongWork(const QString &, const std::function<void(WorkProgress &)> &work)
+{
+    struct Unwatched : WorkProgress {
+        void report(int, int) override { }
+        bool cancelled() const override { return false; }
+    } progress;
+    work(progress);
+    return true;
+}
+
 std::unique_ptr<QPrinter> Platform::openPrinter(const QString &)
 {
     return nullptr;

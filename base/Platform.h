@@ -92,6 +92,17 @@ inline QPoint QuarterPlacement(QSize screen, QSize window)
         int(std::nearbyint((screen.height() - window.height()) / 4.0)));
 }
 
+// What long work sees of the window that waits for it.
+class WorkProgress
+{
+public:
+    virtual ~WorkProgress() = default;
+    // `done` of `total` steps; called from the working thread.
+    virtual void report(int done, int total) = 0;
+    // True once the user asked to stop: the work should return soon.
+    virtual bool cancelled() const = 0;
+};
+
 class Platform
 {
 public:
@@ -105,6 +116,18 @@ public:
     // as the flags say, adds the default extension to a name without one,
     // and makes the chosen file's folder the current directory.
     std::optional<QString> fileDialog(const FileDialogSpec &spec);
+
+    // The dialog of "Open Run...": several scan files or archives, or a
+    // whole folder. Nothing when the user cancelled; the chosen folder
+    // becomes the current directory, as with the file dialog.
+    virtual std::optional<QStringList> askRunPaths(const QString &title);
+
+    // Runs `work`, which may take long (reading a run), while the windows
+    // stay live: the real platform runs it on a worker thread and, once it
+    // has taken half a second, shows `label` with its progress and a Cancel
+    // button. Returns false when the user cancelled. `work` must not touch
+    // widgets. This default runs it on the calling thread.
+    virtual bool runLongWork(const QString &label, const std::function<void(WorkProgress &)> &work);
 
     // Shows one of our windows modally until it closes; returns its result.
     virtual int execModal(QDialog &window) = 0;

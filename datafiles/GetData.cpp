@@ -2,6 +2,7 @@
 
 #include "base/AppContext.h"
 #include "base/MainView.h"
+#include "base/MemoryFile.h"
 #include "base/MenuState.h"
 #include "base/NumLib.h"
 #include "base/Platform.h"
@@ -26,7 +27,8 @@ bool ReadDataFile(AppContext &app, MainView &view, const ChosenFile &chosen)
     ProgramState &s = app.state;
     s.DataFileName = chosen.name;
     s.ReadPath = chosen.name.trimmed();
-    app.numlib.getdata(s.RawPts, s.NumPts, s.ReadPath, s.NumComments, s.CommentBuf);
+    app.numlib.getdata(s.RawPts, s.NumPts, chosen.readFrom.isEmpty() ? s.ReadPath : chosen.readFrom,
+        s.NumComments, s.CommentBuf);
     view.setViewText(ViewTab::DataFile, chosen.text);
     s.FirstX = s.RawPts.x(1);
     s.FirstIdx = 1;
@@ -93,6 +95,27 @@ bool GetNamedData(AppContext &app, MainView &view, const QString &path)
     QDir::setCurrent(file.absolutePath());
     LocateWorkFile(s);
     const bool read = ReadDataFile(app, view, *chosen);
+    if (!read)
+        QDir::setCurrent(s.WorkDir);
+    FinishGetData(app, view);
+    return read;
+}
+
+bool GetDataFromMemory(AppContext &app, MainView &view, const QString &name, const QString &folder,
+    const QByteArray &bytes)
+{
+    ProgramState &s = app.state;
+    app.numlib.load();
+    const MemoryFile memory(bytes);
+    if (!memory.isOpen()) {
+        app.platform.messageBox(
+            QStringLiteral("%1\ncould not be read: %2").arg(name, memory.error()),
+            QLatin1String(DialogTitle), MsgStyle::Exclamation);
+        return false;
+    }
+    QDir::setCurrent(folder);
+    LocateWorkFile(s);
+    const bool read = ReadDataFile(app, view, { name, bytes, memory.path() });
     if (!read)
         QDir::setCurrent(s.WorkDir);
     FinishGetData(app, view);

@@ -1,6 +1,7 @@
 // File > Get Data: choose a data file and make it the data set.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 struct AppContext;
@@ -15,3 +16,9 @@ bool GetNewData(AppContext &app, MainView &view);
 // file that cannot be read is reported as Get Data reports it and changes
 // nothing at all, the working file and the menus included.
 bool GetNamedData(AppContext &app, MainView &view, const QString &path);
+
+// The same for a scan held in memory (a member of an archive, never unpacked
+// to disk): read by the library through a memory file, shown under `name`,
+// with the working file in `folder`.
+bool GetDataFromMemory(AppContext &app, MainView &view, const QString &name, const QString &folder,
+    const QByteArray &bytes);

@@ -52,7 +52,7 @@ std::optional<ChosenFile> ReadChosenFile(
     AppContext &app, const QString &name, const QString &title, const QString &kind)
 {
     try {
-        return ChosenFile { name, ReadTextFile(name.trimmed()) };
+        return ChosenFile { name, ReadTextFile(name.trimmed()), QString() };
     } catch (const std::exception &error) {
         app.platform.messageBox(
             QStringLiteral("The %1\n%2\ncould not be read: %3")

@@ -23,6 +23,7 @@ QString TabCaptionFor(const QString &path);
 struct ChosenFile {
     QString name; // as the dialog returned it
     QByteArray text;
+    QString readFrom; // where the library reads it, when not at `name`
 };
 
 // Shows the open dialog for an existing file with `title` and `filter`.

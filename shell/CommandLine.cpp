@@ -1,43 +1,160 @@
 #include "shell/CommandLine.h"
 
+#include "shell/ReportCommand.h"
 #include "shell/Version.h"
 
+#include <cmath>
 #include <cstdio>
+
+namespace
+{
+
+// The toolkit's options that take a value, and those that do not; it reads
+// them with one dash or two.
+const QStringList toolkitWithValue = { QStringLiteral("platform"),
+    QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"), QStringLiteral("plugin"),
+    QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
+    QStringLiteral("qwindowtitle"), QStringLiteral("session"), QStringLiteral("display"),
+    QStringLiteral("geometry"), QStringLiteral("style"), QStringLiteral("stylesheet"),
+    QStringLiteral("title"), QStringLiteral("name"), QStringLiteral("visual") };
+const QStringList toolkitAlone = { QStringLiteral("reverse"), QStringLiteral("widgetcount"),
+    QStringLiteral("nograb"), QStringLiteral("dograb"), QStringLiteral("sync") };
+
+QString toolkitName(const QString &argument)
+{
+    QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    const qsizetype equals = name.indexOf(QLatin1Char('='));
+    return equals < 0 ? name : name.left(equals);
+}
+
+struct NumberOption {
+    const char *name;
+    std::optional<double> RunOptions::*optional;
+    double RunOptions::*plain;
+};
+
+constexpr NumberOption numberOptions[] = {
+    { "--from", &RunOptions::from, nullptr },
+    { "--to", &RunOptions::to, nullptr },
+    { "--trim", nullptr, &RunOptions::trim },
+    { "--ceiling", nullptr, &RunOptions::ceiling },
+    { "--vbar", nullptr, &RunOptions::vbar },
+    { "--density", nullptr, &RunOptions::density },
+};
+
+// What makes a set of options unusable, or nothing.
+QString optionsError(const RunOptions &o)
+{
+    if (o.trim < 0.0)
+        return QStringLiteral("--trim must be 0 or more");
+    if (o.ceiling <= 0.0)
+        return QStringLiteral("--ceiling must be above 0");
+    if (o.vbar <= 0.0)
+        return QStringLiteral("--vbar must be above 0");
+    if (o.density <= 0.0)
+        return QStringLiteral("--density must be above 0");
+    if (o.from && o.to && !(*o.from < *o.to))
+        return QStringLiteral("--from must be below --to");
+    return {};
+}
+
+} // namespace
 
 CommandLine ParseCommandLine(const QStringList &arguments)
 {
     CommandLine line;
     bool options = true;
-    for (const QString &argument : arguments) {
-        if (options && argument == QLatin1String("--")) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (!options || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+            if (!argument.isEmpty())
+                line.files << argument;
+            continue;
+        }
+        if (argument == QLatin1String("--")) {
             options = false;
-        } else if (options
-            && (argument == QLatin1String("-h") || argument == QLatin1String("--help")
-                || argument == QLatin1String("-?"))) {
+        } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")
+            || argument == QLatin1String("-?")) {
             line.help = true;
-        } else if (options
-            && (argument == QLatin1String("-v") || argument == QLatin1String("--version"))) {
+        } else if (argument == QLatin1String("-v") || argument == QLatin1String("--version")) {
             line.version = true;
-        } else if (options && argument.startsWith(QLatin1Char('-'))) {
-            line.unknownOptions << argument;
-        } else if (!argument.isEmpty()) {
-            line.files << argument;
+        } else if (argument == QLatin1String("--run")) {
+            line.run = true;
+        } else if (argument == QLatin1String("--report")) {
+            line.report = true;
+        } else if (toolkitAlone.contains(toolkitName(argument))) {
+        } else if (toolkitWithValue.contains(toolkitName(argument))) {
+            if (!argument.contains(QLatin1Char('=')))
+                ++i; // its value
+        } else {
+            const NumberOption *number = nullptr;
+            QString value;
+            for (const NumberOption &option : numberOptions) {
+                const QLatin1String name(option.name);
+                if (argument == name) {
+                    number = &option;
+                    if (i + 1 < arguments.size())
+                        value = arguments[++i];
+                } else if (argument.startsWith(name + QLatin1Char('='))) {
+                    number = &option;
+                    value = argument.mid(name.size() + 1);
+                }
+            }
+            if (number == nullptr) {
+                line.unknownOptions << argument;
+                continue;
+            }
+            bool ok = false;
+            const double parsed = value.toDouble(&ok);
+            if (!ok || !std::isfinite(parsed)) {
+                if (line.usageError.isEmpty())
+                    line.usageError = QStringLiteral("%1 needs a number, not '%2'")
+                                          .arg(QLatin1String(number->name), value);
+                continue;
+            }
+            if (number->optional)
+                line.options.*number->optional = parsed;
+            else
+                line.options.*number->plain = parsed;
         }
     }
+    if (line.usageError.isEmpty())
+        line.usageError = optionsError(line.options);
+    if (line.usageError.isEmpty() && line.report && line.files.isEmpty())
+        line.usageError = QStringLiteral("--report needs at least one PATH");
+    if (line.usageError.isEmpty() && line.run && line.files.isEmpty())
+        line.usageError = QStringLiteral("--run needs at least one PATH");
     return line;
 }
 
 QString HelpText()
 {
-    return QStringLiteral("Usage: kelvane [FILE]\n"
-                          "Sedora, an editor for analytical-ultracentrifugation scan data.\n"
-                          "\n"
-                          "FILE is loaded once the main window is shown: a fit file (one with a\n"
-                          "[FileCount] section) as by File > Get File(s) From Fit-File, any other\n"
-                          "file as a data file by File > Get Data.\n"
-                          "\n"
-                          "  -h, --help     show this help and exit\n"
-                          "  -v, --version  show the version and exit\n");
+    return QStringLiteral(
+        "Usage: kelvane [FILE]\n"
+        "       kelvane --run PATH...\n"
+        "       kelvane --report [OPTIONS] PATH...\n"
+        "Sedora, an editor for analytical-ultracentrifugation scan data.\n"
+        "\n"
+        "FILE is loaded once the main window is shown: a fit file (one with a\n"
+        "[FileCount] section) as by File > Get File(s) From Fit-File, any other\n"
+        "file as a data file by File > Get Data.\n"
+        "\n"
+        "A PATH is a scan file, a folder (searched with its subfolders for scan\n"
+        "files: .RA1-.RA8, .RI, .IP, .WA, .WI, .FI with the cell number, and .dat)\n"
+        "or an archive (.tar.gz, .tgz, .tar, .zip), read in place.\n"
+        "\n"
+        "  --run          open the paths as a run, in the run window\n"
+        "  --report       print the run's table as CSV to standard output and exit;\n"
+        "                 needs no display. Exit status 0, 2 when a file could not\n"
+        "                 be read (named on standard error), 1 for a usage error\n"
+        "  --from CM      start of the range of the computations (radius, cm)\n"
+        "  --to CM        end of the range\n"
+        "  --trim CM      trimmed off each end of the overlap of two scans (0.05)\n"
+        "  --ceiling OD   absorbance readings above it are left out (1.5)\n"
+        "  --vbar ML_PER_G     partial specific volume (0.73)\n"
+        "  --density G_PER_ML  solvent density (1.0)\n"
+        "  -h, --help     show this help and exit\n"
+        "  -v, --version  show the version and exit\n");
 }
 
 QString VersionText()
@@ -48,7 +165,7 @@ QString VersionText()
         .arg(Version::Revision);
 }
 
-std::optional<int> AnswerWithoutWindow(const CommandLine &line, bool strict)
+std::optional<int> AnswerWithoutWindow(const CommandLine &line)
 {
     if (line.help) {
         std::fputs(HelpText().toLocal8Bit().constData(), stdout);
@@ -58,10 +175,18 @@ std::optional<int> AnswerWithoutWindow(const CommandLine &line, bool strict)
         std::fputs((VersionText() + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
         return 0;
     }
-    if (strict && !line.unknownOptions.isEmpty()) {
+    const int usageStatus = line.report ? 1 : 2;
+    if (!line.unknownOptions.isEmpty()) {
         std::fprintf(stderr, "kelvane: unknown option '%s'\nTry 'kelvane --help'.\n",
             line.unknownOptions.constFirst().toLocal8Bit().constData());
-        return 2;
+        return usageStatus;
     }
+    if (!line.usageError.isEmpty()) {
+        std::fprintf(stderr, "kelvane: %s\nTry 'kelvane --help'.\n",
+            line.usageError.toLocal8Bit().constData());
+        return usageStatus;
+    }
+    if (line.report)
+        return RunReportCommand(line.files, line.options);
     return std::nullopt;
 }

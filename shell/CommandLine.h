@@ -1,7 +1,11 @@
-// The program's arguments: "kelvane [FILE]", "--help" and "--version".
-// Help and version are answered before the application connects to a
-// display, so they work without one.
+// The program's arguments: "kelvane [FILE]", "kelvane --run PATH...",
+// "kelvane --report [options] PATH...", "--help" and "--version". Everything
+// that needs no window (help, version, the report, a usage error) is
+// answered before the application connects to a display, so it works
+// without one.
 #pragma once
+
+#include "runs/RunAnalysis.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,19 +15,26 @@
 struct CommandLine {
     bool help = false;
     bool version = false;
+    bool run = false; // --run: the paths open as a run
+    bool report = false; // --report: the run's table on standard output
+    RunOptions options; // --from, --to, --trim, --ceiling, --vbar, --density
     QStringList unknownOptions; // as given, e.g. "--frobnicate"
-    QStringList files; // only the first is opened
+    QString usageError; // a known option used wrongly, e.g. "--from needs a number"
+    QStringList files; // the paths; without --run or --report only the first is opened
 };
 
 // `arguments` without the program's name. "--" ends the options: what
-// follows is a file even when it starts with "-".
+// follows is a path even when it starts with "-". The toolkit's own options
+// (-platform NAME, -style NAME, -geometry WxH, ...) are passed over here and
+// left to the application.
 CommandLine ParseCommandLine(const QStringList &arguments);
 
 QString HelpText();
 QString VersionText(); // "kelvane 0.999.28"
 
-// The answer to a command line that is not a request to run: help or
-// version (printed to standard output, exit code 0) or an unknown option
-// (printed to standard error, exit code 2). Nothing when the program should
-// start. Pass `strict` once the toolkit has taken its own options out.
-std::optional<int> AnswerWithoutWindow(const CommandLine &line, bool strict);
+// The answer to a command line that needs no window: help or version
+// (standard output, exit code 0), a usage error (standard error; exit code
+// 1 for the report's options, 2 otherwise), or the report itself (exit code
+// 0, or 2 when a file could not be read). Nothing when the program should
+// start its windows.
+std::optional<int> AnswerWithoutWindow(const CommandLine &line);

@@ -1,6 +1,7 @@
 #include "shell/MainWindow.h"
 
 #include "base/AppContext.h"
+#include "base/NumLib.h"
 #include "base/Platform.h"
 #include "base/ProgramState.h"
 #include "base/Settings.h"
@@ -20,6 +21,9 @@
 #include "operations/InvertSign.h"
 #include "operations/Noise.h"
 #include "operations/NoiseDialog.h"
+#include "runs/RunArchive.h"
+#include "runs/RunReader.h"
+#include "runs/RunWindow.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -51,16 +55,17 @@ QAction *namedAction(QObject *parent, const char *name, const QString &caption)
     return action;
 }
 
-// The first local file among dropped URLs; empty when there is none.
-QString firstLocalFile(const QMimeData *data)
+// The local files among dropped URLs, in their order.
+QStringList localFiles(const QMimeData *data)
 {
+    QStringList files;
     if (data == nullptr || !data->hasUrls())
-        return {};
+        return files;
     for (const QUrl &url : data->urls()) {
         if (url.isLocalFile() && !url.toLocalFile().isEmpty())
-            return url.toLocalFile();
+            files << url.toLocalFile();
     }
-    return {};
+    return files;
 }
 
 } // namespace
@@ -110,6 +115,10 @@ void MainWindow::createMenus()
         ->setEnabled(false);
     entry(file, MenuEntry::ClearBlank, "ClearBlank", QStringLiteral("&Clear Blank"))
         ->setEnabled(false);
+    m_openRun = namedAction(this, "OpenRun", QStringLiteral("Open &Run..."));
+    m_openRun->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    file->addAction(m_openRun);
+    connect(m_openRun, &QAction::triggered, this, &MainWindow::OpenRun_Click);
     // The files opened last, after the File menu's own entries.
     m_recentSeparator = file->addSeparator();
     for (int i = 0; i < RecentFileList::Capacity; ++i) {
@@ -430,20 +439,110 @@ void MainWindow::showRecentFiles()
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!firstLocalFile(event->mimeData()).isEmpty())
+    if (!localFiles(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void MainWindow::dropEvent(QDropEvent *event)
 {
-    // Of several files only the first is opened: each load replaces the
-    // data set of the one before.
-    const QString path = firstLocalFile(event->mimeData());
-    if (path.isEmpty())
+    const QStringList paths = localFiles(event->mimeData());
+    if (paths.isEmpty())
         return;
     event->acceptProposedAction();
-    // Not inside the drop: the drag's source waits until it returns.
-    openNamedFileLater(path);
+    // Not inside the drop: the drag's source waits until it returns. One
+    // scan file replaces the data set; several files, a folder or an
+    // archive are a run.
+    const QFileInfo first(paths.constFirst());
+    if (paths.size() == 1 && !first.isDir() && !IsArchiveName(first.filePath()))
+        openNamedFileLater(paths.constFirst());
+    else
+        openRunLater(paths);
+}
+
+void MainWindow::OpenRun_Click()
+{
+    const std::optional<QStringList> paths = m_app.platform.askRunPaths(QStringLiteral("Open Run"));
+    if (paths)
+        openRun(*paths);
+}
+
+void MainWindow::openRun(const QStringList &paths, const RunOptions &options)
+{
+    runCommand([this, &paths, &options] {
+        // Without the library no scan can be read: say so before reading.
+        m_app.numlib.load();
+        Run run;
+        const bool finished = m_app.platform.runLongWork(
+            QStringLiteral("Reading the scans of %1...").arg(RunTitle(paths)),
+            [&](WorkProgress &progress) {
+                ReadProgress watch;
+                watch.report = [&progress](int done, int total) { progress.report(done, total); };
+                watch.cancelled = [&progress] { return progress.cancelled(); };
+                run = ReadRun(paths, m_app.numlib, watch);
+            });
+        if (!finished || run.cancelled)
+            return;
+        if (run.scans.empty()) {
+            QStringList reasons;
+            for (const ReadFailure &failure : run.failures)
+                reasons << failure.path + QStringLiteral(": ") + failure.reason;
+            if (reasons.size() > 12)
+                reasons = reasons.mid(0, 12) << QStringLiteral("...");
+            m_app.platform.messageBox(
+                QStringLiteral("No scan could be read from\n%1").arg(paths.join(QLatin1Char('\n')))
+                    + (reasons.isEmpty()
+                            ? QStringLiteral("\n\nIt holds no scan files.")
+                            : QStringLiteral("\n\n") + reasons.join(QLatin1Char('\n'))),
+                QStringLiteral("Open Run"), MsgStyle::Exclamation);
+            return;
+        }
+        auto *window = new RunWindow(
+            m_app.platform, std::move(run), options,
+            [this](const Scan &scan) { openRunScan(scan); }, this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        std::erase_if(m_runWindows, [](const QPointer<RunWindow> &open) { return !open; });
+        m_runWindows.emplace_back(window);
+        window->show();
+    });
+}
+
+void MainWindow::openRunLater(const QStringList &paths, const RunOptions &options)
+{
+    QMetaObject::invokeMethod(
+        this, [this, paths, options] { openRun(paths, options); }, Qt::QueuedConnection);
+}
+
+std::vector<RunWindow *> MainWindow::runWindows() const
+{
+    std::vector<RunWindow *> open;
+    for (const QPointer<RunWindow> &window : m_runWindows) {
+        if (window)
+            open.push_back(window);
+    }
+    return open;
+}
+
+void MainWindow::openRunScan(const Scan &scan)
+{
+    if (scan.archive.isEmpty()) {
+        openNamedFile(scan.path);
+    } else {
+        runCommand([this, &scan] {
+            const MemberBytes member
+                = ReadArchiveMember(scan.archive, scan.member, ArchiveLimits());
+            if (!member.error.isEmpty()) {
+                m_app.platform.messageBox(
+                    QStringLiteral("%1\ncould not be read: %2").arg(scan.path, member.error),
+                    QStringLiteral("Get Data File"), MsgStyle::Exclamation);
+                return;
+            }
+            GetDataFromMemory(
+                m_app, *this, scan.path, QFileInfo(scan.archive).absolutePath(), member.bytes);
+        });
+    }
+    // The data set is edited here: bring this window forward.
+    raise();
+    activateWindow();
 }
 
 void MainWindow::DSNames_Click(int index)

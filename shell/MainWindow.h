@@ -4,9 +4,11 @@
 
 #include "base/MainView.h"
 #include "base/RecentFileList.h"
+#include "runs/RunAnalysis.h"
 #include "shell/TextView.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
@@ -16,6 +18,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QTabWidget;
+class RunWindow;
 
 class MainWindow : public QMainWindow, public MainView
 {
@@ -61,6 +64,17 @@ public:
     // the caller (a drop, start-up) has returned first.
     void openNamedFileLater(const QString &path);
 
+    // File > "Open Run...", "--run" and drops of several files or a folder:
+    // reads the run (with progress and Cancel when it takes long) and shows
+    // it in a run window of its own.
+    void openRun(const QStringList &paths, const RunOptions &options = {});
+    void openRunLater(const QStringList &paths, const RunOptions &options = {});
+    QAction *openRunAction() const { return m_openRun; }
+    // The run windows open now, oldest first.
+    std::vector<RunWindow *> runWindows() const;
+    // A scan of a run into the data set, as Get Data would load its file.
+    void openRunScan(const Scan &scan);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -88,6 +102,7 @@ private:
     void BackItOff_Click();
     void SetColors_Click();
     void RecentFile_Click(int index);
+    void OpenRun_Click();
 
     // The recent files into the File menu; a loaded file to their top.
     void showRecentFiles();
@@ -100,5 +115,7 @@ private:
     QTabWidget *m_tabs = nullptr;
     QLabel *m_notice = nullptr;
     QAction *m_recentSeparator = nullptr;
+    QAction *m_openRun = nullptr;
+    std::vector<QPointer<RunWindow>> m_runWindows;
     std::array<QAction *, RecentFileList::Capacity> m_recentFiles {};
 };

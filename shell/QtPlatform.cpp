@@ -1,5 +1,7 @@
 #include "shell/QtPlatform.h"
 
+#include "shell/RunPathDialog.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
@@ -10,11 +12,15 @@
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 #include <unistd.h>
 
 QtPlatform::QtPlatform(QString instanceLockPath)
@@ -78,6 +84,66 @@ std::optional<QString> QtPlatform::askFileName(const FileDialogSpec &spec)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QStringList> QtPlatform::askRunPaths(const QString &title)
+{
+    RunPathDialog dialog(m_parent, title);
+    if (dialog.exec() != QDialog::Accepted || dialog.chosenPaths().isEmpty())
+        return std::nullopt;
+    const QStringList paths = dialog.chosenPaths();
+    const QFileInfo first(paths.constFirst());
+    QDir::setCurrent(first.isDir() ? first.absoluteFilePath() : first.absolutePath());
+    return paths;
+}
+
+bool QtPlatform::runLongWork(const QString &label, const std::function<void(WorkProgress &)> &work)
+{
+    struct Shared : WorkProgress {
+        std::atomic<int> done { 0 };
+        std::atomic<int> total { 0 };
+        std::atomic<bool> stop { false };
+        std::atomic<bool> finished { false };
+        void report(int d, int t) override
+        {
+            total = t;
+            done = d;
+        }
+        bool cancelled() const override { return stop; }
+    } progress;
+
+    QProgressDialog dialog(label, QStringLiteral("Cancel"), 0, 0, m_parent);
+    dialog.setObjectName(QStringLiteral("LongWork"));
+    dialog.setWindowTitle(QStringLiteral("Sedora"));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAutoReset(false);
+    dialog.setAutoClose(false);
+    dialog.setMinimumDuration(500);
+    dialog.setValue(0);
+
+    std::thread worker([&] {
+        work(progress);
+        progress.finished = true;
+    });
+    // The windows keep painting meanwhile; what the user can do is Cancel.
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (dialog.wasCanceled())
+            progress.stop = true;
+        if (progress.finished) {
+            loop.quit();
+            return;
+        }
+        const int total = progress.total;
+        if (total > 0 && dialog.maximum() != total)
+            dialog.setMaximum(total);
+        dialog.setValue(std::min<int>(progress.done, std::max(total, 0)));
+    });
+    poll.start(30);
+    loop.exec();
+    worker.join();
+    return !progress.stop;
 }
 
 int QtPlatform::execModal(QDialog &window)

@@ -38,6 +38,9 @@ public:
     QRect availableArea() override;
     void setClipboardImage(const QImage &image) override;
     void setBusyCursor(bool busy) override;
+    std::optional<QStringList> askRunPaths(const QString &title) override;
+    bool runLongWork(
+        const QString &label, const std::function<void(WorkProgress &)> &work) override;
 
     // $XDG_CONFIG_HOME/Kelvane.ini, or ~/.config/Kelvane.ini.
     static QString standardSettingsFilePath();

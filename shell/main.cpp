@@ -13,21 +13,20 @@
 
 int main(int argc, char *argv[])
 {
-    // --help and --version before the application exists: it needs a display.
+    // Help, version, the report and usage errors before the application
+    // exists: it needs a display.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (const std::optional<int> code = AnswerWithoutWindow(ParseCommandLine(arguments), false))
+    const CommandLine line = ParseCommandLine(arguments);
+    if (const std::optional<int> code = AnswerWithoutWindow(line))
         return *code;
 
     QApplication application(argc, argv);
-    // The toolkit has taken out its own options (-platform, -style, ...).
-    const CommandLine line = ParseCommandLine(QCoreApplication::arguments().mid(1));
-    if (const std::optional<int> code = AnswerWithoutWindow(line, true))
-        return *code;
     // Against the folder the program was started in.
-    const QString file
-        = line.files.isEmpty() ? QString() : QFileInfo(line.files.constFirst()).absoluteFilePath();
+    QStringList paths;
+    for (const QString &path : line.files)
+        paths << QFileInfo(path).absoluteFilePath();
 
     QtPlatform platform;
     NumLib numlib;
@@ -38,7 +37,9 @@ int main(int argc, char *argv[])
     if (!window)
         return 0;
     platform.setDialogParent(window.get());
-    if (!file.isEmpty())
-        window->openNamedFileLater(file);
+    if (line.run)
+        window->openRunLater(paths, line.options);
+    else if (!paths.isEmpty())
+        window->openNamedFileLater(paths.constFirst());
     return QApplication::exec();
 }

@@ -78,13 +78,14 @@ TEST(MainWindow, MenuEntriesStartAsDocumented)
     EXPECT_EQ(topLevel, (QStringList { "File", "LoadedFiles", "Edit", "Save", "Set Plot Colors" }));
     const QMenu *file = h.window->action(MenuEntry::FileMenu)->menu();
     ASSERT_TRUE(file);
-    // The four entries come first; the recent files follow after a separator.
+    // The four entries come first, then Open Run; the recent files follow
+    // after a separator.
     QStringList names;
     for (const QAction *action : file->actions())
         names << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
-    EXPECT_EQ(names.mid(0, 5),
-        (QStringList { "GetNewData", "UseFitFile", "GetBlankData", "ClearBlank", "-" }));
-    EXPECT_EQ(names.size(), 5 + RecentFileList::Capacity);
+    EXPECT_EQ(names.mid(0, 6),
+        (QStringList { "GetNewData", "UseFitFile", "GetBlankData", "ClearBlank", "OpenRun", "-" }));
+    EXPECT_EQ(names.size(), 6 + RecentFileList::Capacity);
 }
 
 TEST(MainWindow, EveryMenuAndEntryHasItsOwnMnemonicAndItsCaptionAsName)

@@ -1,5 +1,6 @@
 #include "base/Profile.h"
 #include "datafiles/TextFiles.h"
+#include "runs/RunWindow.h"
 #include "shell/StartUp.h"
 #include "support/Harness.h"
 
@@ -154,7 +155,7 @@ TEST(OpenFile, AMissingOrUnreadableFileGetsGetDatasMessageAndChangesNothing)
     }
 }
 
-TEST(OpenFile, ADroppedFileOpensTheFirstLocalFile)
+TEST(OpenFile, ADroppedFileOpensAndSeveralOpenARun)
 {
     OpenRig h;
     const QString first = h.small(QStringLiteral("first.dat"));
@@ -165,14 +166,25 @@ TEST(OpenFile, ADroppedFileOpensTheFirstLocalFile)
         std::make_pair(false, false));
     EXPECT_EQ(h.state->NumPts, 0);
 
-    EXPECT_EQ(dragAndDrop(*h.window,
-                  { QUrl(QStringLiteral("https://example.org/a.dat")), QUrl::fromLocalFile(first),
-                      QUrl::fromLocalFile(second) }),
+    EXPECT_EQ(
+        dragAndDrop(*h.window,
+            { QUrl(QStringLiteral("https://example.org/a.dat")), QUrl::fromLocalFile(first) }),
         std::make_pair(true, true));
     EXPECT_EQ(h.state->ReadPath, first);
     EXPECT_EQ(h.state->NumPts, 2);
     EXPECT_EQ(QDir::currentPath(), h.scans);
-    EXPECT_EQ(h.recent(), QStringList { first }) << "only the first was opened";
+    EXPECT_EQ(h.recent(), QStringList { first });
+    EXPECT_TRUE(h.window->runWindows().empty()) << "one scan is no run";
+
+    // Two local files are a run: they open in a run window of their own, and
+    // the data set stays as it was.
+    EXPECT_EQ(dragAndDrop(*h.window, { QUrl::fromLocalFile(second), QUrl::fromLocalFile(first) }),
+        std::make_pair(true, true));
+    EXPECT_EQ(h.state->ReadPath, first);
+    ASSERT_EQ(h.window->runWindows().size(), 1u);
+    EXPECT_EQ(h.window->runWindows()[0]->run().scans.size(), 2u);
+    h.window->runWindows()[0]->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(h.platform.messages.empty());
 
     // A drop lands on the innermost widget that takes drops: none inside the
@@ -186,7 +198,9 @@ TEST(OpenFile, RecentFilesNewestFirstEachOnceAtMostEight)
     OpenRig h;
     EXPECT_TRUE(h.shownRecent().isEmpty());
     QMenu *file = h.window->action(MenuEntry::FileMenu)->menu();
-    const QAction *separator = file->actions().at(4);
+    // The specified entries, then "Open Run...", then the recent files.
+    EXPECT_EQ(file->actions().at(4), h.window->openRunAction());
+    const QAction *separator = file->actions().at(5);
     ASSERT_TRUE(separator->isSeparator());
     EXPECT_FALSE(separator->isVisible()) << "no separator above an empty list";
 

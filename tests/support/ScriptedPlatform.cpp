@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
@@ -11,6 +12,8 @@
 ScriptedPlatform::~ScriptedPlatform()
 {
     EXPECT_TRUE(fileAnswers.empty()) << fileAnswers.size() << " file dialog answer(s) left unused";
+    EXPECT_TRUE(runPathAnswers.empty())
+        << runPathAnswers.size() << " Open Run answer(s) left unused";
     EXPECT_TRUE(messageAnswers.empty())
         << messageAnswers.size() << " message box answer(s) left unused";
     EXPECT_TRUE(modalActions.empty()) << modalActions.size() << " modal action(s) left unused";
@@ -40,6 +43,42 @@ std::optional<QString> ScriptedPlatform::askFileName(const FileDialogSpec &spec)
     if (!chosen)
         return std::nullopt;
     return name;
+}
+
+std::optional<QStringList> ScriptedPlatform::askRunPaths(const QString &title)
+{
+    log << QStringLiteral("run ") + title;
+    if (runPathAnswers.empty())
+        return std::nullopt;
+    const std::optional<QStringList> answer = runPathAnswers.front();
+    runPathAnswers.pop_front();
+    if (answer && answer->size() == 1 && QFileInfo(answer->constFirst()).isDir())
+        QDir::setCurrent(answer->constFirst());
+    return answer;
+}
+
+bool ScriptedPlatform::runLongWork(
+    const QString &label, const std::function<void(WorkProgress &)> &work)
+{
+    log << QStringLiteral("work ") + label;
+    struct Scripted : WorkProgress {
+        ScriptedPlatform &platform;
+        int reports = 0;
+        bool stop = false;
+        explicit Scripted(ScriptedPlatform &p)
+            : platform(p)
+        {
+        }
+        void report(int done, int total) override
+        {
+            platform.workReports.emplace_back(done, total);
+            if (platform.cancelWorkAfter && ++reports >= *platform.cancelWorkAfter)
+                stop = true;
+        }
+        bool cancelled() const override { return stop; }
+    } progress(*this);
+    work(progress);
+    return !progress.stop;
 }
 
 int ScriptedPlatform::execModal(QDialog &window)

@@ -49,6 +49,9 @@ public:
     std::deque<std::optional<QString>> fileAnswers;
     // MsgAnswer values; an empty queue answers Yes to a question, else Ok.
     std::deque<MsgAnswer> messageAnswers;
+    // Answers of "Open Run...": the chosen paths, or std::nullopt for Cancel.
+    // An empty queue cancels.
+    std::deque<std::optional<QStringList>> runPathAnswers;
     // Run while a window of ours is shown modally; afterwards a window that
     // is still open is closed as by its close box.
     std::deque<std::function<void(QDialog &)>> modalActions;
@@ -67,6 +70,9 @@ public:
     QMarginsF printMargins;
     QStringList failingPrinters;
     QSize screen { 1280, 1024 };
+    // Long work runs on the calling thread; with this set, the user presses
+    // Cancel once the work has reported this many steps.
+    std::optional<int> cancelWorkAfter;
 
     // --- what happened
     std::vector<RecordedMessage> messages;
@@ -76,9 +82,11 @@ public:
     int seeds = 0;
     QImage clipboard;
     std::vector<RecordedPrintJob> printJobs;
+    // Each long work's reports, in order: (done, total).
+    std::vector<std::pair<int, int>> workReports;
     // One line per call, in order: "message <title>", "file <title>",
     // "modal <object name>", "sleep <ms>", "events", "until <ms>", "instance", "settings",
-    // "busy 1" and "busy 0", "printer <name>".
+    // "busy 1" and "busy 0", "printer <name>", "run <title>", "work <label>".
     QStringList log;
 
     MsgAnswer messageBox(const QString &text, const QString &title, MsgStyle style) override;
@@ -99,6 +107,9 @@ public:
     QSize screenSize() override { return screen; }
     void setClipboardImage(const QImage &image) override { clipboard = image; }
     void setBusyCursor(bool busy) override;
+    std::optional<QStringList> askRunPaths(const QString &title) override;
+    bool runLongWork(
+        const QString &label, const std::function<void(WorkProgress &)> &work) override;
 
 protected:
     std::optional<QString> askFileName(const FileDialogSpec &spec) override;

@@ -1,0 +1,92 @@
+#include "runs/Overlay.h"
+
+#include "runs/GoodPoints.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace
+{
+
+// Stops of a perceptually even scale (viridis).
+constexpr std::array<std::array<int, 3>, 5> stops
+    = { { { 68, 1, 84 }, { 59, 82, 139 }, { 33, 145, 140 }, { 94, 201, 98 }, { 253, 231, 37 } } };
+
+} // namespace
+
+QColor TimeColour(double fraction)
+{
+    if (!std::isfinite(fraction))
+        fraction = 0.0;
+    const double at = std::clamp(fraction, 0.0, 1.0) * double(stops.size() - 1);
+    const size_t k = std::min(size_t(at), stops.size() - 2);
+    const double f = at - double(k);
+    int rgb[3];
+    for (int c = 0; c < 3; ++c)
+        rgb[c] = int(std::lround(stops[k][size_t(c)] * (1.0 - f) + stops[k + 1][size_t(c)] * f));
+    return QColor(rgb[0], rgb[1], rgb[2]);
+}
+
+QColor NoTimeColour()
+{
+    return QColor(128, 128, 128);
+}
+
+QString HoursText(double hours)
+{
+    return QStringLiteral("%1 h").arg(hours, 0, 'f', 1);
+}
+
+Overlay BuildOverlay(const Run &run, const RunAnalysis &analysis, const std::vector<int> &chosen)
+{
+    Overlay overlay;
+    bool anyTime = false;
+    for (int index : chosen) {
+        const Scan &scan = run.scans[size_t(index)];
+        if (!scan.header)
+            continue;
+        const double hours = double(scan.header->time) / 3600.0;
+        overlay.firstHours = anyTime ? std::min(overlay.firstHours, hours) : hours;
+        overlay.lastHours = anyTime ? std::max(overlay.lastHours, hours) : hours;
+        anyTime = true;
+    }
+    const double span = overlay.lastHours - overlay.firstHours;
+    const double ceiling = analysis.options.ceiling;
+    for (int index : chosen) {
+        const Scan &scan = run.scans[size_t(index)];
+        OverlayCurve curve;
+        curve.scan = index;
+        curve.label = scan.name;
+        if (scan.header) {
+            curve.hours = double(scan.header->time) / 3600.0;
+            curve.label += QStringLiteral("  (") + HoursText(*curve.hours) + QLatin1Char(')');
+            curve.colour
+                = TimeColour(span > 0.0 ? (*curve.hours - overlay.firstHours) / span : 1.0);
+        } else {
+            curve.colour = NoTimeColour();
+        }
+        const std::vector<RadialPoint> points = GoodPoints(scan, ceiling);
+        curve.points.reserve(points.size());
+        for (const RadialPoint &p : points)
+            curve.points.emplace_back(p.x, p.c);
+
+        const int group = analysis.groups.groupOf[size_t(index)];
+        if (group >= 0) {
+            const int last = analysis.groups.groups[size_t(group)].last();
+            if (last != index) {
+                const std::vector<RadialPoint> reference
+                    = GoodPoints(run.scans[size_t(last)], ceiling);
+                OverlayCurve difference = curve;
+                difference.points.clear();
+                for (const RadialPoint &p : points) {
+                    if (const std::optional<double> c = ReadingAt(reference, p.x))
+                        difference.points.emplace_back(p.x, p.c - *c);
+                }
+                overlay.differences.push_back(std::move(difference));
+            }
+        }
+        overlay.scans.push_back(std::move(curve));
+    }
+    return overlay;
+}

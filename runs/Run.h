@@ -1,0 +1,48 @@
+// The run layer: many scans of one experiment at once, beside the one data
+// set of the program state. A run is read from the paths a user names
+// (files, folders, archives) with the library's getdata, exactly as Get Data
+// reads a file; each scan keeps its points, its comment lines and the typed
+// fields of its header line. Groups, the report and the run window build on
+// this record; nothing here knows of widgets.
+#pragma once
+
+#include "runs/ScanHeader.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+struct Scan {
+    QString path; // as found, e.g. "run/2026/00012.RA1" or "run.tar.gz/00012.RA1"
+    QString name; // the file name alone
+    QString shown; // its place under the folder or archive it came from
+    QString archive; // the archive that holds it; empty for a plain file
+    QString member; // its name inside that archive
+    QByteArray description; // line 1, without its line end
+    std::optional<ScanHeader> header; // line 2, when it has the header's layout
+    int32_t numPoints = 0;
+    std::vector<float> points; // x, reading, flag of each point, as getdata stores them
+    int32_t numComments = 0;
+    QByteArray comments; // numComments slots of 96 bytes, as getdata fills them
+
+    // Point i, 0-based.
+    float x(int i) const { return points[size_t(3 * i)]; }
+    float reading(int i) const { return points[size_t(3 * i + 1)]; }
+    float flag(int i) const { return points[size_t(3 * i + 2)]; }
+};
+
+// A file named or found that gave no scan, and why.
+struct ReadFailure {
+    QString path;
+    QString reason;
+};
+
+struct Run {
+    QString title; // the folder's or archive's name; for several paths, the first one's
+    std::vector<Scan> scans;
+    std::vector<ReadFailure> failures;
+    bool cancelled = false;
+};

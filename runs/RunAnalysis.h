@@ -1,0 +1,26 @@
+// What is computed over a run for its table, report and plots: the groups,
+// for the settings the user chose.
+#pragma once
+
+#include "runs/Run.h"
+#include "runs/RunGroups.h"
+
+#include <optional>
+
+// The range, ceiling and trim of the computations, and the constants of the
+// mass; the defaults unless the user sets them.
+struct RunOptions {
+    std::optional<double> from; // cm
+    std::optional<double> to; // cm
+    double trim = 0.05; // cm at each end of the overlap
+    double ceiling = 1.5; // absorbance readings above it are left out
+    double vbar = 0.73; // mL/g
+    double density = 1.0; // g/mL
+};
+
+struct RunAnalysis {
+    RunOptions options;
+    RunGroups groups;
+};
+
+RunAnalysis AnalyseRun(const Run &run, const RunOptions &options = {});

@@ -1,0 +1,72 @@
+#include "runs/RunGroups.h"
+
+#include <algorithm>
+#include <tuple>
+
+RunGroups GroupScans(const std::vector<Scan> &scans)
+{
+    RunGroups result;
+    result.groupOf.assign(scans.size(), -1);
+    std::vector<int> order;
+    for (int i = 0; i < int(scans.size()); ++i) {
+        if (scans[size_t(i)].header)
+            order.push_back(i);
+    }
+    // By setting, then wavelength: each setting's scans lie together, and a
+    // group is a run of them whose wavelengths step by at most 3 nm.
+    const auto key = [&scans](int i) {
+        const ScanHeader &h = *scans[size_t(i)].header;
+        return std::make_tuple(h.cell, h.type, h.speed, h.wavelength);
+    };
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return key(a) < key(b); });
+    for (size_t k = 0; k < order.size(); ++k) {
+        const ScanHeader &h = *scans[size_t(order[k])].header;
+        const bool starts = k == 0 || [&] {
+            const ScanHeader &before = *scans[size_t(order[k - 1])].header;
+            return before.cell != h.cell || before.type != h.type || before.speed != h.speed
+                || h.wavelength - before.wavelength > WavelengthChain;
+        }();
+        if (starts) {
+            ScanGroup group;
+            group.number = int(result.groups.size()) + 1;
+            group.type = h.type;
+            group.cell = h.cell;
+            group.speed = h.speed;
+            group.lowestWavelength = h.wavelength;
+            result.groups.push_back(group);
+        }
+        ScanGroup &group = result.groups.back();
+        group.highestWavelength = h.wavelength;
+        group.scans.push_back(order[k]);
+        result.groupOf[size_t(order[k])] = int(result.groups.size()) - 1;
+    }
+    for (ScanGroup &group : result.groups) {
+        std::sort(group.scans.begin(), group.scans.end(), [&scans](int a, int b) {
+            const int64_t ta = scans[size_t(a)].header->time;
+            const int64_t tb = scans[size_t(b)].header->time;
+            return ta != tb ? ta < tb : a < b;
+        });
+    }
+    return result;
+}
+
+std::vector<WavelengthBand> ChainWavelengths(std::vector<double> wavelengths)
+{
+    std::sort(wavelengths.begin(), wavelengths.end());
+    std::vector<WavelengthBand> bands;
+    for (double nm : wavelengths) {
+        if (bands.empty() || nm - bands.back().highest > WavelengthChain)
+            bands.push_back({ nm, nm });
+        else
+            bands.back().highest = nm;
+    }
+    return bands;
+}
+
+QString BandText(const WavelengthBand &band)
+{
+    const QString low = QString::number(band.lowest, 'g', 10);
+    if (band.highest == band.lowest)
+        return low + QStringLiteral(" nm");
+    return low + QLatin1Char('-') + QString::number(band.highest, 'g', 10) + QStringLiteral(" nm");
+}

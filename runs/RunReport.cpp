@@ -1,0 +1,107 @@
+#include "runs/RunReport.h"
+
+#include <QFile>
+
+#include <charconv>
+
+namespace
+{
+
+constexpr const char *columnNames[ReportColumnCount]
+    = { "file", "description", "type", "cell", "wavelength_nm", "speed_rpm", "temperature_c",
+          "time_s", "omega2t", "points", "group", "eq_score", "eq_trend", "eq_offset", "eq_points",
+          "eq_reached", "eq_since", "sigma", "buoyant_mass", "mass", "fit_points", "fit_rms" };
+
+QByteArray shortest(double value)
+{
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return QByteArray(text, int(result.ptr - text));
+}
+
+} // namespace
+
+const char *ReportColumnName(ReportColumn column)
+{
+    return columnNames[int(column)];
+}
+
+ReportValue ReportCell(const Run &run, const RunAnalysis &analysis, int index, ReportColumn column)
+{
+    const Scan &scan = run.scans[size_t(index)];
+    const std::optional<ScanHeader> &h = scan.header;
+    switch (column) {
+    case ReportColumn::File:
+        return QFile::encodeName(scan.path);
+    case ReportColumn::Description:
+        return scan.description;
+    case ReportColumn::Points:
+        return int64_t(scan.numPoints);
+    case ReportColumn::Group: {
+        const int group = analysis.groups.groupOf[size_t(index)];
+        if (group < 0)
+            return {};
+        return int64_t(analysis.groups.groups[size_t(group)].number);
+    }
+    default:
+        break;
+    }
+    if (!h)
+        return {};
+    switch (column) {
+    case ReportColumn::Type:
+        return QByteArray(1, h->type);
+    case ReportColumn::Cell:
+        return int64_t(h->cell);
+    case ReportColumn::Wavelength:
+        return h->wavelength;
+    case ReportColumn::Speed:
+        return int64_t(h->speed);
+    case ReportColumn::Temperature:
+        return h->temperature;
+    case ReportColumn::Time:
+        return int64_t(h->time);
+    case ReportColumn::Omega2t:
+        return h->omega2t;
+    default:
+        return {};
+    }
+}
+
+QByteArray ReportText(const ReportValue &value)
+{
+    if (const auto *text = std::get_if<QByteArray>(&value)) {
+        if (!text->contains(',') && !text->contains('"') && !text->contains('\n')
+            && !text->contains('\r'))
+            return *text;
+        QByteArray quoted = *text;
+        quoted.replace('"', "\"\"");
+        return '"' + quoted + '"';
+    }
+    if (const auto *whole = std::get_if<int64_t>(&value))
+        return QByteArray::number(qlonglong(*whole));
+    if (const auto *number = std::get_if<double>(&value))
+        return shortest(*number);
+    return {};
+}
+
+QByteArray RunReportCsv(const Run &run, const RunAnalysis &analysis)
+{
+    QByteArray csv;
+    csv.reserve(qsizetype(run.scans.size() + 1) * 160);
+    for (int c = 0; c < ReportColumnCount; ++c) {
+        if (c > 0)
+            csv += ',';
+        csv += columnNames[c];
+    }
+    csv += '\n';
+    for (int i = 0; i < int(run.scans.size()); ++i) {
+        for (int c = 0; c < ReportColumnCount; ++c) {
+            if (c > 0)
+                csv += ',';
+            csv += ReportText(ReportCell(run, analysis, i, ReportColumn(c)));
+        }
+        csv += '\n';
+    }
+    return csv;
+}

@@ -1,0 +1,53 @@
+// The run's table: one row per scan, the same columns in the window and in
+// `kelvane --report`, so that the two agree value for value. Numbers are
+// written with the fewest digits that read back as the same double.
+#pragma once
+
+#include "runs/RunAnalysis.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <cstdint>
+#include <variant>
+
+enum class ReportColumn {
+    File,
+    Description,
+    Type,
+    Cell,
+    Wavelength,
+    Speed,
+    Temperature,
+    Time,
+    Omega2t,
+    Points,
+    Group,
+    EqScore,
+    EqTrend,
+    EqOffset,
+    EqPoints,
+    EqReached,
+    EqSince,
+    Sigma,
+    BuoyantMass,
+    Mass,
+    FitPoints,
+    FitRms,
+};
+constexpr int ReportColumnCount = int(ReportColumn::FitRms) + 1;
+
+// "file", "description", ... as the header row names them.
+const char *ReportColumnName(ReportColumn column);
+
+// Empty where a value does not apply; text is single-byte, as in the files.
+using ReportValue = std::variant<std::monostate, QByteArray, int64_t, double>;
+
+ReportValue ReportCell(const Run &run, const RunAnalysis &analysis, int scan, ReportColumn column);
+
+// A value as the report writes it: a number in the shortest form that reads
+// back the same, text quoted when it holds a comma, a quote or a line end.
+QByteArray ReportText(const ReportValue &value);
+
+// The header row and a row per scan, each ending in LF.
+QByteArray RunReportCsv(const Run &run, const RunAnalysis &analysis);

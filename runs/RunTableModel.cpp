@@ -1,0 +1,112 @@
+#include "runs/RunTableModel.h"
+
+namespace
+{
+
+const char *captionOf(ReportColumn column)
+{
+    switch (column) {
+    case ReportColumn::File:
+        return "File";
+    case ReportColumn::Description:
+        return "Description";
+    case ReportColumn::Type:
+        return "Type";
+    case ReportColumn::Cell:
+        return "Cell";
+    case ReportColumn::Wavelength:
+        return "Wavelength (nm)";
+    case ReportColumn::Speed:
+        return "Speed (rpm)";
+    case ReportColumn::Temperature:
+        return "Temperature (\u00b0C)";
+    case ReportColumn::Time:
+        return "Time (s)";
+    case ReportColumn::Omega2t:
+        return "\u03c9\u00b2t (rad\u00b2/s)";
+    case ReportColumn::Points:
+        return "Points";
+    case ReportColumn::Group:
+        return "Group";
+    default:
+        return ReportColumnName(column);
+    }
+}
+
+} // namespace
+
+RunTableModel::RunTableModel(const Run &run, const RunAnalysis &analysis, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_run(run)
+    , m_analysis(analysis)
+    , m_columns { ReportColumn::File, ReportColumn::Description, ReportColumn::Type,
+        ReportColumn::Cell, ReportColumn::Wavelength, ReportColumn::Speed,
+        ReportColumn::Temperature, ReportColumn::Time, ReportColumn::Omega2t, ReportColumn::Points,
+        ReportColumn::Group }
+{
+}
+
+int RunTableModel::columnOf(ReportColumn column) const
+{
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        if (m_columns[i] == column)
+            return int(i);
+    }
+    return -1;
+}
+
+void RunTableModel::analysisChanged()
+{
+    beginResetModel();
+    endResetModel();
+}
+
+int RunTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_run.scans.size());
+}
+
+int RunTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QVariant RunTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+        return {};
+    const int scan = index.row();
+    const ReportColumn column = m_columns[size_t(index.column())];
+    if (role == ScanRole)
+        return scan;
+    if (role == Qt::ToolTipRole && column == ReportColumn::File)
+        return m_run.scans[size_t(scan)].path;
+    if (role != Qt::DisplayRole && role != SortRole)
+        return {};
+    if (column == ReportColumn::File)
+        return m_run.scans[size_t(scan)].shown;
+    const ReportValue value = ReportCell(m_run, m_analysis, scan, column);
+    if (role == SortRole) {
+        if (const auto *whole = std::get_if<int64_t>(&value))
+            return double(*whole);
+        if (const auto *number = std::get_if<double>(&value))
+            return *number;
+    }
+    if (const auto *text = std::get_if<QByteArray>(&value))
+        return QString::fromLatin1(*text);
+    if (std::holds_alternative<std::monostate>(value))
+        return {};
+    return QString::fromLatin1(ReportText(value));
+}
+
+QVariant RunTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    const ReportColumn column = m_columns[size_t(section)];
+    if (role == Qt::DisplayRole)
+        return QString::fromUtf8(captionOf(column));
+    if (role == Qt::ToolTipRole)
+        return QStringLiteral("Report column \"%1\"").arg(QLatin1String(ReportColumnName(column)));
+    return {};
+}

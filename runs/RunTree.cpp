@@ -1,0 +1,128 @@
+#include "runs/RunTree.h"
+
+#include "runs/Overlay.h"
+
+#include <algorithm>
+#include <map>
+
+namespace
+{
+
+QList<QStandardItem *> node(
+    const Run &run, const QString &text, const std::vector<int> &scans, int group = -1)
+{
+    auto *name = new QStandardItem(text);
+    name->setData(
+        QVariant::fromValue(QList<int>(scans.begin(), scans.end())), RunTreeModel::ScansRole);
+    name->setData(group, RunTreeModel::GroupRole);
+    name->setEditable(false);
+    auto *count = new QStandardItem(QString::number(scans.size()));
+    count->setEditable(false);
+    count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto *span = new QStandardItem(TimeSpanText(run, scans));
+    span->setEditable(false);
+    return { name, count, span };
+}
+
+} // namespace
+
+RunTreeModel::RunTreeModel(const Run &run, QObject *parent)
+    : QStandardItemModel(parent)
+    , m_run(run)
+{
+}
+
+void RunTreeModel::rebuild(const RunAnalysis &analysis)
+{
+    clear();
+    setHorizontalHeaderLabels(
+        { QStringLiteral("Setting"), QStringLiteral("Scans"), QStringLiteral("Time span") });
+    const std::vector<ScanGroup> &groups = analysis.groups.groups;
+    // Cells in rising order; within a cell, type and band; then speed.
+    std::map<int, std::vector<int>> byCell;
+    for (size_t g = 0; g < groups.size(); ++g)
+        byCell[groups[g].cell].push_back(int(g));
+    for (const auto &[cell, cellGroups] : byCell) {
+        std::vector<int> cellScans;
+        std::map<char, std::vector<int>> byType;
+        for (int g : cellGroups) {
+            const ScanGroup &group = groups[size_t(g)];
+            cellScans.insert(cellScans.end(), group.scans.begin(), group.scans.end());
+            byType[group.type].push_back(g);
+        }
+        const QList<QStandardItem *> cellRow
+            = node(m_run, QStringLiteral("Cell %1").arg(cell), cellScans);
+        for (const auto &[type, typeGroups] : byType) {
+            std::vector<double> wavelengths;
+            for (int g : typeGroups) {
+                for (int s : groups[size_t(g)].scans)
+                    wavelengths.push_back(m_run.scans[size_t(s)].header->wavelength);
+            }
+            for (const WavelengthBand &band : ChainWavelengths(wavelengths)) {
+                std::vector<int> inBand;
+                std::vector<int> bandScans;
+                for (int g : typeGroups) {
+                    const ScanGroup &group = groups[size_t(g)];
+                    if (band.contains(group.lowestWavelength)) {
+                        inBand.push_back(g);
+                        bandScans.insert(bandScans.end(), group.scans.begin(), group.scans.end());
+                    }
+                }
+                std::stable_sort(inBand.begin(), inBand.end(), [&groups](int a, int b) {
+                    return groups[size_t(a)].speed < groups[size_t(b)].speed;
+                });
+                const QList<QStandardItem *> bandRow = node(m_run,
+                    QStringLiteral("%1, %2").arg(QLatin1String(ScanTypeName(type)), BandText(band)),
+                    bandScans);
+                for (int g : inBand) {
+                    const ScanGroup &group = groups[size_t(g)];
+                    bandRow.front()->appendRow(
+                        node(m_run, QStringLiteral("%1 rpm").arg(group.speed), group.scans, g));
+                }
+                cellRow.front()->appendRow(bandRow);
+            }
+        }
+        appendRow(cellRow);
+    }
+    std::vector<int> loose;
+    for (size_t s = 0; s < m_run.scans.size(); ++s) {
+        if (analysis.groups.groupOf[s] < 0)
+            loose.push_back(int(s));
+    }
+    if (!loose.empty())
+        appendRow(node(m_run, QStringLiteral("Without header"), loose));
+}
+
+std::vector<int> RunTreeModel::scansOf(const QModelIndex &index)
+{
+    const QModelIndex first = index.siblingAtColumn(0);
+    const QList<int> scans = first.data(ScansRole).value<QList<int>>();
+    return std::vector<int>(scans.begin(), scans.end());
+}
+
+QModelIndex RunTreeModel::groupIndex(int group) const
+{
+    const QModelIndexList found
+        = match(index(0, 0), GroupRole, group, 1, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? QModelIndex() : found.constFirst();
+}
+
+QString TimeSpanText(const Run &run, const std::vector<int> &scans)
+{
+    bool any = false;
+    int64_t first = 0;
+    int64_t last = 0;
+    for (int s : scans) {
+        const std::optional<ScanHeader> &h = run.scans[size_t(s)].header;
+        if (!h)
+            continue;
+        first = any ? std::min(first, h->time) : h->time;
+        last = any ? std::max(last, h->time) : h->time;
+        any = true;
+    }
+    if (!any)
+        return {};
+    return QStringLiteral("%1-%2 h")
+        .arg(double(first) / 3600.0, 0, 'f', 1)
+        .arg(double(last) / 3600.0, 0, 'f', 1);
+}

@@ -1,0 +1,103 @@
+// The run window: a run's scans as a table (sortable, filtered by cell,
+// type, speed and wavelength), its groups as a tree beside it, and the
+// chosen scans plotted below. Thin: the run, its analysis and the plotted
+// curves are computed without widgets (RunReader, RunAnalysis, Overlay).
+#pragma once
+
+#include "runs/RunAnalysis.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class Platform;
+class QAction;
+class QComboBox;
+class QPlainTextEdit;
+class QTableView;
+class QTreeView;
+class RunFilterModel;
+class RunPlots;
+class RunTableModel;
+class RunTreeModel;
+
+class RunWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Opens a scan of the run in the main window, as Get Data would.
+    using OpenScan = std::function<void(const Scan &scan)>;
+
+    RunWindow(Platform &platform, Run run, const RunOptions &options, OpenScan openScan,
+        QWidget *parent = nullptr);
+    ~RunWindow() override;
+
+    const Run &run() const { return m_run; }
+    const RunAnalysis &analysis() const { return m_analysis; }
+
+    // The scans plotted, as indices into run().scans.
+    const std::vector<int> &chosen() const { return m_chosen; }
+    // Plots these scans and selects their rows.
+    void choose(const std::vector<int> &scans);
+    // Chooses the scans of group `group` (an index into the groups).
+    void chooseGroup(int group);
+    // Opens the scan of the table's current row in the main window.
+    void openCurrentScan();
+
+    QTreeView *tree() const { return m_tree; }
+    QTableView *table() const { return m_table; }
+    RunTreeModel *treeModel() const { return m_treeModel.get(); }
+    RunTableModel *tableModel() const { return m_tableModel.get(); }
+    RunFilterModel *filterModel() const { return m_filter.get(); }
+    RunPlots *plots() const { return m_plots; }
+    QPlainTextEdit *failuresView() const { return m_failures; }
+    QComboBox *cellFilter() const { return m_cellFilter; }
+    QComboBox *typeFilter() const { return m_typeFilter; }
+    QComboBox *speedFilter() const { return m_speedFilter; }
+    QComboBox *bandFilter() const { return m_bandFilter; }
+
+    QAction *exportTableAction() const { return m_exportTable; }
+    QAction *openScanAction() const { return m_openScanAction; }
+    // Export Plot as PNG, SVG and PDF.
+    QAction *exportPlotAction(int format) const { return m_exportPlot[size_t(format)]; }
+    QAction *resetZoomAction() const { return m_resetZoom; }
+
+private:
+    void createMenus();
+    void createWidgets();
+    void fillFilters();
+    void applyFilters();
+    void treeChosen();
+    void tableChosen();
+    void selectRows(const std::vector<int> &scans);
+    void exportTable();
+    void exportPlot(int format);
+    void showStatus();
+
+    Platform &m_platform;
+    Run m_run;
+    RunAnalysis m_analysis;
+    OpenScan m_open;
+    std::vector<int> m_chosen;
+    bool m_updating = false;
+
+    std::unique_ptr<RunTableModel> m_tableModel;
+    std::unique_ptr<RunFilterModel> m_filter;
+    std::unique_ptr<RunTreeModel> m_treeModel;
+    QTreeView *m_tree = nullptr;
+    QTableView *m_table = nullptr;
+    RunPlots *m_plots = nullptr;
+    QPlainTextEdit *m_failures = nullptr;
+    QComboBox *m_cellFilter = nullptr;
+    QComboBox *m_typeFilter = nullptr;
+    QComboBox *m_speedFilter = nullptr;
+    QComboBox *m_bandFilter = nullptr;
+    QAction *m_exportTable = nullptr;
+    QAction *m_openScanAction = nullptr;
+    std::array<QAction *, 3> m_exportPlot {};
+    QAction *m_resetZoom = nullptr;
+};

@@ -1,0 +1,136 @@
+#include "runs/ScanFiles.h"
+
+#include "runs/RunArchive.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <set>
+#include <sys/stat.h>
+#include <utility>
+
+namespace
+{
+
+bool isCellDigit(QChar c, char last)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char(last);
+}
+
+QString joined(const QString &folder, const QString &name)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+// Walks one named folder. Folders are known by device and inode, so that a
+// link back to a folder already seen is not followed again.
+class FolderWalk
+{
+public:
+    FolderWalk(const std::function<bool()> &cancelled, FoundSources &found)
+        : m_cancelled(cancelled)
+        , m_found(found)
+    {
+    }
+
+    void walk(const QString &named)
+    {
+        std::vector<ScanSource> files;
+        visit(named, QString(), files);
+        std::sort(files.begin(), files.end(),
+            [](const ScanSource &a, const ScanSource &b) { return a.shown < b.shown; });
+        for (ScanSource &file : files)
+            m_found.sources.push_back(std::move(file));
+    }
+
+private:
+    void visit(const QString &folder, const QString &under, std::vector<ScanSource> &files)
+    {
+        if (m_cancelled && m_cancelled())
+            return;
+        const QByteArray native = QFile::encodeName(folder);
+        struct stat info {
+        };
+        if (::stat(native.constData(), &info) != 0)
+            return;
+        if (!m_seen.insert({ info.st_dev, info.st_ino }).second)
+            return;
+        DIR *dir = ::opendir(native.constData());
+        if (dir == nullptr) {
+            m_found.problems.push_back(
+                { folder, QStringLiteral("cannot be searched: %1").arg(errorText(errno)) });
+            return;
+        }
+        std::vector<std::pair<QString, bool>> entries; // name, is a folder
+        while (const dirent *entry = ::readdir(dir)) {
+            const QString name = QFile::decodeName(entry->d_name);
+            // Hidden files and folders (".", "..", ".Trash") are not the run's.
+            if (name.startsWith(QLatin1Char('.')))
+                continue;
+            struct stat child {
+            };
+            if (::stat(QFile::encodeName(joined(folder, name)).constData(), &child) != 0)
+                continue; // a dangling link
+            if (S_ISDIR(child.st_mode))
+                entries.emplace_back(name, true);
+            else if (S_ISREG(child.st_mode) && IsScanFileName(name))
+                entries.emplace_back(name, false);
+        }
+        ::closedir(dir);
+        for (const auto &[name, isFolder] : entries) {
+            const QString shown = under.isEmpty() ? name : under + QLatin1Char('/') + name;
+            if (isFolder)
+                visit(joined(folder, name), shown, files);
+            else
+                files.push_back({ joined(folder, name), shown, false });
+        }
+    }
+
+    static QString errorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+    const std::function<bool()> &m_cancelled;
+    FoundSources &m_found;
+    std::set<std::pair<dev_t, ino_t>> m_seen;
+};
+
+} // namespace
+
+bool IsScanFileName(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 1)
+        return false;
+    const QString ext = name.mid(dot + 1).toUpper();
+    if (ext == QLatin1String("DAT"))
+        return true;
+    if (ext.size() != 3)
+        return false;
+    const QStringView kind = QStringView(ext).left(2);
+    if (kind == QLatin1String("RA"))
+        return isCellDigit(ext[2], '8') && ext[2] != QLatin1Char('0');
+    return (kind == QLatin1String("RI") || kind == QLatin1String("IP")
+               || kind == QLatin1String("WA") || kind == QLatin1String("WI")
+               || kind == QLatin1String("FI"))
+        && isCellDigit(ext[2], '9');
+}
+
+FoundSources FindScanSources(const QStringList &paths, const std::function<bool()> &cancelled)
+{
+    FoundSources found;
+    for (const QString &path : paths) {
+        const QFileInfo info(path);
+        if (!info.exists()) {
+            found.problems.push_back({ path, QStringLiteral("does not exist") });
+        } else if (info.isDir()) {
+            FolderWalk(cancelled, found).walk(path);
+        } else {
+            found.sources.push_back({ path, info.fileName(), IsArchiveName(path) });
+        }
+    }
+    return found;
+}

@@ -1,0 +1,38 @@
+// Which files of a run are scans, and where a run's files are: the paths a
+// user names (scan files, folders searched with their subfolders, archives)
+// turned into the list of sources to read.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+// The instrument's scan names: .RA1 to .RA8, and .RI, .IP, .WA, .WI, .FI
+// with a cell digit, and .dat; either letter case. Logs and the rest are not.
+bool IsScanFileName(const QString &name);
+
+// A file to read, found under one of the named paths.
+struct ScanSource {
+    QString path; // as found: the named path, joined with the file's place under it
+    QString shown; // the file's place under the named folder (its name for a named file)
+    bool archive = false; // an archive, whose scan members are read in place
+};
+
+struct SourceProblem {
+    QString path;
+    QString reason;
+};
+
+struct FoundSources {
+    std::vector<ScanSource> sources; // in the order named; a folder's files by their place
+    std::vector<SourceProblem> problems; // named paths that do not exist or cannot be searched
+};
+
+// A named file is read whatever its name (an archive as one); a named folder
+// gives its scan files and those of its subfolders (hidden ones left out),
+// each folder visited
+// once however symbolic links lead back to it. `cancelled`, when given, is
+// asked between folders.
+FoundSources FindScanSources(const QStringList &paths, const std::function<bool()> &cancelled = {});

@@ -1,0 +1,31 @@
+#include "shell/ReportCommand.h"
+
+#include "base/NumLib.h"
+#include "runs/RunReader.h"
+#include "runs/RunReport.h"
+
+#include <QFile>
+
+#include <cstdio>
+
+int RunReportCommand(const QStringList &paths, const RunOptions &options)
+{
+    NumLib numlib;
+    Run run;
+    try {
+        run = ReadRun(paths, numlib);
+    } catch (const NumLibError &error) {
+        std::fprintf(stderr, "kelvane: %s\n", error.what());
+        return 2;
+    }
+    const QByteArray csv = RunReportCsv(run, AnalyseRun(run, options));
+    std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
+    for (const ReadFailure &failure : run.failures)
+        std::fprintf(stderr, "kelvane: %s: %s\n", QFile::encodeName(failure.path).constData(),
+            failure.reason.toLocal8Bit().constData());
+    if (std::fflush(stdout) != 0) {
+        std::perror("kelvane: standard output");
+        return 2;
+    }
+    return run.failures.empty() ? 0 : 2;
+}
