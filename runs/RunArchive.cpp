@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QStringList>
 
 #include <archive.h>
 #include <archive_entry.h>
