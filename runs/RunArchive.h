@@ -50,7 +50,8 @@ bool IsArchiveName(const QString &path);
 // Returns an empty string on success, else the reason the archive as a whole
 // failed, in words for the user: it cannot be opened, is empty, is not an
 // archive of these kinds, ends early (truncated), is damaged, holds more than
-// `limits.totalBytes` of decompressed data, or `cancelled()` returned true.
+// `limits.totalBytes` of decompressed data (the members read; for a .tar.gz
+// everything inflated), or `cancelled()` returned true.
 // Members handed to `take` before a failure stay handed over. `cancelled` is
 // asked between members and for every 64 KB read or inflated.
 //
