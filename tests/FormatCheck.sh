@@ -4,7 +4,7 @@
 set -euo pipefail
 top="$1"
 cd "$top"
-mapfile -t files < <(find base shell datafiles operations colours editor numlib tests bench fuzz \
+mapfile -t files < <(find base shell datafiles operations colours editor runs numlib tests bench fuzz \
     -name '*.h' -o -name '*.cpp' | sort)
 drift=()
 for f in "${files[@]}"; do
