@@ -38,9 +38,20 @@ QString HoursText(double hours)
     return QStringLiteral("%1 h").arg(hours, 0, 'f', 1);
 }
 
-Overlay BuildOverlay(const Run &run, const RunAnalysis &analysis, const std::vector<int> &chosen)
+QString GroupText(const ScanGroup &group)
+{
+    return QStringLiteral("Cell %1, %2, %3, %4 rpm")
+        .arg(group.cell)
+        .arg(QLatin1String(ScanTypeName(group.type)))
+        .arg(BandText({ group.lowestWavelength, group.highestWavelength }))
+        .arg(group.speed);
+}
+
+Overlay BuildOverlay(
+    const Run &run, const RunAnalysis &analysis, const std::vector<int> &chosen, bool removeOffsets)
 {
     Overlay overlay;
+    overlay.offsetsRemoved = removeOffsets;
     bool anyTime = false;
     for (int index : chosen) {
         const Scan &scan = run.scans[size_t(index)];
@@ -77,16 +88,45 @@ Overlay BuildOverlay(const Run &run, const RunAnalysis &analysis, const std::vec
             if (last != index) {
                 const std::vector<RadialPoint> reference
                     = GoodPoints(run.scans[size_t(last)], ceiling);
+                const ScanCheck &check = analysis.checks[size_t(index)];
+                const bool corrected = removeOffsets && check.score.has_value();
                 OverlayCurve difference = curve;
                 difference.points.clear();
                 for (const RadialPoint &p : points) {
+                    if (removeOffsets && (p.x < check.lo || p.x > check.hi))
+                        continue;
                     if (const std::optional<double> c = ReadingAt(reference, p.x))
-                        difference.points.emplace_back(p.x, p.c - *c);
+                        difference.points.emplace_back(
+                            p.x, p.c - *c - (corrected ? check.offset : 0.0));
                 }
                 overlay.differences.push_back(std::move(difference));
             }
         }
         overlay.scans.push_back(std::move(curve));
+    }
+    // The scores of every group a chosen scan belongs to, in group order.
+    std::vector<bool> seen(analysis.groups.groups.size(), false);
+    for (int index : chosen) {
+        const int group = analysis.groups.groupOf[size_t(index)];
+        if (group >= 0)
+            seen[size_t(group)] = true;
+    }
+    for (size_t g = 0; g < seen.size(); ++g) {
+        if (!seen[g])
+            continue;
+        const ScanGroup &group = analysis.groups.groups[g];
+        ScoreCurve curve;
+        curve.group = int(g);
+        curve.label = GroupText(group);
+        for (int scan : group.scans) {
+            const std::optional<double> &score = analysis.checks[size_t(scan)].score;
+            if (!score || !std::isfinite(*score))
+                continue;
+            curve.points.emplace_back(
+                double(run.scans[size_t(scan)].header->time) / 3600.0, *score);
+            curve.scans.push_back(scan);
+        }
+        overlay.scores.push_back(std::move(curve));
     }
     return overlay;
 }

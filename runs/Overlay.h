@@ -20,9 +20,22 @@ struct OverlayCurve {
     std::vector<QPointF> points; // radius (cm), value
 };
 
+// The scores of one group's scans against their elapsed times.
+struct ScoreCurve {
+    int group = -1; // index into RunGroups::groups
+    QString label; // "Cell 1, 280 nm, 16000 rpm"
+    std::vector<QPointF> points; // hours, score
+    std::vector<int> scans; // the scan of each point
+};
+
 struct Overlay {
     std::vector<OverlayCurve> scans;
-    std::vector<OverlayCurve> differences; // for scans with a group, but its last
+    // Each scan with a group, but its last, minus the last: over the points
+    // the check compares, less the scan's offset where it has a score, when
+    // offsets are removed; else over the whole overlap, as they are.
+    std::vector<OverlayCurve> differences;
+    bool offsetsRemoved = true;
+    std::vector<ScoreCurve> scores; // of the groups the chosen scans belong to
     double firstHours = 0.0; // the colour scale's ends
     double lastHours = 0.0;
 };
@@ -34,7 +47,11 @@ QColor TimeColour(double fraction);
 QColor NoTimeColour();
 
 // The scans' curves in the order given.
-Overlay BuildOverlay(const Run &run, const RunAnalysis &analysis, const std::vector<int> &chosen);
+Overlay BuildOverlay(const Run &run, const RunAnalysis &analysis, const std::vector<int> &chosen,
+    bool removeOffsets = true);
+
+// "Cell 1, Absorbance, 280-281 nm, 16000 rpm".
+QString GroupText(const ScanGroup &group);
 
 // "12.3 h" (one decimal).
 QString HoursText(double hours);

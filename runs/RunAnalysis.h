@@ -1,26 +1,19 @@
-// What is computed over a run for its table, report and plots: the groups,
-// for the settings the user chose.
+// What is computed over a run for its table, report and plots: the groups
+// and the equilibrium check of every scan, for the settings the user chose.
 #pragma once
 
+#include "runs/EquilibriumCheck.h"
 #include "runs/Run.h"
 #include "runs/RunGroups.h"
+#include "runs/RunOptions.h"
 
-#include <optional>
-
-// The range, ceiling and trim of the computations, and the constants of the
-// mass; the defaults unless the user sets them.
-struct RunOptions {
-    std::optional<double> from; // cm
-    std::optional<double> to; // cm
-    double trim = 0.05; // cm at each end of the overlap
-    double ceiling = 1.5; // absorbance readings above it are left out
-    double vbar = 0.73; // mL/g
-    double density = 1.0; // g/mL
-};
+#include <vector>
 
 struct RunAnalysis {
     RunOptions options;
     RunGroups groups;
+    std::vector<ScanCheck> checks; // per scan: against its group's last scan
+    std::vector<GroupVerdict> verdicts; // per group
 };
 
 RunAnalysis AnalyseRun(const Run &run, const RunOptions &options = {});

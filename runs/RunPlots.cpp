@@ -1,13 +1,19 @@
 #include "runs/RunPlots.h"
 
+#include "runs/EquilibriumCheck.h"
+#include "runs/RangeChartView.h"
+
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QColorAxis>
 #include <QGraphicsScene>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPainter>
+#include <QScatterSeries>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
@@ -21,9 +27,10 @@ namespace
 constexpr qreal LineWidth = 1.2;
 constexpr qreal HoverWidth = 3.0;
 
-QChartView *makeView(QChart *chart, const char *name, const QString &accessible)
+template <typename View = QChartView>
+View *makeView(QChart *chart, const char *name, const QString &accessible)
 {
-    auto *view = new QChartView(chart);
+    auto *view = new View(chart);
     view->setObjectName(QLatin1String(name));
     view->setAccessibleName(accessible);
     view->setRenderHint(QPainter::Antialiasing);
@@ -32,15 +39,15 @@ QChartView *makeView(QChart *chart, const char *name, const QString &accessible)
     return view;
 }
 
-QChart *makeChart(QValueAxis *&x, QValueAxis *&y, const QString &yTitle)
+QChart *makeChart(QValueAxis *&x, QValueAxis *&y, const QString &yTitle,
+    const QString &xTitle = QStringLiteral("Radius (cm)"))
 {
     auto *chart = new QChart;
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->legend()->hide();
     chart->setMargins(QMargins(4, 4, 4, 4));
     x = new QValueAxis;
-    x->setTitleText(QStringLiteral("Radius (cm)"));
-    x->setLabelFormat(QStringLiteral("%.2f"));
+    x->setTitleText(xTitle);
     y = new QValueAxis;
     y->setTitleText(yTitle);
     chart->addAxis(x, Qt::AlignBottom);
@@ -70,6 +77,8 @@ void fitAxes(QValueAxis *x, QValueAxis *y, const std::vector<OverlayCurve> &curv
     const double dy = y1 > y0 ? 0.05 * (y1 - y0) : 0.05;
     x->setRange(x0 - dx, x1 + dx);
     y->setRange(y0 - dy, y1 + dy);
+    x->applyNiceNumbers();
+    y->applyNiceNumbers();
 }
 
 } // namespace
@@ -78,18 +87,38 @@ RunPlots::RunPlots(QWidget *parent)
     : QWidget(parent)
 {
     m_overlayChart = makeChart(m_overlayX, m_overlayY, QStringLiteral("Reading"));
-    m_differenceChart
-        = makeChart(m_differenceX, m_differenceY, QStringLiteral("Reading - last scan"));
-    m_overlayView = makeView(m_overlayChart, "OverlayPlot", QStringLiteral("Scans overlaid"));
+    m_differenceChart = makeChart(m_differenceX, m_differenceY, QStringLiteral("Minus the last"));
+    m_scoreChart = makeChart(
+        m_scoreX, m_scoreY, QStringLiteral("Score"), QStringLiteral("Elapsed time (h)"));
+    m_scoreChart->legend()->show();
+    m_scoreChart->legend()->setAlignment(Qt::AlignTop);
+    m_overlayView
+        = makeView<RangeChartView>(m_overlayChart, "OverlayPlot", QStringLiteral("Scans overlaid"));
     m_differenceView = makeView(
         m_differenceChart, "DifferencePlot", QStringLiteral("Each scan minus the last scan"));
+    m_scoreView = makeView(m_scoreChart, "ScorePlot", QStringLiteral("Scores against time"));
+    m_scoreView->setRubberBand(QChartView::NoRubberBand);
     m_hover = new QLabel(QStringLiteral(" "));
     m_hover->setObjectName(QStringLiteral("HoverScan"));
     m_hover->setAccessibleName(QStringLiteral("Scan under the pointer"));
 
+    m_offsets = new QCheckBox(QStringLiteral("Remove each scan's &offset"));
+    m_offsets->setObjectName(QStringLiteral("RemoveOffsets"));
+    m_offsets->setChecked(true);
+    connect(m_offsets, &QCheckBox::toggled, this, &RunPlots::offsetsToggled);
+    auto *differences = new QWidget;
+    auto *differencesLayout = new QVBoxLayout(differences);
+    differencesLayout->setContentsMargins(0, 0, 0, 0);
+    differencesLayout->addWidget(m_offsets);
+    differencesLayout->addWidget(m_differenceView, 1);
+    m_lower = new QTabWidget;
+    m_lower->setObjectName(QStringLiteral("LowerPlots"));
+    m_lower->addTab(differences, QStringLiteral("Differences"));
+    m_lower->addTab(m_scoreView, QStringLiteral("Scores"));
+
     auto *split = new QSplitter(Qt::Vertical);
     split->addWidget(m_overlayView);
-    split->addWidget(m_differenceView);
+    split->addWidget(m_lower);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
     auto *layout = new QVBoxLayout(this);
@@ -99,6 +128,7 @@ RunPlots::RunPlots(QWidget *parent)
 
     connect(m_overlayX, &QValueAxis::rangeChanged, this, &RunPlots::syncRadius);
     connect(m_differenceX, &QValueAxis::rangeChanged, this, &RunPlots::syncRadius);
+    connect(m_overlayView, &RangeChartView::rangeChosen, this, &RunPlots::rangeChosen);
 }
 
 void RunPlots::fill(QChart *chart, QValueAxis *x, QValueAxis *y,
@@ -132,7 +162,7 @@ void RunPlots::fill(QChart *chart, QValueAxis *x, QValueAxis *y,
         scale->setTitleText(QStringLiteral("Elapsed time (h)"));
         QLinearGradient gradient(0, 0, 0, 1);
         for (int i = 0; i <= 8; ++i)
-            gradient.setColorAt(1.0 - i / 8.0, TimeColour(i / 8.0));
+            gradient.setColorAt(i / 8.0, TimeColour(i / 8.0));
         scale->setGradient(gradient);
         scale->setRange(m_overlay.firstHours, m_overlay.lastHours);
         chart->addAxis(scale, Qt::AlignRight);
@@ -148,8 +178,71 @@ void RunPlots::setOverlay(const Overlay &overlay)
     fill(m_overlayChart, m_overlayX, m_overlayY, m_overlay.scans, m_overlaySeries, true);
     fill(m_differenceChart, m_differenceX, m_differenceY, m_overlay.differences, m_differenceSeries,
         false);
+    m_differenceY->setTitleText(m_overlay.offsetsRemoved
+            ? QStringLiteral("Minus the last, less offset")
+            : QStringLiteral("Minus the last"));
+    fillScores();
     // Both plots over the same radii, the overlay's.
     syncRadius(m_overlayX->min(), m_overlayX->max());
+}
+
+void RunPlots::fillScores()
+{
+    m_scoreChart->removeAllSeries();
+    double last = 1.0;
+    double top = 3.0;
+    for (const ScoreCurve &curve : m_overlay.scores) {
+        auto *line = new QLineSeries;
+        line->setName(curve.label);
+        line->setPointsVisible(true);
+        line->replace(QList<QPointF>(curve.points.begin(), curve.points.end()));
+        m_scoreChart->addSeries(line);
+        line->attachAxis(m_scoreX);
+        line->attachAxis(m_scoreY);
+        for (const QPointF &p : curve.points) {
+            last = std::max(last, p.x());
+            top = std::max(top, p.y());
+        }
+        const std::vector<int> scans = curve.scans;
+        connect(
+            line, &QLineSeries::hovered, this, [this, scans, line](const QPointF &at, bool state) {
+                int nearest = -1;
+                double distance = std::numeric_limits<double>::infinity();
+                for (int i = 0; i < line->count(); ++i) {
+                    const double d = std::fabs(line->at(i).x() - at.x());
+                    if (d < distance) {
+                        distance = d;
+                        nearest = scans[size_t(i)];
+                    }
+                }
+                hoverScan(state ? nearest : -1);
+            });
+    }
+    // The limit: at most 2.0 is noise alone.
+    auto *limit = new QLineSeries;
+    limit->setName(QStringLiteral("Limit %1").arg(ScoreLimit, 0, 'f', 1));
+    QPen pen(QColor(200, 40, 40));
+    pen.setStyle(Qt::DashLine);
+    limit->setPen(pen);
+    limit->append(0.0, ScoreLimit);
+    limit->append(last * 1.05, ScoreLimit);
+    m_scoreChart->addSeries(limit);
+    limit->attachAxis(m_scoreX);
+    limit->attachAxis(m_scoreY);
+    m_scoreX->setRange(0.0, last * 1.05);
+    m_scoreY->setRange(0.0, top * 1.05);
+    m_scoreX->applyNiceNumbers();
+    m_scoreY->applyNiceNumbers();
+}
+
+void RunPlots::setCheckRange(std::optional<double> from, std::optional<double> to)
+{
+    m_overlayView->setRange(from, to);
+}
+
+QChartView *RunPlots::lowerView() const
+{
+    return m_lower->currentIndex() == 0 ? m_differenceView : m_scoreView;
 }
 
 void RunPlots::resetZoom()
@@ -157,13 +250,6 @@ void RunPlots::resetZoom()
     fitAxes(m_overlayX, m_overlayY, m_overlay.scans);
     fitAxes(m_differenceX, m_differenceY, m_overlay.differences);
     syncRadius(m_overlayX->min(), m_overlayX->max());
-}
-
-void RunPlots::zoomToRadii(double from, double to)
-{
-    if (!(from < to))
-        return;
-    m_overlayX->setRange(from, to);
 }
 
 std::pair<double, double> RunPlots::radiusRange() const
@@ -203,7 +289,7 @@ void RunPlots::hoverScan(int scan)
 QSize RunPlots::pictureSize() const
 {
     const QSize top = m_overlayView->size();
-    const QSize bottom = m_differenceView->size();
+    const QSize bottom = lowerView()->size();
     return QSize(std::max(top.width(), bottom.width()), top.height() + bottom.height());
 }
 
@@ -217,5 +303,5 @@ void RunPlots::render(QPainter &painter, const QRectF &target)
     const QRectF bottom(QPointF(target.left(), top.bottom()),
         QSizeF(target.width(), target.height() - top.height()));
     m_overlayView->scene()->render(&painter, top, m_overlayView->sceneRect());
-    m_differenceView->scene()->render(&painter, bottom, m_differenceView->sceneRect());
+    lowerView()->scene()->render(&painter, bottom, lowerView()->sceneRect());
 }

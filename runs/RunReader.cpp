@@ -141,6 +141,14 @@ void readArchive(
         = ReadArchive(source.path, ArchiveLimits(), want, take, refuse, progress.cancelled);
     if (!error.isEmpty())
         run.failures.push_back({ source.path, error });
+    // Damage is told by the gzip check at the stream's end: what came before
+    // it may have been altered, so none of it is kept.
+    if (error.startsWith(QLatin1String("the archive is damaged"))) {
+        for (const Scan &scan : scans)
+            run.failures.push_back(
+                { scan.path, QStringLiteral("not read: the archive it is in is damaged") });
+        scans.clear();
+    }
     // In the order of their names, as a folder's files are.
     std::stable_sort(
         scans.begin(), scans.end(), [](const Scan &a, const Scan &b) { return a.shown < b.shown; });

@@ -37,14 +37,35 @@ ReportValue ReportCell(const Run &run, const RunAnalysis &analysis, int index, R
         return scan.description;
     case ReportColumn::Points:
         return int64_t(scan.numPoints);
-    case ReportColumn::Group: {
-        const int group = analysis.groups.groupOf[size_t(index)];
-        if (group < 0)
-            return {};
-        return int64_t(analysis.groups.groups[size_t(group)].number);
-    }
     default:
         break;
+    }
+    const int group = analysis.groups.groupOf[size_t(index)];
+    if (group >= 0) {
+        const ScanGroup &g = analysis.groups.groups[size_t(group)];
+        const GroupVerdict &verdict = analysis.verdicts[size_t(group)];
+        const ScanCheck &check = analysis.checks[size_t(index)];
+        const bool compared = index != g.last();
+        switch (column) {
+        case ReportColumn::Group:
+            return int64_t(g.number);
+        case ReportColumn::EqScore:
+            return check.score ? ReportValue(*check.score) : ReportValue();
+        case ReportColumn::EqTrend:
+            return check.score ? ReportValue(check.trend) : ReportValue();
+        case ReportColumn::EqOffset:
+            return check.score ? ReportValue(check.offset) : ReportValue();
+        case ReportColumn::EqPoints:
+            return compared ? ReportValue(int64_t(check.points)) : ReportValue();
+        case ReportColumn::EqReached:
+            return QByteArray(verdict.reached ? "yes" : "no");
+        case ReportColumn::EqSince:
+            if (verdict.since < 0)
+                return {};
+            return QFile::encodeName(run.scans[size_t(verdict.since)].name);
+        default:
+            break;
+        }
     }
     if (!h)
         return {};

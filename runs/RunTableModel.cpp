@@ -28,6 +28,18 @@ const char *captionOf(ReportColumn column)
         return "Points";
     case ReportColumn::Group:
         return "Group";
+    case ReportColumn::EqScore:
+        return "Score";
+    case ReportColumn::EqTrend:
+        return "Trend";
+    case ReportColumn::EqOffset:
+        return "Offset";
+    case ReportColumn::EqPoints:
+        return "Compared";
+    case ReportColumn::EqReached:
+        return "Reached";
+    case ReportColumn::EqSince:
+        return "Since";
     default:
         return ReportColumnName(column);
     }
@@ -42,7 +54,8 @@ RunTableModel::RunTableModel(const Run &run, const RunAnalysis &analysis, QObjec
     , m_columns { ReportColumn::File, ReportColumn::Description, ReportColumn::Type,
         ReportColumn::Cell, ReportColumn::Wavelength, ReportColumn::Speed,
         ReportColumn::Temperature, ReportColumn::Time, ReportColumn::Omega2t, ReportColumn::Points,
-        ReportColumn::Group }
+        ReportColumn::Group, ReportColumn::EqScore, ReportColumn::EqTrend, ReportColumn::EqOffset,
+        ReportColumn::EqPoints, ReportColumn::EqReached, ReportColumn::EqSince }
 {
 }
 

@@ -1,6 +1,10 @@
 #include "runs/RunTree.h"
 
+#include "runs/EquilibriumCheck.h"
 #include "runs/Overlay.h"
+
+#include <QApplication>
+#include <QStyle>
 
 #include <algorithm>
 #include <map>
@@ -21,7 +25,9 @@ QList<QStandardItem *> node(
     count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto *span = new QStandardItem(TimeSpanText(run, scans));
     span->setEditable(false);
-    return { name, count, span };
+    auto *verdict = new QStandardItem;
+    verdict->setEditable(false);
+    return { name, count, span, verdict };
 }
 
 } // namespace
@@ -35,8 +41,8 @@ RunTreeModel::RunTreeModel(const Run &run, QObject *parent)
 void RunTreeModel::rebuild(const RunAnalysis &analysis)
 {
     clear();
-    setHorizontalHeaderLabels(
-        { QStringLiteral("Setting"), QStringLiteral("Scans"), QStringLiteral("Time span") });
+    setHorizontalHeaderLabels({ QStringLiteral("Setting"), QStringLiteral("Scans"),
+        QStringLiteral("Time span"), QStringLiteral("Equilibrium") });
     const std::vector<ScanGroup> &groups = analysis.groups.groups;
     // Cells in rising order; within a cell, type and band; then speed.
     std::map<int, std::vector<int>> byCell;
@@ -76,8 +82,17 @@ void RunTreeModel::rebuild(const RunAnalysis &analysis)
                     bandScans);
                 for (int g : inBand) {
                     const ScanGroup &group = groups[size_t(g)];
-                    bandRow.front()->appendRow(
-                        node(m_run, QStringLiteral("%1 rpm").arg(group.speed), group.scans, g));
+                    const QList<QStandardItem *> groupRow
+                        = node(m_run, QStringLiteral("%1 rpm").arg(group.speed), group.scans, g);
+                    // The group's verdict as a mark, its words as the tip.
+                    const bool reached = analysis.verdicts[size_t(g)].reached;
+                    QStandardItem *mark = groupRow.back();
+                    mark->setText(
+                        reached ? QStringLiteral("reached") : QStringLiteral("not reached"));
+                    mark->setIcon(QApplication::style()->standardIcon(
+                        reached ? QStyle::SP_DialogApplyButton : QStyle::SP_MessageBoxWarning));
+                    mark->setToolTip(VerdictText(m_run, analysis, g));
+                    bandRow.front()->appendRow(groupRow);
                 }
                 cellRow.front()->appendRow(bandRow);
             }

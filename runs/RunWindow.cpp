@@ -3,6 +3,7 @@
 #include "base/Platform.h"
 #include "editor/PlotOutput.h"
 #include "editor/ResolutionDialog.h"
+#include "runs/CheckSettingsDialog.h"
 #include "runs/Overlay.h"
 #include "runs/RunFilterModel.h"
 #include "runs/RunPlots.h"
@@ -11,6 +12,7 @@
 #include "runs/RunTree.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QHBoxLayout>
@@ -68,7 +70,8 @@ RunWindow::RunWindow(
     createWidgets();
     fillFilters();
     showStatus();
-    resize(1100, 760);
+    const QRect screen = m_platform.availableArea();
+    resize(std::min(1100, screen.width() * 9 / 10), std::min(760, screen.height() * 9 / 10));
     if (!m_analysis.groups.groups.empty())
         chooseGroup(0);
 }
@@ -106,6 +109,12 @@ void RunWindow::createMenus()
     m_openScanAction->setShortcuts({ QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter) });
     m_openScanAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
 
+    QMenu *check = menuBar()->addMenu(QStringLiteral("&Check"));
+    m_checkSettings = action(check, "CheckSettings", QStringLiteral("&Settings..."));
+    m_clearRange = action(check, "ClearRange", QStringLiteral("Clear &Range"));
+    m_clearRange->setToolTip(
+        QStringLiteral("Compare each pair of scans over its own overlap again"));
+
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     m_resetZoom = action(view, "ResetZoom", QStringLiteral("&Reset Zoom"));
     m_resetZoom->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
@@ -117,6 +126,13 @@ void RunWindow::createMenus()
     }
     connect(m_openScanAction, &QAction::triggered, this, &RunWindow::openCurrentScan);
     connect(m_resetZoom, &QAction::triggered, this, [this] { m_plots->resetZoom(); });
+    connect(m_checkSettings, &QAction::triggered, this, &RunWindow::checkSettings);
+    connect(m_clearRange, &QAction::triggered, this, [this] {
+        RunOptions options = m_analysis.options;
+        options.from.reset();
+        options.to.reset();
+        setOptions(options);
+    });
 }
 
 void RunWindow::createWidgets()
@@ -169,6 +185,9 @@ void RunWindow::createWidgets()
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 4);
     m_table->verticalHeader()->hide();
+    // Wide enough for what the first rows hold, without measuring them all.
+    m_table->horizontalHeader()->setResizeContentsPrecision(64);
+    m_table->resizeColumnsToContents();
     m_table->addAction(m_openScanAction);
     connect(m_table, &QTableView::doubleClicked, this, &RunWindow::openCurrentScan);
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -183,9 +202,26 @@ void RunWindow::createWidgets()
     tableLayout->addWidget(m_table);
 
     m_plots = new RunPlots;
+    connect(m_plots, &RunPlots::rangeChosen, this, [this](double from, double to) {
+        RunOptions options = m_analysis.options;
+        options.from = from;
+        options.to = to;
+        setOptions(options);
+    });
+    connect(m_plots, &RunPlots::offsetsToggled, this, &RunWindow::plotChosen);
+    m_verdict = new QLabel;
+    m_verdict->setObjectName(QStringLiteral("Verdict"));
+    m_verdict->setAccessibleName(QStringLiteral("Equilibrium verdict"));
+    m_verdict->setWordWrap(true);
+    m_verdict->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *plotBox = new QWidget;
+    auto *plotLayout = new QVBoxLayout(plotBox);
+    plotLayout->setContentsMargins(0, 0, 0, 0);
+    plotLayout->addWidget(m_verdict);
+    plotLayout->addWidget(m_plots, 1);
     auto *right = new QSplitter(Qt::Vertical);
     right->addWidget(tableBox);
-    right->addWidget(m_plots);
+    right->addWidget(plotBox);
     right->setStretchFactor(0, 2);
     right->setStretchFactor(1, 3);
 
@@ -195,6 +231,7 @@ void RunWindow::createWidgets()
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 3);
     setCentralWidget(split);
+    split->setSizes({ 300, 800 });
 }
 
 void RunWindow::fillFilters()
@@ -254,9 +291,65 @@ void RunWindow::applyFilters()
 void RunWindow::choose(const std::vector<int> &scans)
 {
     m_chosen = scans;
-    m_plots->setOverlay(BuildOverlay(m_run, m_analysis, m_chosen));
+    plotChosen();
     selectRows(scans);
+}
+
+void RunWindow::plotChosen()
+{
+    m_plots->setOverlay(
+        BuildOverlay(m_run, m_analysis, m_chosen, m_plots->offsetBox()->isChecked()));
+    m_plots->setCheckRange(m_analysis.options.from, m_analysis.options.to);
+    showVerdict();
     showStatus();
+}
+
+void RunWindow::showVerdict()
+{
+    // The verdict of the one group the chosen scans belong to.
+    int group = -1;
+    for (int scan : m_chosen) {
+        const int of = m_analysis.groups.groupOf[size_t(scan)];
+        if (of < 0 || (group >= 0 && of != group)) {
+            group = -2;
+            break;
+        }
+        group = of;
+    }
+    if (group < 0) {
+        m_verdict->setText(group == -1
+                ? QString()
+                : QStringLiteral("Choose one setting for its equilibrium check."));
+        return;
+    }
+    m_verdict->setText(GroupText(m_analysis.groups.groups[size_t(group)]) + QStringLiteral(": ")
+        + VerdictText(m_run, m_analysis, group));
+}
+
+void RunWindow::setOptions(const RunOptions &options)
+{
+    // The group in the tree is chosen again once the tree is rebuilt.
+    const int group
+        = m_tree->currentIndex().siblingAtColumn(0).data(RunTreeModel::GroupRole).isValid()
+        ? m_tree->currentIndex().siblingAtColumn(0).data(RunTreeModel::GroupRole).toInt()
+        : -1;
+    const std::vector<int> chosen = m_chosen;
+    m_analysis = AnalyseRun(m_run, options);
+    m_updating = true;
+    m_tableModel->analysisChanged();
+    m_treeModel->rebuild(m_analysis);
+    m_tree->expandAll();
+    if (group >= 0)
+        m_tree->setCurrentIndex(m_treeModel->groupIndex(group));
+    m_updating = false;
+    choose(chosen);
+}
+
+void RunWindow::checkSettings()
+{
+    CheckSettingsDialog dialog(m_analysis.options, m_platform, this);
+    if (m_platform.execModal(dialog) == QDialog::Accepted)
+        setOptions(dialog.options());
 }
 
 void RunWindow::chooseGroup(int group)
@@ -282,8 +375,7 @@ void RunWindow::tableChosen()
         scans.push_back(row.data(RunTableModel::ScanRole).toInt());
     std::sort(scans.begin(), scans.end());
     m_chosen = scans;
-    m_plots->setOverlay(BuildOverlay(m_run, m_analysis, m_chosen));
-    showStatus();
+    plotChosen();
 }
 
 void RunWindow::selectRows(const std::vector<int> &scans)

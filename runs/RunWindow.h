@@ -16,6 +16,7 @@
 class Platform;
 class QAction;
 class QComboBox;
+class QLabel;
 class QPlainTextEdit;
 class QTableView;
 class QTreeView;
@@ -65,6 +66,14 @@ public:
     // Export Plot as PNG, SVG and PDF.
     QAction *exportPlotAction(int format) const { return m_exportPlot[size_t(format)]; }
     QAction *resetZoomAction() const { return m_resetZoom; }
+    QAction *checkSettingsAction() const { return m_checkSettings; }
+    QAction *clearRangeAction() const { return m_clearRange; }
+    // The verdict of the chosen group, in words.
+    QLabel *verdictLabel() const { return m_verdict; }
+
+    // The settings of the check (range, trim, ceiling) changed: everything
+    // is computed again at once.
+    void setOptions(const RunOptions &options);
 
 private:
     void createMenus();
@@ -77,6 +86,9 @@ private:
     void exportTable();
     void exportPlot(int format);
     void showStatus();
+    void plotChosen();
+    void showVerdict();
+    void checkSettings();
 
     Platform &m_platform;
     Run m_run;
@@ -100,4 +112,7 @@ private:
     QAction *m_openScanAction = nullptr;
     std::array<QAction *, 3> m_exportPlot {};
     QAction *m_resetZoom = nullptr;
+    QAction *m_checkSettings = nullptr;
+    QAction *m_clearRange = nullptr;
+    QLabel *m_verdict = nullptr;
 };

@@ -1,4 +1,6 @@
 #include "runs/RunWindow.h"
+#include "runs/CheckSettingsDialog.h"
+#include "runs/RangeChartView.h"
 #include "runs/RunFilterModel.h"
 #include "runs/RunPlots.h"
 #include "runs/RunReport.h"
@@ -12,15 +14,20 @@
 #include <QAction>
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLineSeries>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QTabWidget>
 #include <QTableView>
+#include <QTest>
 #include <QTreeView>
 #include <QUrl>
 
@@ -62,6 +69,28 @@ struct RunRig : Harness {
         return window->runWindows().empty() ? nullptr : window->runWindows().back();
     }
 };
+
+// `tool` run in `folder`; true when it succeeded.
+bool runTool(const QString &folder, const QString &tool, const QStringList &arguments)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(tool, arguments);
+    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0;
+}
+
+// Every cell of the window's table as shown, in the run's order.
+QStringList tableText(RunWindow &w)
+{
+    QStringList cells;
+    const RunTableModel *model = w.tableModel();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        for (int column = 0; column < model->columnCount(); ++column)
+            cells << model->index(row, column).data().toString();
+    }
+    return cells;
+}
 
 int seriesCount(QChartView *view)
 {
@@ -336,4 +365,276 @@ TEST(RunWindow, UnreadFilesAreListedBesideTheTree)
     EXPECT_EQ(w->failuresView()->toPlainText(),
         h.root + QStringLiteral("/00077.RA1: is a binary file, not a scan"));
     EXPECT_EQ(w->table()->model()->rowCount(), 36);
+}
+
+TEST(RunWindow, TheSameRunFromATarGzOrAZipShowsTheSameTable)
+{
+    RunRig h;
+    // Cell 3 one folder down, as instruments nest runs.
+    QDir(h.root).mkpath(QStringLiteral("later"));
+    for (const GeneratedScan &scan : h.generated.scans) {
+        if (scan.header.cell == 3)
+            QFile::rename(h.root + QLatin1Char('/') + scan.relativePath,
+                h.root + QStringLiteral("/later/") + scan.relativePath);
+    }
+    RunWindow *folder = h.openRun({ h.root });
+    ASSERT_NE(folder, nullptr);
+    const QString tgz = h.folder.path(QStringLiteral("run.tar.gz"));
+    const QString zip = h.folder.path(QStringLiteral("run.zip"));
+    ASSERT_TRUE(runTool(
+        h.root, QStringLiteral("tar"), { QStringLiteral("-czf"), tgz, QStringLiteral(".") }));
+    ASSERT_TRUE(runTool(
+        h.root, QStringLiteral("zip"), { QStringLiteral("-qr"), zip, QStringLiteral(".") }));
+    for (const QString &archive : { tgz, zip }) {
+        RunWindow *packed = h.openRun({ archive });
+        ASSERT_NE(packed, nullptr) << archive.toStdString();
+        EXPECT_EQ(packed->windowTitle(), QStringLiteral("Run - ") + QFileInfo(archive).fileName());
+        EXPECT_EQ(tableText(*packed), tableText(*folder)) << archive.toStdString();
+        EXPECT_TRUE(packed->run().failures.empty());
+        EXPECT_EQ(packed->run().scans[0].path, archive + QStringLiteral("/00001.RA1"));
+    }
+    EXPECT_TRUE(h.platform.messages.empty());
+
+    // A scan of the archive opens in the main window; the working file goes
+    // beside the archive, which is never unpacked.
+    RunWindow *packed = h.window->runWindows().back();
+    const int row = rowOfScan(*packed, QStringLiteral("later/00002.RA3"));
+    ASSERT_GE(row, 0);
+    packed->table()->setCurrentIndex(packed->table()->model()->index(row, 0));
+    packed->openScanAction()->trigger();
+    const Scan &scan = packed->run().scans[size_t(
+        packed->table()->model()->index(row, 0).data(RunTableModel::ScanRole).toInt())];
+    EXPECT_EQ(h.state->NumPts, scan.numPoints);
+    EXPECT_EQ(h.state->DataPts.conc(7), scan.reading(6));
+    EXPECT_EQ(h.window->tabs()->tabText(0), QStringLiteral("...") + scan.path.right(18));
+    EXPECT_EQ(QDir::currentPath(), h.folder.root());
+    EXPECT_TRUE(h.window->view(ViewTab::DataFile)
+                    ->toPlainText()
+                    .startsWith(QString::fromLatin1(scan.description)));
+    EXPECT_TRUE(h.platform.messages.empty());
+}
+
+TEST(RunWindow, ADamagedArchiveKeepsNothingItHandedOverAndSaysWhy)
+{
+    RunRig h;
+    const QString tgz = h.folder.path(QStringLiteral("run.tar.gz"));
+    ASSERT_TRUE(runTool(
+        h.root, QStringLiteral("tar"), { QStringLiteral("-czf"), tgz, QStringLiteral(".") }));
+    QByteArray bytes = readFileBytes(tgz);
+    bytes[bytes.size() - 6] = char(bytes[bytes.size() - 6] ^ 0x40); // the gzip check sum
+    h.folder.write(QStringLiteral("run.tar.gz"), bytes);
+    EXPECT_EQ(h.openRun({ tgz }), nullptr);
+    ASSERT_EQ(h.platform.messages.size(), 1u);
+    EXPECT_TRUE(
+        h.platform.messages[0].text.contains(tgz + QStringLiteral(": the archive is damaged")))
+        << h.platform.messages[0].text.toStdString();
+}
+
+namespace
+{
+
+// One cell, three wavelengths at one speed, 12 scans each 6 h apart,
+// settling with a time constant of 6 h.
+struct SettlingRig : Harness {
+    QString root = folder.path(QStringLiteral("settling"));
+    SettlingRig()
+    {
+        RunPlan plan;
+        plan.cells = { 2 };
+        plan.speeds = { { 20000, 36, 6.0 } };
+        WriteRun(GenerateRun(plan), root);
+    }
+    RunWindow *open()
+    {
+        platform.runPathAnswers.push_back(QStringList { root });
+        window->openRunAction()->trigger();
+        return window->runWindows().empty() ? nullptr : window->runWindows().back();
+    }
+};
+
+QList<QByteArray> csvFields(const QByteArray &line)
+{
+    QList<QByteArray> out;
+    QByteArray field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"') {
+            field += '"';
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ',' && !quoted) {
+            out << field;
+            field.clear();
+        } else {
+            field += c;
+        }
+    }
+    return out << field;
+}
+
+} // namespace
+
+TEST(RunWindow, TheCheckShowsItsVerdictScoresAndMarksAsTheReportDoes)
+{
+    SettlingRig h;
+    RunWindow *w = h.open();
+    ASSERT_NE(w, nullptr);
+    const ScanGroup &first = w->analysis().groups.groups.front();
+    EXPECT_EQ(GroupText(first), QStringLiteral("Cell 2, Absorbance, 230 nm, 20000 rpm"));
+    EXPECT_EQ(w->verdictLabel()->text(),
+        GroupText(first) + QStringLiteral(": ") + VerdictText(w->run(), w->analysis(), 0));
+    EXPECT_TRUE(
+        w->verdictLabel()->text().contains(QStringLiteral(": Equilibrium reached: scans since ")));
+
+    // The tree marks each group by its verdict, its words as the tip.
+    const QAbstractItemModel *tree = w->tree()->model();
+    const QModelIndex group = w->treeModel()->groupIndex(0);
+    EXPECT_EQ(group.siblingAtColumn(3).data().toString(), QStringLiteral("reached"));
+    EXPECT_EQ(group.siblingAtColumn(3).data(Qt::ToolTipRole).toString(),
+        VerdictText(w->run(), w->analysis(), 0));
+    EXPECT_EQ(tree->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Equilibrium"));
+
+    // The scores against time with the limit: 11 scans of the group and the
+    // 2.0 line.
+    const QList<QAbstractSeries *> scores = w->plots()->scoreView()->chart()->series();
+    ASSERT_EQ(scores.size(), 2);
+    EXPECT_EQ(static_cast<QLineSeries *>(scores[0])->count(), 11);
+    const auto *limit = static_cast<QLineSeries *>(scores[1]);
+    EXPECT_EQ(limit->at(0).y(), 2.0);
+    EXPECT_EQ(limit->at(1).y(), 2.0);
+
+    // The window's numbers are the report's, to the last digit.
+    QProcess report;
+    report.start(QCoreApplication::applicationDirPath() + QStringLiteral("/kelvane"),
+        { QStringLiteral("--report"), h.root });
+    ASSERT_TRUE(report.waitForFinished(60000));
+    const QList<QByteArray> lines = report.readAllStandardOutput().split('\n');
+    const QList<QByteArray> header = csvFields(lines[0]);
+    RunTableModel *model = w->tableModel();
+    int compared = 0;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QList<QByteArray> fields = csvFields(lines[row + 1]);
+        for (int c = 0; c < model->columnCount(); ++c) {
+            const ReportColumn column = model->columns()[size_t(c)];
+            if (column == ReportColumn::File)
+                continue;
+            const qsizetype at = header.indexOf(QByteArray(ReportColumnName(column)));
+            ASSERT_GE(at, 0);
+            EXPECT_EQ(model->index(row, c).data().toString().toLatin1(), fields[at])
+                << ReportColumnName(column) << " of row " << row;
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 36 * (model->columnCount() - 1));
+}
+
+TEST(RunWindow, TheRangeTrimAndCeilingAreSetAndTheCheckRerunsAtOnce)
+{
+    SettlingRig h;
+    RunWindow *w = h.open();
+    ASSERT_NE(w, nullptr);
+    const int scan = w->analysis().groups.groups[0].scans[5];
+    const double before = *w->analysis().checks[size_t(scan)].score;
+
+    // Bad values are refused, naming the field; the dialog stays open.
+    h.platform.modalActions.push_back([&h](QDialog &dialog) {
+        auto &settings = static_cast<CheckSettingsDialog &>(dialog);
+        const struct {
+            QLineEdit *field;
+            const char *text;
+            QString message;
+        } rows[] = {
+            { settings.trimField(), "-0.01",
+                QStringLiteral("Trim must be a number from 0 to 1 cm.") },
+            { settings.trimField(), "x", QStringLiteral("Trim must be a number from 0 to 1 cm.") },
+            { settings.ceilingField(), "0",
+                QStringLiteral("Ceiling must be a number above 0 and at most 10.") },
+            { settings.fromField(), "25",
+                QStringLiteral("From must be a radius above 0 and at most 20 cm, or empty for the "
+                               "scans' own.") },
+            { settings.toField(), "6.5", QStringLiteral("To must be above From.") },
+        };
+        settings.trimField()->setText(QStringLiteral("0.05"));
+        settings.ceilingField()->setText(QStringLiteral("1.5"));
+        settings.fromField()->setText(QStringLiteral("6.9"));
+        for (const auto &row : rows) {
+            const QString good = row.field->text();
+            row.field->setText(QLatin1String(row.text));
+            settings.accept();
+            EXPECT_TRUE(settings.isVisible()) << row.text;
+            ASSERT_FALSE(h.platform.messages.empty());
+            EXPECT_EQ(h.platform.messages.back().text, row.message);
+            EXPECT_EQ(h.platform.messages.back().title, QStringLiteral("Check Settings"));
+            row.field->setText(good);
+        }
+        settings.fromField()->clear();
+        settings.trimField()->setText(QStringLiteral("0.1"));
+        settings.ceilingField()->setText(QStringLiteral("1.2"));
+        settings.accept();
+    });
+    w->checkSettingsAction()->trigger();
+    EXPECT_EQ(h.platform.messages.size(), 5u);
+    EXPECT_EQ(w->analysis().options.trim, 0.1);
+    EXPECT_EQ(w->analysis().options.ceiling, 1.2);
+    EXPECT_FALSE(w->analysis().options.from);
+    const double changed = *w->analysis().checks[size_t(scan)].score;
+    EXPECT_NE(changed, before);
+    const int scoreColumn = w->tableModel()->columnOf(ReportColumn::EqScore);
+    EXPECT_EQ(w->tableModel()->index(scan, scoreColumn).data().toString(),
+        QString::fromLatin1(ReportText(changed)));
+
+    // A drag with Shift on the overlay sets the range; Clear Range drops it.
+    RangeChartView *view = w->plots()->overlayView();
+    w->resize(1000, 800);
+    w->show();
+    QCoreApplication::processEvents();
+    const auto at = [view](double x) {
+        const QPointF scene = view->chart()->mapToScene(
+            view->chart()->mapToPosition(QPointF(x, view->chart()->plotArea().center().y())));
+        QPointF position = view->mapFromScene(scene);
+        position.setY(
+            view->mapFromScene(view->chart()->mapToScene(view->chart()->plotArea().center())).y());
+        return position.toPoint();
+    };
+    QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, at(6.85));
+    QTest::mouseMove(view->viewport(), at(6.95));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, at(7.0));
+    ASSERT_TRUE(w->analysis().options.from);
+    ASSERT_TRUE(w->analysis().options.to);
+    EXPECT_NEAR(*w->analysis().options.from, 6.85, 0.01);
+    EXPECT_NEAR(*w->analysis().options.to, 7.0, 0.01);
+    EXPECT_EQ(view->rangeFrom(), w->analysis().options.from);
+    EXPECT_EQ(w->analysis().checks[size_t(scan)].lo, *w->analysis().options.from);
+    w->clearRangeAction()->trigger();
+    EXPECT_FALSE(w->analysis().options.from);
+    EXPECT_FALSE(view->rangeTo());
+}
+
+TEST(RunWindow, DifferencesAreShownLessEachScansOffsetOrAsTheyAre)
+{
+    SettlingRig h;
+    RunWindow *w = h.open();
+    ASSERT_NE(w, nullptr);
+    const Overlay &corrected = w->plots()->overlay();
+    ASSERT_EQ(corrected.differences.size(), 11u);
+    const OverlayCurve first = corrected.differences.front();
+    const ScanCheck &check = w->analysis().checks[size_t(first.scan)];
+    w->plots()->offsetBox()->setChecked(false);
+    const Overlay &plain = w->plots()->overlay();
+    EXPECT_FALSE(plain.offsetsRemoved);
+    const OverlayCurve &raw = plain.differences.front();
+    // Over the compared range the two differ by the offset exactly.
+    size_t matched = 0;
+    for (const QPointF &p : first.points) {
+        for (const QPointF &q : raw.points) {
+            if (q.x() == p.x()) {
+                EXPECT_NEAR(q.y() - p.y(), check.offset, 1e-12);
+                ++matched;
+            }
+        }
+    }
+    EXPECT_EQ(matched, size_t(check.points));
+    EXPECT_GT(raw.points.size(), first.points.size()) << "the whole overlap, untrimmed";
 }

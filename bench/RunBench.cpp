@@ -1,0 +1,55 @@
+// Reading a run and checking it: the public run's shape, 7 cells of 90
+// scans of about 350 lines, from a folder.
+#include "base/NumLib.h"
+#include "runs/RunAnalysis.h"
+#include "runs/RunReader.h"
+#include "support/RunGenerator.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
+
+#include <stdexcept>
+
+namespace
+{
+
+// Written once for all the benchmarks of this file.
+const QString &publicRunFolder()
+{
+    static QTemporaryDir dir;
+    static const QString folder = [] {
+        const QString path = dir.filePath(QStringLiteral("run"));
+        if (!WriteRun(GenerateRun(PublicRunPlan()), path))
+            throw std::runtime_error("cannot write the benchmark run");
+        return path;
+    }();
+    return folder;
+}
+
+void BM_ReadRun_630_scans(benchmark::State &state)
+{
+    NumLib numlib;
+    numlib.load();
+    const QString folder = publicRunFolder();
+    for (auto _ : state) {
+        const Run run = ReadRun({ folder }, numlib);
+        if (run.scans.size() != 630)
+            state.SkipWithError("not 630 scans");
+        benchmark::DoNotOptimize(run.scans.data());
+    }
+}
+BENCHMARK(BM_ReadRun_630_scans)->Unit(benchmark::kMillisecond);
+
+void BM_CheckEveryGroup_630_scans(benchmark::State &state)
+{
+    NumLib numlib;
+    const Run run = ReadRun({ publicRunFolder() }, numlib);
+    for (auto _ : state) {
+        const RunAnalysis analysis = AnalyseRun(run);
+        benchmark::DoNotOptimize(analysis.checks.data());
+    }
+}
+BENCHMARK(BM_CheckEveryGroup_630_scans)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,15 @@
+// The settings of the computations over a run.
+#pragma once
+
+#include <optional>
+
+// The range, ceiling and trim of the computations, and the constants of the
+// mass; the defaults unless the user sets them.
+struct RunOptions {
+    std::optional<double> from; // cm
+    std::optional<double> to; // cm
+    double trim = 0.05; // cm at each end of the overlap
+    double ceiling = 1.5; // absorbance readings above it are left out
+    double vbar = 0.73; // mL/g
+    double density = 1.0; // g/mL
+};

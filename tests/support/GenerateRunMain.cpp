@@ -1,0 +1,28 @@
+// kelvane_generate_run FOLDER [public|small|three-columns]: writes a
+// generated run for trying the run window and the report by hand, for the
+// guide's pictures and for timing the report.
+#include "support/RunGenerator.h"
+
+#include <QString>
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char *argv[])
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: kelvane_generate_run FOLDER [public|small|three-columns]\n");
+        return 1;
+    }
+    const char *kind = argc > 2 ? argv[2] : "public";
+    RunPlan plan = std::strcmp(kind, "small") == 0 ? RunPlan() : PublicRunPlan();
+    if (std::strcmp(kind, "three-columns") == 0) {
+        plan.columns = { { 5.80, 6.12 }, { 6.35, 6.65 }, { 6.87, 7.20 } };
+        plan.step = 0.003;
+    }
+    if (!WriteRun(GenerateRun(plan), QString::fromLocal8Bit(argv[1]))) {
+        std::fprintf(stderr, "kelvane_generate_run: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
