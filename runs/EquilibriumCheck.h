@@ -17,8 +17,6 @@
 #include "runs/Run.h"
 #include "runs/RunOptions.h"
 
-#include <QString>
-
 #include <optional>
 #include <vector>
 
@@ -74,12 +72,3 @@ ScanCheck CheckGoodPoints(
 // one, the reference, has none): at least 4 scans, and the 3 before the last
 // each with a score of at most 2.0.
 GroupVerdict VerdictOf(const std::vector<int> &scans, const std::vector<ScanCheck> &checks);
-
-struct RunAnalysis;
-
-// The verdict of group `group` in words: "Equilibrium reached: scans since
-// 00007.RA1 (20.1 h) differ from the last by noise alone", or "Not at
-// equilibrium: 00034.RA1 still differs from the last by 3.4 times the
-// noise", naming the latest scan before the last that keeps it from being
-// reached.
-QString VerdictText(const Run &run, const RunAnalysis &analysis, int group);

@@ -1,4 +1,5 @@
 #include "runs/RunTree.h"
+#include "runs/Verdict.h"
 
 #include "runs/EquilibriumCheck.h"
 #include "runs/Overlay.h"

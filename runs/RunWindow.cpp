@@ -1,4 +1,5 @@
 #include "runs/RunWindow.h"
+#include "runs/Verdict.h"
 
 #include "base/Platform.h"
 #include "editor/PlotOutput.h"

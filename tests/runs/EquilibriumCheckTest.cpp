@@ -2,6 +2,7 @@
 #include "base/NumLib.h"
 #include "runs/RunAnalysis.h"
 #include "runs/RunReader.h"
+#include "runs/Verdict.h"
 #include "support/RunGenerator.h"
 #include "support/TestFiles.h"
 

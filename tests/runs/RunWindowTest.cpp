@@ -6,6 +6,7 @@
 #include "runs/RunReport.h"
 #include "runs/RunTableModel.h"
 #include "runs/RunTree.h"
+#include "runs/Verdict.h"
 #include "support/Harness.h"
 #include "support/RunGenerator.h"
 

@@ -1,0 +1,38 @@
+#include "runs/Verdict.h"
+
+#include "runs/Overlay.h"
+
+QString VerdictText(const Run &run, const RunAnalysis &analysis, int group)
+{
+    const ScanGroup &g = analysis.groups.groups[size_t(group)];
+    const GroupVerdict &verdict = analysis.verdicts[size_t(group)];
+    const int n = int(g.scans.size());
+    if (verdict.reached) {
+        const Scan &since = run.scans[size_t(verdict.since)];
+        return QStringLiteral("Equilibrium reached: scans since %1 (%2) differ from the last by "
+                              "noise alone")
+            .arg(since.name, HoursText(double(since.header->time) / 3600.0));
+    }
+    if (n < ScansBeforeLast + 1)
+        return QStringLiteral("Not at equilibrium: the setting has %1 scan%2; the check needs at "
+                              "least %3")
+            .arg(n)
+            .arg(n == 1 ? "" : "s")
+            .arg(ScansBeforeLast + 1);
+    for (int k = n - 2; k >= 0; --k) {
+        const int scan = g.scans[size_t(k)];
+        const ScanCheck &check = analysis.checks[size_t(scan)];
+        const QString &name = run.scans[size_t(scan)].name;
+        if (!check.score)
+            return QStringLiteral("Not at equilibrium: %1 cannot be compared with the last (%2 "
+                                  "points; at least %3 are needed)")
+                .arg(name)
+                .arg(check.points)
+                .arg(MinCheckPoints);
+        if (*check.score > ScoreLimit)
+            return QStringLiteral("Not at equilibrium: %1 still differs from the last by %2 times "
+                                  "the noise")
+                .arg(name, QString::number(*check.score, 'f', 1));
+    }
+    return QStringLiteral("Not at equilibrium");
+}
