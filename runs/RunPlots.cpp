@@ -87,7 +87,7 @@ RunPlots::RunPlots(QWidget *parent)
     : QWidget(parent)
 {
     m_overlayChart = makeChart(m_overlayX, m_overlayY, QStringLiteral("Reading"));
-    m_differenceChart = makeChart(m_differenceX, m_differenceY, QStringLiteral("Minus the last"));
+    m_differenceChart = makeChart(m_differenceX, m_differenceY, QStringLiteral("Difference"));
     m_scoreChart = makeChart(
         m_scoreX, m_scoreY, QStringLiteral("Score"), QStringLiteral("Elapsed time (h)"));
     m_scoreChart->legend()->show();
@@ -121,6 +121,7 @@ RunPlots::RunPlots(QWidget *parent)
     split->addWidget(m_lower);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
+    split->setSizes({ 3000, 2000 }); // shared in that proportion, whatever the size
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_hover);
@@ -178,9 +179,8 @@ void RunPlots::setOverlay(const Overlay &overlay)
     fill(m_overlayChart, m_overlayX, m_overlayY, m_overlay.scans, m_overlaySeries, true);
     fill(m_differenceChart, m_differenceX, m_differenceY, m_overlay.differences, m_differenceSeries,
         false);
-    m_differenceY->setTitleText(m_overlay.offsetsRemoved
-            ? QStringLiteral("Minus the last, less offset")
-            : QStringLiteral("Minus the last"));
+    m_differenceY->setTitleText(
+        m_overlay.offsetsRemoved ? QStringLiteral("Less offset") : QStringLiteral("Difference"));
     fillScores();
     // Both plots over the same radii, the overlay's.
     syncRadius(m_overlayX->min(), m_overlayX->max());

@@ -93,6 +93,8 @@ void RunTreeModel::rebuild(const RunAnalysis &analysis)
                     mark->setIcon(QApplication::style()->standardIcon(
                         reached ? QStyle::SP_DialogApplyButton : QStyle::SP_MessageBoxWarning));
                     mark->setToolTip(VerdictText(m_run, analysis, g));
+                    groupRow.front()->setIcon(mark->icon());
+                    groupRow.front()->setToolTip(mark->toolTip());
                     bandRow.front()->appendRow(groupRow);
                 }
                 cellRow.front()->appendRow(bandRow);

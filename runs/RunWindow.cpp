@@ -72,7 +72,7 @@ RunWindow::RunWindow(
     fillFilters();
     showStatus();
     const QRect screen = m_platform.availableArea();
-    resize(std::min(1100, screen.width() * 9 / 10), std::min(760, screen.height() * 9 / 10));
+    resize(std::min(1600, screen.width() * 9 / 10), std::min(1100, screen.height() * 9 / 10));
     if (!m_analysis.groups.groups.empty())
         chooseGroup(0);
 }
@@ -225,6 +225,7 @@ void RunWindow::createWidgets()
     right->addWidget(plotBox);
     right->setStretchFactor(0, 2);
     right->setStretchFactor(1, 3);
+    right->setSizes({ 1000, 3000 });
 
     auto *split = new QSplitter(Qt::Horizontal);
     split->addWidget(left);
