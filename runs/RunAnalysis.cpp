@@ -7,7 +7,18 @@ RunAnalysis AnalyseRun(const Run &run, const RunOptions &options)
     RunAnalysis analysis;
     analysis.options = options;
     analysis.groups = GroupScans(run.scans);
+    CheckGroups(run, analysis);
+    analysis.fits.reserve(run.scans.size());
+    for (const Scan &scan : run.scans)
+        analysis.fits.push_back(SummaryOf(FitScan(scan, options)));
+    return analysis;
+}
+
+void CheckGroups(const Run &run, RunAnalysis &analysis)
+{
+    const RunOptions &options = analysis.options;
     analysis.checks.assign(run.scans.size(), ScanCheck());
+    analysis.verdicts.clear();
     for (const ScanGroup &group : analysis.groups.groups) {
         const int last = group.last();
         LastScan reference(GoodPoints(run.scans[size_t(last)], options.ceiling));
@@ -18,5 +29,4 @@ RunAnalysis AnalyseRun(const Run &run, const RunOptions &options)
         }
         analysis.verdicts.push_back(VerdictOf(group.scans, analysis.checks));
     }
-    return analysis;
 }

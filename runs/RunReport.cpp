@@ -69,6 +69,10 @@ ReportValue ReportCell(const Run &run, const RunAnalysis &analysis, int index, R
     }
     if (!h)
         return {};
+    const FitSummary &fit = analysis.fits[size_t(index)];
+    const auto optional = [](const std::optional<double> &value) {
+        return value ? ReportValue(*value) : ReportValue();
+    };
     switch (column) {
     case ReportColumn::Type:
         return QByteArray(1, h->type);
@@ -84,6 +88,16 @@ ReportValue ReportCell(const Run &run, const RunAnalysis &analysis, int index, R
         return int64_t(h->time);
     case ReportColumn::Omega2t:
         return h->omega2t;
+    case ReportColumn::Sigma:
+        return optional(fit.sigma);
+    case ReportColumn::BuoyantMass:
+        return optional(fit.buoyantMass);
+    case ReportColumn::Mass:
+        return optional(fit.mass);
+    case ReportColumn::FitPoints:
+        return int64_t(fit.points);
+    case ReportColumn::FitRms:
+        return optional(fit.rms);
     default:
         return {};
     }

@@ -40,6 +40,16 @@ const char *captionOf(ReportColumn column)
         return "Reached";
     case ReportColumn::EqSince:
         return "Since";
+    case ReportColumn::Sigma:
+        return "\u03c3 (cm\u207b\u00b2)";
+    case ReportColumn::BuoyantMass:
+        return "Buoyant mass (g/mol)";
+    case ReportColumn::Mass:
+        return "Mass (g/mol)";
+    case ReportColumn::FitPoints:
+        return "Fitted";
+    case ReportColumn::FitRms:
+        return "Fit rms";
     default:
         return ReportColumnName(column);
     }
@@ -55,7 +65,9 @@ RunTableModel::RunTableModel(const Run &run, const RunAnalysis &analysis, QObjec
         ReportColumn::Cell, ReportColumn::Wavelength, ReportColumn::Speed,
         ReportColumn::Temperature, ReportColumn::Time, ReportColumn::Omega2t, ReportColumn::Points,
         ReportColumn::Group, ReportColumn::EqScore, ReportColumn::EqTrend, ReportColumn::EqOffset,
-        ReportColumn::EqPoints, ReportColumn::EqReached, ReportColumn::EqSince }
+        ReportColumn::EqPoints, ReportColumn::EqReached, ReportColumn::EqSince, ReportColumn::Sigma,
+        ReportColumn::BuoyantMass, ReportColumn::Mass, ReportColumn::FitPoints,
+        ReportColumn::FitRms }
 {
 }
 

@@ -5,6 +5,7 @@
 #include "editor/PlotOutput.h"
 #include "editor/ResolutionDialog.h"
 #include "runs/CheckSettingsDialog.h"
+#include "runs/LnCDialog.h"
 #include "runs/Overlay.h"
 #include "runs/RunFilterModel.h"
 #include "runs/RunPlots.h"
@@ -109,6 +110,7 @@ void RunWindow::createMenus()
     m_openScanAction = action(scan, "OpenScan", QStringLiteral("&Open in Editor"));
     m_openScanAction->setShortcuts({ QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter) });
     m_openScanAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_lnC = action(scan, "ScanLnC", QStringLiteral("&ln c vs r\u00b2/2..."));
 
     QMenu *check = menuBar()->addMenu(QStringLiteral("&Check"));
     m_checkSettings = action(check, "CheckSettings", QStringLiteral("&Settings..."));
@@ -128,6 +130,7 @@ void RunWindow::createMenus()
     connect(m_openScanAction, &QAction::triggered, this, &RunWindow::openCurrentScan);
     connect(m_resetZoom, &QAction::triggered, this, [this] { m_plots->resetZoom(); });
     connect(m_checkSettings, &QAction::triggered, this, &RunWindow::checkSettings);
+    connect(m_lnC, &QAction::triggered, this, &RunWindow::showLnC);
     connect(m_clearRange, &QAction::triggered, this, [this] {
         RunOptions options = m_analysis.options;
         options.from.reset();
@@ -345,6 +348,16 @@ void RunWindow::setOptions(const RunOptions &options)
         m_tree->setCurrentIndex(m_treeModel->groupIndex(group));
     m_updating = false;
     choose(chosen);
+}
+
+void RunWindow::showLnC()
+{
+    const QModelIndex current = m_table->currentIndex();
+    if (!current.isValid())
+        return;
+    const Scan &scan = m_run.scans[size_t(current.data(RunTableModel::ScanRole).toInt())];
+    LnCDialog dialog(LnCInputOf(scan, m_analysis.options), m_platform, this);
+    m_platform.execModal(dialog);
 }
 
 void RunWindow::checkSettings()

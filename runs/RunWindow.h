@@ -63,6 +63,8 @@ public:
 
     QAction *exportTableAction() const { return m_exportTable; }
     QAction *openScanAction() const { return m_openScanAction; }
+    // ln c vs r²/2 of the table's current scan, fitted as its row is.
+    QAction *lnCAction() const { return m_lnC; }
     // Export Plot as PNG, SVG and PDF.
     QAction *exportPlotAction(int format) const { return m_exportPlot[size_t(format)]; }
     QAction *resetZoomAction() const { return m_resetZoom; }
@@ -89,6 +91,7 @@ private:
     void plotChosen();
     void showVerdict();
     void checkSettings();
+    void showLnC();
 
     Platform &m_platform;
     Run m_run;
@@ -112,6 +115,7 @@ private:
     QAction *m_openScanAction = nullptr;
     std::array<QAction *, 3> m_exportPlot {};
     QAction *m_resetZoom = nullptr;
+    QAction *m_lnC = nullptr;
     QAction *m_checkSettings = nullptr;
     QAction *m_clearRange = nullptr;
     QLabel *m_verdict = nullptr;

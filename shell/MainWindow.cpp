@@ -21,6 +21,7 @@
 #include "operations/InvertSign.h"
 #include "operations/Noise.h"
 #include "operations/NoiseDialog.h"
+#include "runs/LnCDialog.h"
 #include "runs/RunArchive.h"
 #include "runs/RunReader.h"
 #include "runs/RunWindow.h"
@@ -154,6 +155,9 @@ void MainWindow::createMenus()
         = entry(edit, MenuEntry::BackItOff, "BackItOff", QStringLiteral("&Remove Random Noise"));
     backItOff->setVisible(false);
     backItOff->setEnabled(false);
+    m_lnC = namedAction(this, "LnCPlot", QStringLiteral("&ln c vs r\u00b2/2..."));
+    edit->addAction(m_lnC);
+    connect(m_lnC, &QAction::triggered, this, &MainWindow::LnC_Click);
 
     QMenu *save = submenu(MenuEntry::SaveDataFile, "SaveDataFile", QStringLiteral("&Save"));
     save->menuAction()->setEnabled(false);
@@ -457,6 +461,41 @@ void MainWindow::dropEvent(QDropEvent *event)
         openNamedFileLater(paths.constFirst());
     else
         openRunLater(paths);
+}
+
+void MainWindow::LnC_Click()
+{
+    // The shortcut-free entry is reached only with its menu enabled, but a
+    // test may trigger it at any time.
+    if (!action(MenuEntry::EditMenuChoice)->isEnabled())
+        return;
+    runCommand([this] {
+        const ProgramState &s = m_app.state;
+        LnCInput input;
+        input.title = QFileInfo(s.ReadPath).fileName();
+        // The data set as the user left it: its good points from the first to
+        // the last good one, untrimmed.
+        for (int i = std::max(1, s.FirstIdx); i <= std::min(s.LastIdx, s.NumPts); ++i) {
+            if (s.DataPts.flag(i) > 0.0f)
+                input.points.push_back({ s.DataPts.x(i), s.DataPts.conc(i) });
+        }
+        std::stable_sort(input.points.begin(), input.points.end(),
+            [](const RadialPoint &a, const RadialPoint &b) { return a.x < b.x; });
+        if (!input.points.empty()) {
+            input.lo = input.points.front().x;
+            input.hi = input.points.back().x;
+        }
+        if (s.NumComments >= 2) {
+            if (const std::optional<ScanHeader> header
+                = ParseScanHeader(s.CommentBuf.slot(2).trimmed())) {
+                input.rpm = header->speed;
+                input.temperature = header->temperature;
+                input.absorbance = header->type == 'R';
+            }
+        }
+        LnCDialog dialog(input, m_app.platform, this);
+        m_app.platform.execModal(dialog);
+    });
 }
 
 void MainWindow::OpenRun_Click()

@@ -70,6 +70,8 @@ public:
     void openRun(const QStringList &paths, const RunOptions &options = {});
     void openRunLater(const QStringList &paths, const RunOptions &options = {});
     QAction *openRunAction() const { return m_openRun; }
+    // Edit > "ln c vs r²/2...": the data set's ln c against r²/2.
+    QAction *lnCAction() const { return m_lnC; }
     // The run windows open now, oldest first.
     std::vector<RunWindow *> runWindows() const;
     // A scan of a run into the data set, as Get Data would load its file.
@@ -103,6 +105,7 @@ private:
     void SetColors_Click();
     void RecentFile_Click(int index);
     void OpenRun_Click();
+    void LnC_Click();
 
     // The recent files into the File menu; a loaded file to their top.
     void showRecentFiles();
@@ -116,6 +119,7 @@ private:
     QLabel *m_notice = nullptr;
     QAction *m_recentSeparator = nullptr;
     QAction *m_openRun = nullptr;
+    QAction *m_lnC = nullptr;
     std::vector<QPointer<RunWindow>> m_runWindows;
     std::array<QAction *, RecentFileList::Capacity> m_recentFiles {};
 };
