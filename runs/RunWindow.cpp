@@ -198,6 +198,8 @@ void RunWindow::createWidgets()
         &RunWindow::tableChosen);
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
         &RunWindow::treeChosen);
+    // A click on the node already current chooses its scans again.
+    connect(m_tree, &QTreeView::clicked, this, &RunWindow::treeChosen);
 
     auto *tableBox = new QWidget;
     auto *tableLayout = new QVBoxLayout(tableBox);
@@ -370,7 +372,11 @@ void RunWindow::checkSettings()
 void RunWindow::chooseGroup(int group)
 {
     const QModelIndex node = m_treeModel->groupIndex(group);
-    if (node.isValid())
+    if (!node.isValid())
+        return;
+    if (m_tree->currentIndex() == node)
+        treeChosen(); // chosen again after other scans were chosen in the table
+    else
         m_tree->setCurrentIndex(node); // through treeChosen
 }
 

@@ -11,17 +11,27 @@
 #include "datafiles/SaveEditedFile.h"
 #include "datafiles/WorkFile.h"
 #include "operations/NoiseDialog.h"
+#include "runs/RunPlots.h"
+#include "runs/RunReport.h"
+#include "runs/RunTableModel.h"
+#include "runs/RunTree.h"
+#include "runs/RunWindow.h"
 #include "support/EditorSupport.h"
 #include "support/Harness.h"
+#include "support/RunGenerator.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSlider>
+#include <QTableView>
+#include <QTreeView>
 
 #include <cmath>
 #include <optional>
@@ -46,13 +56,19 @@ enum class Kind {
     UseFitFile,
     PickDataSet,
     Colours,
+    OpenRun,
+    ChooseInRun,
+    OpenRunScan,
+    ExportRunTable,
+    CloseRun,
 };
-constexpr int KindCount = int(Kind::Colours) + 1;
+constexpr int KindCount = int(Kind::CloseRun) + 1;
 
 const char *kindName(Kind kind)
 {
     static const char *names[] = { "GetData", "GetBlank", "ClearBlank", "AddNoise", "RemoveNoise",
-        "Invert", "EditComments", "Editor", "Save", "UseFitFile", "PickDataSet", "Colours" };
+        "Invert", "EditComments", "Editor", "Save", "UseFitFile", "PickDataSet", "Colours",
+        "OpenRun", "ChooseInRun", "OpenRunScan", "ExportRunTable", "CloseRun" };
     return names[int(kind)];
 }
 
@@ -73,7 +89,7 @@ std::vector<Action> randomActions(uint32_t seed, int count)
     std::mt19937 random(seed);
     std::vector<Action> actions;
     // Loads first more often, so the rest has something to work on.
-    std::discrete_distribution<int> kinds({ 10, 6, 4, 6, 5, 5, 4, 12, 6, 3, 3, 2 });
+    std::discrete_distribution<int> kinds({ 10, 6, 4, 6, 5, 5, 4, 12, 6, 3, 3, 2, 3, 4, 3, 2, 1 });
     for (int i = 0; i < count; ++i)
         actions.push_back(
             { Kind(kinds(random)), uint32_t(random()), uint32_t(random()), uint32_t(random()) });
@@ -86,6 +102,8 @@ struct Files {
     QStringList blanks;
     QString fit;
     std::vector<int> points; // points each of `data` yields, -1 when unknown
+    QStringList runs; // a generated run as a folder and as a .tar.gz
+    int runScans = 0; // the scans in each
 };
 
 QByteArray generatedScan(std::mt19937 &random, bool xi, int points, int comments)
@@ -148,6 +166,23 @@ Files writeFiles(const TestFolder &folder, uint32_t seed)
         fit += "\"\r\ndel_pts002=\"   1   2   3   40000\"\r\n";
     }
     files.fit = folder.write(QStringLiteral("fit.ini"), fit);
+
+    RunPlan plan;
+    plan.cells = { 1, 2 };
+    plan.speeds = { { 16000, 6, 8.0 } };
+    plan.wavelengths = { 280, 260 };
+    plan.seed = seed;
+    const GeneratedRun run = GenerateRun(plan);
+    const QString runFolder = folder.path(QStringLiteral("run"));
+    WriteRun(run, runFolder);
+    files.runs << runFolder;
+    files.runScans = int(run.scans.size());
+    QProcess tar;
+    tar.setWorkingDirectory(runFolder);
+    tar.start(QStringLiteral("tar"),
+        { QStringLiteral("-czf"), folder.path(QStringLiteral("run.tar.gz")), QStringLiteral(".") });
+    if (tar.waitForFinished(60000) && tar.exitCode() == 0)
+        files.runs << folder.path(QStringLiteral("run.tar.gz"));
     return files;
 }
 
@@ -179,10 +214,10 @@ struct Expectations {
 // How often each kind of action found something to do, over all runs.
 int performed[KindCount] = {};
 
-class Run
+class Session
 {
 public:
-    explicit Run(uint32_t seed)
+    explicit Session(uint32_t seed)
         : m_files(writeFiles(m_h.folder, seed))
     {
     }
@@ -213,6 +248,11 @@ private:
         return action->isVisible() && action->isEnabled();
     }
     bool editOffered() { return entry(MenuEntry::EditMenuChoice)->isEnabled(); }
+    RunWindow *runWindow()
+    {
+        const std::vector<RunWindow *> open = m_h.window->runWindows();
+        return open.empty() ? nullptr : open.back();
+    }
 
     std::optional<std::string> perform(const Action &action);
     std::optional<std::string> check(const Action &action, const Expectations &expect,
@@ -233,7 +273,7 @@ std::optional<std::string> skipped(const Action &action)
     return std::nullopt;
 }
 
-std::optional<std::string> Run::perform(const Action &action)
+std::optional<std::string> Session::perform(const Action &action)
 {
     ProgramState &st = s();
     const size_t messagesBefore = m_h.platform.messages.size();
@@ -398,12 +438,100 @@ std::optional<std::string> Run::perform(const Action &action)
         m_h.trigger(MenuEntry::SetColors);
         break;
     }
+    case Kind::OpenRun: {
+        const QString path = m_files.runs[int(action.a % uint32_t(m_files.runs.size()))];
+        const size_t before = m_h.window->runWindows().size();
+        m_h.platform.runPathAnswers.push_back(
+            cancel ? std::nullopt : std::optional(QStringList { path }));
+        m_h.window->openRunAction()->trigger();
+        const size_t after = m_h.window->runWindows().size();
+        if (after != before + (cancel ? 0 : 1))
+            return "Open Run left " + std::to_string(after) + " run windows, not "
+                + std::to_string(before + (cancel ? 0 : 1));
+        if (!cancel) {
+            const ::Run &run = runWindow()->run();
+            if (int(run.scans.size()) != m_files.runScans || !run.failures.empty())
+                return "the run has " + std::to_string(run.scans.size()) + " scans and "
+                    + std::to_string(run.failures.size()) + " failures";
+        }
+        break;
+    }
+    case Kind::ChooseInRun: {
+        RunWindow *w = runWindow();
+        if (!w)
+            return skipped(action);
+        std::vector<int> want;
+        if (action.b % 2 == 0 && !w->analysis().groups.groups.empty()) {
+            const int group = int(action.a % uint32_t(w->analysis().groups.groups.size()));
+            w->chooseGroup(group);
+            want = w->analysis().groups.groups[size_t(group)].scans;
+        } else {
+            w->table()->clearSelection();
+            const int rows = w->table()->model()->rowCount();
+            for (uint32_t k = 0; k < 1 + action.c % 4; ++k) {
+                const int row = int((action.a + 7 * k) % uint32_t(rows));
+                w->table()->selectionModel()->select(w->table()->model()->index(row, 0),
+                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            }
+            for (const QModelIndex &row : w->table()->selectionModel()->selectedRows())
+                want.push_back(row.data(RunTableModel::ScanRole).toInt());
+        }
+        std::vector<int> chosen = w->chosen();
+        std::sort(chosen.begin(), chosen.end());
+        std::sort(want.begin(), want.end());
+        if (chosen != want)
+            return "the run window plots other scans than were chosen";
+        if (w->plots()->overlay().scans.size() != chosen.size())
+            return "the overlay has " + std::to_string(w->plots()->overlay().scans.size())
+                + " curves for " + std::to_string(chosen.size()) + " scans";
+        break;
+    }
+    case Kind::OpenRunScan: {
+        RunWindow *w = runWindow();
+        if (!w)
+            return skipped(action);
+        const int row = int(action.a % uint32_t(w->table()->model()->rowCount()));
+        const QModelIndex index = w->table()->model()->index(row, 0);
+        const Scan &scan = w->run().scans[size_t(index.data(RunTableModel::ScanRole).toInt())];
+        w->table()->setCurrentIndex(index);
+        w->openScanAction()->trigger();
+        if (st.NumPts != scan.numPoints)
+            return "the scan opened with " + std::to_string(st.NumPts) + " points, not "
+                + std::to_string(scan.numPoints);
+        rewrote = loaded = true;
+        m_model.gap = 3;
+        expect.checkGoodRange = expect.goodRangeFromLoad = true;
+        break;
+    }
+    case Kind::ExportRunTable: {
+        RunWindow *w = runWindow();
+        if (!w)
+            return skipped(action);
+        const QString path = m_h.folder.path(QStringLiteral("table.csv"));
+        m_h.platform.fileAnswers.push_back(path);
+        // An existing table is replaced once the user says so.
+        if (QFileInfo::exists(path))
+            m_h.platform.messageAnswers.push_back(MsgAnswer::Yes);
+        expect.titles.insert(QStringLiteral("Export Table"));
+        w->exportTableAction()->trigger();
+        if (readFileBytes(path) != RunReportCsv(w->run(), w->analysis()))
+            return "the exported table differs from the report";
+        break;
+    }
+    case Kind::CloseRun: {
+        RunWindow *w = runWindow();
+        if (!w)
+            return skipped(action);
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        break;
+    }
     }
     return check(
         action, expect, messagesBefore, numPtsBefore, firstBefore, lastBefore, rewrote, loaded);
 }
 
-void Run::editorSession(PlotWindow &window, const Action &action)
+void Session::editorSession(PlotWindow &window, const Action &action)
 {
     std::mt19937 random(action.a);
     ProgramState &st = s();
@@ -446,7 +574,7 @@ void Run::editorSession(PlotWindow &window, const Action &action)
         window.button(8)->trigger();
 }
 
-std::optional<std::string> Run::check(const Action &action, const Expectations &expect,
+std::optional<std::string> Session::check(const Action &action, const Expectations &expect,
     size_t messagesBefore, int numPtsBefore, int firstBefore, int lastBefore, bool rewrote,
     bool loaded)
 {
@@ -499,7 +627,7 @@ std::optional<std::string> Run::check(const Action &action, const Expectations &
     return std::nullopt;
 }
 
-std::optional<std::string> Run::checkSaved(const QString &path, bool complete, bool radius)
+std::optional<std::string> Session::checkSaved(const QString &path, bool complete, bool radius)
 {
     ProgramState &st = s();
     NumLib lib;
@@ -530,8 +658,8 @@ std::optional<std::string> Run::checkSaved(const QString &path, bool complete, b
 
 std::optional<std::string> playFresh(uint32_t seed, const std::vector<Action> &actions)
 {
-    Run run(seed);
-    return run.play(actions);
+    Session session(seed);
+    return session.play(actions);
 }
 
 // Drops actions one at a time while the sequence still fails.
