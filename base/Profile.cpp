@@ -58,6 +58,17 @@ ProfileReader ProfileReader::fromBytes(const QByteArray &bytes)
 ProfileReader::~ProfileReader() = default;
 ProfileReader::ProfileReader(ProfileReader &&) noexcept = default;
 
+namespace
+{
+
+bool quoted(const QByteArray &text)
+{
+    return text.size() >= 2 && (text.front() == '"' || text.front() == '\'')
+        && text.back() == text.front();
+}
+
+} // namespace
+
 QByteArray ProfileReader::getString(
     const char *section, const char *key, const QByteArray &fallback, int bufferSize) const
 {
@@ -65,11 +76,16 @@ QByteArray ProfileReader::getString(
     QByteArray text = fallback;
     if (value != nullptr) {
         text = QByteArray(value).trimmed();
-        if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'')
-            && text.back() == text.front())
+        if (quoted(text))
             text = text.mid(1, text.size() - 2);
     }
     return text.left(std::max(0, bufferSize - 1));
+}
+
+bool ProfileReader::isQuoted(const char *section, const char *key) const
+{
+    const char *value = m_ini->ini.GetValue(section, key, nullptr);
+    return value != nullptr && quoted(QByteArray(value).trimmed());
 }
 
 int ProfileReader::getInt(const char *section, const char *key, int fallback) const

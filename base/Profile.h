@@ -35,6 +35,9 @@ public:
     // key is missing.
     QByteArray getString(
         const char *section, const char *key, const QByteArray &fallback, int bufferSize) const;
+    // Whether the value is written in quotes: only then are the blanks
+    // inside them part of it.
+    bool isQuoted(const char *section, const char *key) const;
     // The section names, as written.
     QStringList sections() const;
 
