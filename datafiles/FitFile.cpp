@@ -9,6 +9,7 @@
 #include "base/Profile.h"
 #include "base/ProgramState.h"
 #include "datafiles/ClearBlank.h"
+#include "datafiles/GetData.h"
 #include "datafiles/TextFiles.h"
 #include "datafiles/WorkFile.h"
 
@@ -313,6 +314,8 @@ void LoadFitDataSet(AppContext &app, MainView &view, int index)
     view.setDataSetChecked(index - 1, true);
     RewriteWorkFile(s, view);
     EnableDataSetMenus(s, view);
+    if (s.NumPts < 1)
+        ReportNoDataPoints(app, path);
 }
 
 bool IsFitFile(const QString &path)

@@ -15,3 +15,6 @@ bool GetNewData(AppContext &app, MainView &view);
 // file that cannot be read is reported as Get Data reports it and changes
 // nothing at all, the working file and the menus included.
 bool GetNamedData(AppContext &app, MainView &view, const QString &path);
+
+// Tells the user that the data file `path` was read and holds no points.
+void ReportNoDataPoints(AppContext &app, const QString &path);

@@ -279,6 +279,10 @@ TEST(FitFile, AnEmptyOrVanishedDataFileIsHandled)
     EXPECT_EQ(h.workFile(), QByteArray("only comments").leftJustified(96) + "\r\n")
         << "no point of the previous data set is shown as the new one";
     EXPECT_TRUE(h.entry(1)->isChecked());
+    ASSERT_EQ(h.messages().size(), 1u);
+    EXPECT_TRUE(h.messages().back().text.endsWith(QStringLiteral("holds no data points.")));
+    EXPECT_FALSE(h.window->action(MenuEntry::EditMenuChoice)->isEnabled());
+    EXPECT_FALSE(h.window->action(MenuEntry::SaveDataFile)->isEnabled());
 
     QFile::remove(doomed);
     h.entry(2)->trigger();
