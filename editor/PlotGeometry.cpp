@@ -115,6 +115,13 @@ AxisLayout LayoutAxis(NumLib &numlib, float &min, float &max, int titleGap)
     return axis;
 }
 
+bool ShowsPoint(const PlotGeometry &g, float x, float y)
+{
+    // An axis as wide as the floats themselves leaves its ends nowhere.
+    return g.x.start <= x && x <= g.x.end && g.y.start <= y && y <= g.y.end
+        && std::isfinite(g.map.toPlotX(x)) && std::isfinite(g.map.toPlotY(y));
+}
+
 void PlaceMarkers(PlotGeometry &g, const PlotSession &session)
 {
     g.goodMarkers.clear();
@@ -123,7 +130,7 @@ void PlaceMarkers(PlotGeometry &g, const PlotSession &session)
     for (int i = 1; i <= count; ++i) {
         const float x = session.PlotX(i);
         const float y = session.PlotY(i);
-        if (!(g.x.start < x && x < g.x.end && g.y.start < y && y < g.y.end))
+        if (!ShowsPoint(g, x, y))
             continue;
         const QPointF at = g.map.toPlot(x, y);
         (session.PlotFlag(i) > 0.0f ? g.goodMarkers : g.deletedMarkers).push_back(at);

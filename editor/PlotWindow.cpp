@@ -823,8 +823,7 @@ void PlotWindow::updateSuggestRings()
     for (int i : points) {
         const float x = m_session.PlotX(i);
         const float y = m_session.PlotY(i);
-        // Where the markers are: strictly inside the axes.
-        if (plot && plot->x.start < x && x < plot->x.end && plot->y.start < y && y < plot->y.end)
+        if (plot && ShowsPoint(*plot, x, y))
             centres.push_back(plot->map.toPlot(x, y));
     }
     m_canvas->setSuggestRings(std::move(centres));
