@@ -287,7 +287,8 @@ void PlotWindow::createKeys()
 void PlotWindow::createSuggestMenu()
 {
     // After the menus the window always had, which keep their places.
-    m_suggestMenu = m_menuBar->addMenu(QStringLiteral("&Suggest"));
+    // Its mnemonic is one that "&Show (X,Y)" does not take.
+    m_suggestMenu = m_menuBar->addMenu(QStringLiteral("Su&ggest"));
     m_suggestMenu->setObjectName(QStringLiteral("SuggestMenu"));
     m_suggestMenu->menuAction()->setObjectName(QStringLiteral("SuggestMenu"));
     auto entry = [this](const char *name, const char *caption, const QKeySequence &key,

@@ -112,7 +112,7 @@ TEST(PlotWindow, LoadStateMenusAndButtons)
     QStringList top;
     for (const QAction *action : window.menus()->actions())
         top << action->text();
-    EXPECT_EQ(top, (QStringList { "&ZoomOut", "&Hide (X,Y)", "&Printer", "&Copy", "&Suggest" }));
+    EXPECT_EQ(top, (QStringList { "&ZoomOut", "&Hide (X,Y)", "&Printer", "&Copy", "Su&ggest" }));
     EXPECT_FALSE(window.zoomOutEntry()->isEnabled());
     EXPECT_EQ(window.zoomOutEntry()->objectName(), QStringLiteral("Zoomout"));
     EXPECT_EQ(window.printEntry()->text(), QStringLiteral("Print"));

@@ -90,7 +90,7 @@ TEST(SuggestUi, SuggestRingsThePlantedPointsAndCountsThemByKind)
         for (const QAction *action : w.menus()->actions())
             top << action->text();
         EXPECT_EQ(
-            top, (QStringList { "&ZoomOut", "&Hide (X,Y)", "&Printer", "&Copy", "&Suggest" }));
+            top, (QStringList { "&ZoomOut", "&Hide (X,Y)", "&Printer", "&Copy", "Su&ggest" }));
         QStringList entries;
         for (const QAction *action : w.suggestMenu()->actions()) {
             if (!action->isSeparator())

@@ -1,4 +1,5 @@
 #include "base/Profile.h"
+#include "support/EditorSupport.h"
 #include "support/Harness.h"
 
 #include <gtest/gtest.h>
@@ -123,6 +124,16 @@ TEST(MainWindow, EveryMenuAndEntryHasItsOwnMnemonicAndItsCaptionAsName)
         QMenu *m = h.window->action(menu)->menu();
         check(m, m->actions());
     }
+    // The editor's menu bar, with the read-out shown ("&Hide (X,Y)") and
+    // hidden ("&Show (X,Y)").
+    setDataSet(*h.state, diagonalPoints());
+    runEditor(h, [&](PlotWindow &w) {
+        for (int toggle = 0; toggle < 2; ++toggle) {
+            SCOPED_TRACE(w.showEmEntry()->text().toStdString());
+            check(w.menus(), w.menus()->actions());
+            w.showEmEntry()->trigger();
+        }
+    });
 }
 
 TEST(MainWindow, ShortcutsOpenEditAndCloseThroughTheirDialogs)
