@@ -17,6 +17,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <functional>
+
 namespace
 {
 
@@ -79,13 +81,56 @@ TEST(MainWindow, MenuEntriesStartAsDocumented)
     EXPECT_EQ(topLevel, (QStringList { "File", "LoadedFiles", "Edit", "Save", "Set Plot Colors" }));
     const QMenu *file = h.window->action(MenuEntry::FileMenu)->menu();
     ASSERT_TRUE(file);
-    // The four entries come first; the recent files follow after a separator.
+    // The four entries come first; the recent files follow after a
+    // separator, and Exit after another.
     QStringList names;
     for (const QAction *action : file->actions())
         names << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
     EXPECT_EQ(names.mid(0, 5),
         (QStringList { "GetNewData", "UseFitFile", "GetBlankData", "ClearBlank", "-" }));
-    EXPECT_EQ(names.size(), 5 + RecentFileList::Capacity);
+    EXPECT_EQ(names.size(), 5 + RecentFileList::Capacity + 2);
+    EXPECT_EQ(names.mid(5 + RecentFileList::Capacity), (QStringList { "-", "Exit" }));
+}
+
+TEST(MainWindow, FileExitAsksTheExitQuestionAndOwnsCtrlQ)
+{
+    Harness h;
+    h.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(h.window.get()));
+    const QMenu *file = h.window->action(MenuEntry::FileMenu)->menu();
+    QAction *exit = file->actions().last();
+    ASSERT_EQ(exit->objectName(), QStringLiteral("Exit"));
+    EXPECT_EQ(exit->text(), QStringLiteral("E&xit"));
+    EXPECT_EQ(exit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_TRUE(exit->isVisible() && exit->isEnabled());
+    // One action for the key: two would make Qt call it ambiguous and run
+    // neither.
+    int owners = 0;
+    for (const QAction *action : h.window->findChildren<QAction *>())
+        owners += action->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Q)) ? 1 : 0;
+    EXPECT_EQ(owners, 1);
+
+    struct Row {
+        const char *name;
+        std::function<void()> exit;
+    };
+    const Row rows[] = {
+        { "the entry", [&] { exit->trigger(); } },
+        { "its key", [&] { QTest::keyClick(h.window.get(), Qt::Key_Q, Qt::ControlModifier); } },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        h.platform.messages.clear();
+        h.platform.messageAnswers.push_back(MsgAnswer::No);
+        row.exit();
+        ASSERT_EQ(h.platform.messages.size(), 1u);
+        EXPECT_EQ(h.platform.messages[0].text, QStringLiteral("Are you sure you want to exit?"));
+        EXPECT_EQ(h.platform.messages[0].title, QStringLiteral("Exit Program?"));
+        EXPECT_TRUE(h.window->isVisible());
+    }
+    h.platform.messageAnswers.push_back(MsgAnswer::Yes);
+    exit->trigger();
+    EXPECT_FALSE(h.window->isVisible());
 }
 
 TEST(MainWindow, EveryMenuAndEntryHasItsOwnMnemonicAndItsCaptionAsName)
