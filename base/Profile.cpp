@@ -1,9 +1,10 @@
 #include "base/Profile.h"
 
+#include "base/FileReplace.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 // Profile files are bytes: no character conversion.
 #define SI_NO_CONVERSION
@@ -132,12 +133,7 @@ bool ProfileReader::write(const QString &file, const std::vector<ProfileEntry> &
     if (ini.Save(text) < 0)
         return false;
     QDir().mkpath(QFileInfo(file).absolutePath());
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    // flush() first: commit() alone lets a short write pass as success.
-    return out.write(text.data(), qint64(text.size())) == qint64(text.size()) && out.flush()
-        && out.commit();
+    return ReplaceFileContents(file, QByteArray(text.data(), qsizetype(text.size()))).isEmpty();
 }
 
 bool WriteProfileStrings(const QString &file, const std::vector<ProfileEntry> &entries)

@@ -56,8 +56,8 @@ private:
 };
 
 // Writes the keys in one go, creating the file, its folder and the sections
-// as needed; the file is replaced only after a complete write, so it holds
-// all the new values or none. False on failure.
+// as needed; the file is replaced as ReplaceFileContents does. False on
+// failure.
 bool WriteProfileStrings(const QString &file, const std::vector<ProfileEntry> &entries);
 bool WriteProfileString(
     const QString &file, const char *section, const char *key, const QByteArray &value);

@@ -6,7 +6,10 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -244,7 +247,13 @@ TEST(Save, FailuresKeepTheOldFileAndTheProgram)
         EXPECT_EQ(int(m.style), 48);
         EXPECT_TRUE(m.text.contains(QStringLiteral("not saved")));
         EXPECT_FALSE(m.text.contains(QStringLiteral("Ending"), Qt::CaseInsensitive));
+        EXPECT_FALSE(m.text.contains(QStringLiteral("Unknown error"))) << m.text.toStdString();
     }
+    // The system's own reason for the full disk.
+    EXPECT_TRUE(errors[1].text.endsWith(QString::fromLocal8Bit(std::strerror(EFBIG))
+        + QStringLiteral("\n\nNothing was changed; "
+                         "your edits are still here.")))
+        << errors[1].text.toStdString();
     EXPECT_EQ(readFileBytes(existing), "precious");
     EXPECT_EQ(QDir(h.folder.root()).entryList(QDir::Files | QDir::Hidden),
         (QStringList { QStringLiteral("old.dat") }))

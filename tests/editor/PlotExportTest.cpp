@@ -18,7 +18,12 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <csignal>
+#include <cstring>
+#include <optional>
+#include <sys/resource.h>
 #include <utility>
 #include <vector>
 
@@ -94,6 +99,36 @@ int blueOutsideTheBox(const QImage &image, QPointF centre, double radius, const 
             count += c.blue() - std::max(c.red(), c.green()) > 60 ? 1 : 0;
         }
     return count;
+}
+
+// The four files of the Copy menu: the bitmap and the three of another
+// format, each with the start its bytes must have.
+struct FileKind {
+    const char *name;
+    std::optional<PlotFileFormat> format; // nothing: the bitmap
+    QByteArray magic;
+};
+const FileKind fileKinds[] = {
+    { "plot.bmp", std::nullopt, "BM" },
+    { "plot.svg", PlotFileFormat::Svg, "<?xml" },
+    { "plot.pdf", PlotFileFormat::Pdf, "%PDF" },
+    { "plot.png", PlotFileFormat::Png, "\x89PNG" },
+};
+
+// Saves the open editor's plot through the entry of `kind` to `path`.
+void saveAs(Harness &h, PlotWindow &w, const FileKind &kind, const QString &path)
+{
+    h.platform.fileAnswers.push_back(path);
+    if (QFileInfo::exists(path))
+        h.platform.messageAnswers.push_back(MsgAnswer::Yes); // replace it
+    if (!kind.format) {
+        w.bitmapEntry()->trigger();
+        return;
+    }
+    if (*kind.format == PlotFileFormat::Png) {
+        h.platform.modalActions.push_back([](QDialog &dialog) { dialog.accept(); });
+    }
+    w.fileEntry(*kind.format)->trigger();
 }
 
 } // namespace
@@ -255,4 +290,32 @@ TEST(PlotExport, PointsOnTheBoxEdgeAreDrawnWholeInEveryPicture)
                 << "point " << k + 1 << " is cut at the box";
     }
     EXPECT_TRUE(h.platform.messages.empty());
+}
+
+TEST(PlotExport, AFullDiskIsToldWithTheSystemsReason)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    for (const FileKind &kind : fileKinds) {
+        SCOPED_TRACE(kind.name);
+        Harness h;
+        setDataSet(*h.state, diagonalPoints());
+        runEditor(h, [&](PlotWindow &w) {
+            // The file may grow to 100 bytes only.
+            rlimit saved {};
+            getrlimit(RLIMIT_FSIZE, &saved);
+            rlimit small = saved;
+            small.rlim_cur = 100;
+            setrlimit(RLIMIT_FSIZE, &small);
+            saveAs(h, w, kind, h.folder.path(QLatin1String(kind.name)));
+            setrlimit(RLIMIT_FSIZE, &saved);
+        });
+        ASSERT_FALSE(h.platform.messages.empty());
+        const RecordedMessage &told = h.platform.messages.back();
+        EXPECT_EQ(told.title, QStringLiteral("Output File Error"));
+        EXPECT_EQ(told.text,
+            QStringLiteral("The plot was not saved to\n%1\n\n%2")
+                .arg(QDir::toNativeSeparators(h.folder.path(QLatin1String(kind.name))),
+                    QString::fromLocal8Bit(std::strerror(EFBIG))));
+        EXPECT_FALSE(QFileInfo::exists(h.folder.path(QLatin1String(kind.name))));
+    }
 }
