@@ -24,6 +24,7 @@ QString reason(const QSaveFile &file, int error)
 QString ReplaceFileContents(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
+    file.setDirectWriteFallback(true);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly))
         return reason(file, errno);

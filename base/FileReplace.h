@@ -6,6 +6,9 @@
 #include <QByteArray>
 #include <QString>
 
-// Writes `bytes` to `path`. Returns the reason of a failure as the system
-// gives it ("No space left on device"), or an empty text.
+// Writes `bytes` to `path`. In a folder that refuses new files but holds a
+// file of that name the user may write, the file is written in place
+// instead (a failure then can leave it partly written). Returns the reason
+// of a failure as the system gives it ("No space left on device"), or an
+// empty text.
 QString ReplaceFileContents(const QString &path, const QByteArray &bytes);

@@ -319,3 +319,28 @@ TEST(PlotExport, AFullDiskIsToldWithTheSystemsReason)
         EXPECT_FALSE(QFileInfo::exists(h.folder.path(QLatin1String(kind.name))));
     }
 }
+
+TEST(PlotExport, InAFolderThatRefusesNewFilesAnExistingFileIsWrittenInPlace)
+{
+    for (const FileKind &kind : fileKinds) {
+        SCOPED_TRACE(kind.name);
+        Harness h;
+        setDataSet(*h.state, diagonalPoints());
+        const QString existing = LockedFolderWith(h.folder, QLatin1String(kind.name), "old");
+        bool bound = true;
+        runEditor(h, [&](PlotWindow &w) {
+            const PermissionsBind bind;
+            bound = bind.active();
+            if (bound)
+                saveAs(h, w, kind, existing);
+        });
+        Unlock(existing);
+        if (!bound)
+            GTEST_SKIP() << "file permissions cannot be made to bind here";
+        for (const RecordedMessage &m : h.platform.messages)
+            EXPECT_NE(m.title, QStringLiteral("Output File Error")) << m.text.toStdString();
+        EXPECT_TRUE(readFileBytes(existing).startsWith(kind.magic));
+        EXPECT_EQ(QDir(QFileInfo(existing).absolutePath()).entryList(QDir::Files),
+            QStringList { QLatin1String(kind.name) });
+    }
+}
