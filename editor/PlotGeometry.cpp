@@ -37,6 +37,17 @@ int pointsToPixels(int points, double dpi)
     return std::max(1, RoundEven(points * dpi / 72.0));
 }
 
+bool withinAxes(const PlotGeometry &g, float x, float y)
+{
+    return g.x.start <= x && x <= g.x.end && g.y.start <= y && y <= g.y.end;
+}
+
+// An axis as wide as the floats themselves leaves its ends nowhere.
+bool drawable(QPointF at)
+{
+    return std::isfinite(at.x()) && std::isfinite(at.y());
+}
+
 } // namespace
 
 int RoundEven(double value)
@@ -117,9 +128,7 @@ AxisLayout LayoutAxis(NumLib &numlib, float &min, float &max, int titleGap)
 
 bool ShowsPoint(const PlotGeometry &g, float x, float y)
 {
-    // An axis as wide as the floats themselves leaves its ends nowhere.
-    return g.x.start <= x && x <= g.x.end && g.y.start <= y && y <= g.y.end
-        && std::isfinite(g.map.toPlotX(x)) && std::isfinite(g.map.toPlotY(y));
+    return withinAxes(g, x, y) && drawable(g.map.toPlot(x, y));
 }
 
 void PlaceMarkers(PlotGeometry &g, const PlotSession &session)
@@ -130,9 +139,11 @@ void PlaceMarkers(PlotGeometry &g, const PlotSession &session)
     for (int i = 1; i <= count; ++i) {
         const float x = session.PlotX(i);
         const float y = session.PlotY(i);
-        if (!ShowsPoint(g, x, y))
+        if (!withinAxes(g, x, y))
             continue;
         const QPointF at = g.map.toPlot(x, y);
+        if (!drawable(at))
+            continue;
         (session.PlotFlag(i) > 0.0f ? g.goodMarkers : g.deletedMarkers).push_back(at);
     }
 }

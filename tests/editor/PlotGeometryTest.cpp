@@ -308,7 +308,8 @@ TEST_F(PlotGeometryTest, CopiedMarkersEqualPaintedOnesAndTheFrameCoversEveryPixe
 {
     std::vector<Point> points;
     for (int i = 0; i < 400; ++i) {
-        // Some on and beyond the edges of the range, so that the box cuts them.
+        // Some on the edges of the range, where markers reach over the frame,
+        // and some beyond it.
         const float x = -0.05f + 1.1f * float(i) / 399.0f;
         const float y = 0.5f + 0.55f * std::sin(float(i) * 0.37f);
         points.push_back({ x, y, i % 7 == 0 ? -100.0f : 100.0f });
