@@ -23,7 +23,7 @@ void ShowNoiseAdded(ProgramState &state, MainView &view)
 
 void EnableDataSetMenus(ProgramState &state, MainView &view)
 {
-    view.setMenuEnabled(MenuEntry::SaveDataFile, true);
-    view.setMenuEnabled(MenuEntry::EditMenuChoice, true);
+    view.setMenuEnabled(MenuEntry::SaveDataFile, state.NumPts > 0);
+    view.setMenuEnabled(MenuEntry::EditMenuChoice, state.NumPts > 0);
     ShowNoNoise(state, view);
 }

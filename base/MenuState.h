@@ -5,8 +5,9 @@
 struct ProgramState;
 class MainView;
 
-// Menus once a data set is loaded: Save and Edit enabled, and the noise pair
-// back to "no noise" (see ShowNoNoise).
+// Menus once a data set is loaded: Save and Edit enabled when it has points
+// (an editor or a save without them has nothing to work on), and the noise
+// pair back to "no noise" (see ShowNoNoise).
 void EnableDataSetMenus(ProgramState &state, MainView &view);
 
 // Add Random Noise enabled and shown, Remove Random Noise hidden and

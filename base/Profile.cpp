@@ -1,9 +1,10 @@
 #include "base/Profile.h"
 
+#include "base/FileReplace.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 // Profile files are bytes: no character conversion.
 #define SI_NO_CONVERSION
@@ -58,6 +59,17 @@ ProfileReader ProfileReader::fromBytes(const QByteArray &bytes)
 ProfileReader::~ProfileReader() = default;
 ProfileReader::ProfileReader(ProfileReader &&) noexcept = default;
 
+namespace
+{
+
+bool quoted(const QByteArray &text)
+{
+    return text.size() >= 2 && (text.front() == '"' || text.front() == '\'')
+        && text.back() == text.front();
+}
+
+} // namespace
+
 QByteArray ProfileReader::getString(
     const char *section, const char *key, const QByteArray &fallback, int bufferSize) const
 {
@@ -65,11 +77,16 @@ QByteArray ProfileReader::getString(
     QByteArray text = fallback;
     if (value != nullptr) {
         text = QByteArray(value).trimmed();
-        if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'')
-            && text.back() == text.front())
+        if (quoted(text))
             text = text.mid(1, text.size() - 2);
     }
     return text.left(std::max(0, bufferSize - 1));
+}
+
+bool ProfileReader::isQuoted(const char *section, const char *key) const
+{
+    const char *value = m_ini->ini.GetValue(section, key, nullptr);
+    return value != nullptr && quoted(QByteArray(value).trimmed());
 }
 
 int ProfileReader::getInt(const char *section, const char *key, int fallback) const
@@ -116,12 +133,7 @@ bool ProfileReader::write(const QString &file, const std::vector<ProfileEntry> &
     if (ini.Save(text) < 0)
         return false;
     QDir().mkpath(QFileInfo(file).absolutePath());
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    // flush() first: commit() alone lets a short write pass as success.
-    return out.write(text.data(), qint64(text.size())) == qint64(text.size()) && out.flush()
-        && out.commit();
+    return ReplaceFileContents(file, QByteArray(text.data(), qsizetype(text.size()))).isEmpty();
 }
 
 bool WriteProfileStrings(const QString &file, const std::vector<ProfileEntry> &entries)

@@ -35,6 +35,9 @@ public:
     // key is missing.
     QByteArray getString(
         const char *section, const char *key, const QByteArray &fallback, int bufferSize) const;
+    // Whether the value is written in quotes: only then are the blanks
+    // inside them part of it.
+    bool isQuoted(const char *section, const char *key) const;
     // The section names, as written.
     QStringList sections() const;
 
@@ -53,8 +56,8 @@ private:
 };
 
 // Writes the keys in one go, creating the file, its folder and the sections
-// as needed; the file is replaced only after a complete write, so it holds
-// all the new values or none. False on failure.
+// as needed; the file is replaced as ReplaceFileContents does. False on
+// failure.
 bool WriteProfileStrings(const QString &file, const std::vector<ProfileEntry> &entries);
 bool WriteProfileString(
     const QString &file, const char *section, const char *key, const QByteArray &value);

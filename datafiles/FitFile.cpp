@@ -9,6 +9,7 @@
 #include "base/Profile.h"
 #include "base/ProgramState.h"
 #include "datafiles/ClearBlank.h"
+#include "datafiles/GetData.h"
 #include "datafiles/TextFiles.h"
 #include "datafiles/WorkFile.h"
 
@@ -228,8 +229,13 @@ FitSelection ReadFitSelection(const ProfileReader &fit, int section)
     for (int key = 1; key <= keys; ++key) {
         const QByteArray keyName
             = "del_pts" + NumberFormat::formatted(key, NumberFormat::ThreeDigits);
-        const QByteArray value = fit.getString(name, keyName, QByteArray(), ValueLength);
+        QByteArray value = fit.getString(name, keyName, QByteArray(), ValueLength);
         const int fields = key < keys ? FieldsPerKey : count - FieldsPerKey * (keys - 1);
+        // The fitting program right-aligns the numbers in their fields, and
+        // the profile call cuts the blanks in front of the first one: put
+        // them back, or every field after it would be read shifted.
+        if (!fit.isQuoted(name, keyName) && value.size() < fields * FieldWidth)
+            value.prepend(QByteArray(fields * FieldWidth - value.size(), ' '));
         for (int j = 0; j < fields; ++j) {
             const double point = LenientNumber(value.mid(j * FieldWidth, FieldWidth));
             selection.leftOut.push_back(
@@ -308,6 +314,8 @@ void LoadFitDataSet(AppContext &app, MainView &view, int index)
     view.setDataSetChecked(index - 1, true);
     RewriteWorkFile(s, view);
     EnableDataSetMenus(s, view);
+    if (s.NumPts < 1)
+        ReportNoDataPoints(app, path);
 }
 
 bool IsFitFile(const QString &path)

@@ -30,15 +30,18 @@ bool ReadDataFile(AppContext &app, MainView &view, const ChosenFile &chosen)
     app.numlib.getdata(s.RawPts, s.NumPts, chosen.readFrom.isEmpty() ? s.ReadPath : chosen.readFrom,
         s.NumComments, s.CommentBuf);
     view.setViewText(ViewTab::DataFile, chosen.text);
+    // The tab names the file its view shows, points or not.
+    view.setTabCaption(ViewTab::DataFile, TabCaptionFor(s.ReadPath));
     s.FirstX = s.RawPts.x(1);
     s.FirstIdx = 1;
-    if (s.NumPts < 1)
+    if (s.NumPts < 1) {
+        ReportNoDataPoints(app, s.ReadPath);
         return false;
+    }
     s.LastX = s.RawPts.x(s.NumPts);
     s.LastIdx = s.NumPts;
     CopyPoints(s.RawPts, s.DataPts, s.NumPts);
     SetFirstLastGood(s);
-    view.setTabCaption(ViewTab::DataFile, TabCaptionFor(s.ReadPath));
     view.setMenuEnabled(MenuEntry::GetBlankData, true);
     return true;
 }
@@ -66,6 +69,12 @@ void FinishGetData(AppContext &app, MainView &view)
 }
 
 } // namespace
+
+void ReportNoDataPoints(AppContext &app, const QString &path)
+{
+    app.platform.messageBox(QStringLiteral("The data file\n%1\nholds no data points.").arg(path),
+        QLatin1String(DialogTitle), MsgStyle::Exclamation);
+}
 
 bool GetNewData(AppContext &app, MainView &view)
 {

@@ -22,3 +22,6 @@ bool GetNamedData(AppContext &app, MainView &view, const QString &path);
 // with the working file in `folder`.
 bool GetDataFromMemory(AppContext &app, MainView &view, const QString &name, const QString &folder,
     const QByteArray &bytes);
+
+// Tells the user that the data file `path` was read and holds no points.
+void ReportNoDataPoints(AppContext &app, const QString &path);

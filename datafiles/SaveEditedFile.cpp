@@ -1,6 +1,7 @@
 #include "datafiles/SaveEditedFile.h"
 
 #include "base/AppContext.h"
+#include "base/FileReplace.h"
 #include "base/NumberFormat.h"
 #include "base/Platform.h"
 #include "base/ProgramState.h"
@@ -8,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <exception>
@@ -55,18 +55,9 @@ void SaveEditedFile(AppContext &app, bool Complete, bool Radius)
     if (!chosen)
         return;
 
-    // The whole file goes to a temporary file beside the target, which
-    // replaces the target only once it is completely written: a failure
-    // leaves any earlier file as it was and no partial file behind.
     QString problem;
     try {
-        const QByteArray text = EditedFileText(app.state, Complete, Radius);
-        QSaveFile file(*chosen);
-        // flush() before commit(): commit() alone lets a short write (a full
-        // disk) pass as success.
-        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.flush()
-            || !file.commit())
-            problem = file.errorString();
+        problem = ReplaceFileContents(*chosen, EditedFileText(app.state, Complete, Radius));
     } catch (const std::exception &error) {
         problem = QString::fromLocal8Bit(error.what());
     }

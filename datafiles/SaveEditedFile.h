@@ -10,8 +10,7 @@ struct ProgramState;
 // Asks for a file name and writes the data set there. `Complete` writes
 // every point, removed ones included; otherwise the points from the first to
 // the last good one. `Radius` writes x as stored; otherwise x*x/2. The file
-// is replaced only after a complete write; on failure the user is told and
-// nothing on disk changes.
+// is replaced as ReplaceFileContents does; on failure the user is told why.
 void SaveEditedFile(AppContext &app, bool Complete, bool Radius);
 
 // The bytes SaveEditedFile writes.

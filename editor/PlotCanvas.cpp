@@ -198,7 +198,7 @@ void PlotCanvas::drawSuggestRings(QPainter &painter, const QRect &dirty)
     const double half = m_ringSprite.width() / ratio / 2.0;
     const QRectF reach = QRectF(dirty).adjusted(-half, -half, half, half);
     painter.save();
-    painter.setClipRect(PlotBoxInside(*m_plot).intersected(QRectF(dirty)));
+    painter.setClipRect(dirty);
     for (const QPointF &at : m_suggestRings) {
         const QPointF pixel = surface.toPixel(at);
         if (!reach.contains(pixel))

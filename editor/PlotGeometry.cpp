@@ -37,6 +37,17 @@ int pointsToPixels(int points, double dpi)
     return std::max(1, RoundEven(points * dpi / 72.0));
 }
 
+bool withinAxes(const PlotGeometry &g, float x, float y)
+{
+    return g.x.start <= x && x <= g.x.end && g.y.start <= y && y <= g.y.end;
+}
+
+// An axis as wide as the floats themselves leaves its ends nowhere.
+bool drawable(QPointF at)
+{
+    return std::isfinite(at.x()) && std::isfinite(at.y());
+}
+
 } // namespace
 
 int RoundEven(double value)
@@ -115,6 +126,11 @@ AxisLayout LayoutAxis(NumLib &numlib, float &min, float &max, int titleGap)
     return axis;
 }
 
+bool ShowsPoint(const PlotGeometry &g, float x, float y)
+{
+    return withinAxes(g, x, y) && drawable(g.map.toPlot(x, y));
+}
+
 void PlaceMarkers(PlotGeometry &g, const PlotSession &session)
 {
     g.goodMarkers.clear();
@@ -123,9 +139,11 @@ void PlaceMarkers(PlotGeometry &g, const PlotSession &session)
     for (int i = 1; i <= count; ++i) {
         const float x = session.PlotX(i);
         const float y = session.PlotY(i);
-        if (!(g.x.start < x && x < g.x.end && g.y.start < y && y < g.y.end))
+        if (!withinAxes(g, x, y))
             continue;
         const QPointF at = g.map.toPlot(x, y);
+        if (!drawable(at))
+            continue;
         (session.PlotFlag(i) > 0.0f ? g.goodMarkers : g.deletedMarkers).push_back(at);
     }
 }

@@ -93,12 +93,17 @@ QString AxisExponent(float a, float b);
 AxisLayout LayoutAxis(NumLib &numlib, float &min, float &max, int titleGap);
 
 // A whole paint: both axes (may widen the shared plot range), scales, ticks,
-// labels, titles, fonts and the markers strictly inside the axes.
+// labels, titles, fonts and the markers of the points shown.
 PlotGeometry ComputePlotGeometry(PlotSession &session, NumLib &numlib, const PlotSetup &setup);
 
-// The markers of `g` again from the session's flags: the points strictly
-// inside the axes, good (flag > 0) or removed, in plot units.
+// The markers of `g` again from the session's flags: the points shown, good
+// (flag > 0) or removed, in plot units.
 void PlaceMarkers(PlotGeometry &g, const PlotSession &session);
+
+// Whether the point (x, y) is shown: inside the axes or on their ends. A
+// point on the plot box's edge is data the user must see and click; only a
+// zoom hides points, those beyond its axes.
+bool ShowsPoint(const PlotGeometry &g, float x, float y);
 
 // A font of the plot: "Times New Roman", bold, at `pixelSize`.
 QFont PlotFont(int pixelSize);

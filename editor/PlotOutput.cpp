@@ -1,5 +1,6 @@
 #include "editor/PlotOutput.h"
 
+#include "base/FileReplace.h"
 #include "base/Platform.h"
 
 #include <QBuffer>
@@ -8,7 +9,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <algorithm>
@@ -107,22 +107,16 @@ private:
     QString m_dir;
 };
 
-// Writes `image` as BMP to `path`; an existing file is replaced only by a
-// complete new one. Returns why it failed, or nothing.
+// Writes `image` as BMP to `path`. Returns why it failed, or nothing.
 QString writeBitmap(const QImage &image, const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    QImageWriter writer(&file, "bmp");
-    if (!writer.write(image)) {
-        file.cancelWriting();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "bmp");
+    if (!writer.write(image))
         return writer.errorString();
-    }
-    // flush() first: commit() alone lets a short write pass as success.
-    if (!file.flush() || !file.commit())
-        return file.errorString();
-    return {};
+    return ReplaceFileContents(path, bytes);
 }
 
 } // namespace
@@ -276,12 +270,7 @@ QString WritePlotFile(const QString &path, PlotFileFormat format, const QSize &p
     const QByteArray bytes = drawnBytes(format, picture, draw, dotsPerInch, problem);
     if (!problem.isEmpty())
         return problem;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
-        return file.errorString();
-    return {};
+    return ReplaceFileContents(path, bytes);
 }
 
 void SavePlotFile(Platform &platform, const QString &workDir, PlotFileFormat format,

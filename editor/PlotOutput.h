@@ -64,7 +64,7 @@ enum class PlotFileFormat { Svg, Pdf, Png };
 void SavePlotFile(Platform &platform, const QString &workDir, PlotFileFormat format,
     const QSize &picture, const DrawPicture &draw, int dotsPerInch = 96);
 
-// Writes the picture to `path` in `format`; an existing file is replaced only
-// by a complete new one. Returns why it failed, or nothing.
+// Writes the picture to `path` in `format`; an existing file is replaced as
+// ReplaceFileContents does. Returns why it failed, or nothing.
 QString WritePlotFile(const QString &path, PlotFileFormat format, const QSize &picture,
     const DrawPicture &draw, int dotsPerInch);

@@ -156,7 +156,7 @@ double markerPixels(const PlotGeometry &plot)
 }
 
 void drawMarkers(QPainter &painter, const PlotGeometry &plot, const std::vector<QPointF> &markers,
-    const QColor &colour, const QRectF &clip, const QRectF &inside)
+    const QColor &colour, const QRectF &clip)
 {
     if (markers.empty())
         return;
@@ -170,13 +170,16 @@ void drawMarkers(QPainter &painter, const PlotGeometry &plot, const std::vector<
             && (pixel.x() + reach < clip.left() || pixel.x() - reach > clip.right()
                 || pixel.y() + reach < clip.top() || pixel.y() - reach > clip.bottom());
     };
-    const QRectF area = clip.isEmpty() ? inside : inside.intersected(clip);
+    // Markers are drawn whole, also where they reach over the frame: a point
+    // on the box's edge is data like any other.
+    const QRectF area = clip.isEmpty() ? QRectF(QPointF(0, 0), plot.setup.pixels) : clip;
     // Vector devices (SVG, PDF) get real circles, not pictures of them.
     const bool pictures = wholePixels(painter) && painter.device()->devicePixelRatioF() == 1.0;
     if (pictures && stampMarkers(painter, surface, markers, cachedSprite(colour, radius), area))
         return;
     painter.save();
-    painter.setClipRect(area, Qt::IntersectClip);
+    if (!clip.isEmpty())
+        painter.setClipRect(clip, Qt::IntersectClip);
     if (pictures) {
         // One picture of the marker, copied to every point: far cheaper than
         // rasterising thousands of small circles.
@@ -204,9 +207,8 @@ void drawMarkers(QPainter &painter, const PlotGeometry &plot, const std::vector<
 
 void drawMarkerLayer(QPainter &painter, const PlotGeometry &plot, const QRectF &clip)
 {
-    const QRectF inside = PlotBoxInside(plot);
-    drawMarkers(painter, plot, plot.goodMarkers, plot.goodColour, clip, inside);
-    drawMarkers(painter, plot, plot.deletedMarkers, plot.deletedColour, clip, inside);
+    drawMarkers(painter, plot, plot.goodMarkers, plot.goodColour, clip);
+    drawMarkers(painter, plot, plot.deletedMarkers, plot.deletedColour, clip);
 }
 
 // Scales the painter so that the plot's surface fills `target`.
@@ -279,13 +281,6 @@ void drawTexts(QPainter &painter, const PlotGeometry &plot)
 
 } // namespace
 
-QRectF PlotBoxInside(const PlotGeometry &geometry)
-{
-    // The frame is two pixels wide across the box's edge: its inner pixel
-    // lies inside the box.
-    return boxPixels(geometry.surface).adjusted(1, 1, -1, -1);
-}
-
 QRectF MarkerPixels(const PlotGeometry &geometry, QPointF plot)
 {
     const double reach = markerPixels(geometry) + 3.0;
@@ -298,9 +293,11 @@ void RenderPlot(
 {
     painter.save();
     mapSurface(painter, plot, target);
+    // The markers last, as the window draws them over its kept axes and
+    // texts: the same picture either way.
     drawFrame(painter, plot, background);
-    drawMarkerLayer(painter, plot, {});
     drawTexts(painter, plot);
+    drawMarkerLayer(painter, plot, {});
     painter.restore();
 }
 

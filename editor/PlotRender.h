@@ -10,16 +10,15 @@ class QPainter;
 struct PlotGeometry;
 
 // Draws `plot` so that its surface fills `target` of the painter's device:
-// background, white box with its black frame, interior ticks, markers (removed
-// over good), titles, tick labels and the rotated vertical title. The painter's
-// state is left as it was.
+// background, white box with its black frame, interior ticks, titles, tick
+// labels, the rotated vertical title and, over them, the markers (removed over
+// good). The painter's state is left as it was.
 void RenderPlot(
     QPainter &painter, const PlotGeometry &plot, const QRectF &target, const QColor &background);
 
 // The two layers of RenderPlot, for a window that keeps the first and redraws
-// only the second where flags change. The markers are clipped to the inside
-// of the plot box, so no text or frame pixel lies under them and the layers
-// drawn in this order give RenderPlot's picture.
+// only the second where flags change: drawn in this order they give
+// RenderPlot's picture.
 void RenderPlotBase(
     QPainter &painter, const PlotGeometry &plot, const QRectF &target, const QColor &background);
 // Markers as hollow circles, good ones first, removed ones over them; only
@@ -31,8 +30,6 @@ void RenderMarkers(
 // The pixels of the plot's surface that a marker at `plot` (plot units) may
 // touch, antialiasing included.
 QRectF MarkerPixels(const PlotGeometry &geometry, QPointF plot);
-// The inside of the plot box's frame, pixels of the plot's surface.
-QRectF PlotBoxInside(const PlotGeometry &geometry);
 
 // The plot at the pixel size it was computed for.
 QImage RenderPlotImage(const PlotGeometry &plot, const QColor &background);

@@ -24,6 +24,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 namespace
@@ -72,17 +73,20 @@ const char *const kindCounted[SuggestKindCount]
 const char *const kindNamed[SuggestKindCount]
     = { "place-holder", "unreliable", "saturated", "spike", "out of order" };
 
-QString suggestCounts(const Suggestions &found)
+// The points of `marked` that are still suggested, counted by kind.
+QString suggestCounts(const Suggestions &found, const std::vector<int> &marked)
 {
-    if (found.points == 0)
+    if (marked.empty())
         return QStringLiteral("No points suggested");
     QStringList kinds;
     for (int k = 0; k < SuggestKindCount; ++k) {
-        if (const int count = found.count(SuggestKind(k)); count > 0)
+        const auto count = std::count_if(
+            marked.cbegin(), marked.cend(), [&](int i) { return found.at(i).has(SuggestKind(k)); });
+        if (count > 0)
             kinds << QStringLiteral("%1 %2").arg(QLatin1String(kindCounted[k])).arg(count);
     }
     return QStringLiteral("Suggested: %1 (%2)")
-        .arg(found.points)
+        .arg(marked.size())
         .arg(kinds.join(QStringLiteral(", ")));
 }
 
@@ -287,7 +291,8 @@ void PlotWindow::createKeys()
 void PlotWindow::createSuggestMenu()
 {
     // After the menus the window always had, which keep their places.
-    m_suggestMenu = m_menuBar->addMenu(QStringLiteral("&Suggest"));
+    // Its mnemonic is one that "&Show (X,Y)" does not take.
+    m_suggestMenu = m_menuBar->addMenu(QStringLiteral("Su&ggest"));
     m_suggestMenu->setObjectName(QStringLiteral("SuggestMenu"));
     m_suggestMenu->menuAction()->setObjectName(QStringLiteral("SuggestMenu"));
     auto entry = [this](const char *name, const char *caption, const QKeySequence &key,
@@ -823,11 +828,13 @@ void PlotWindow::updateSuggestRings()
     for (int i : points) {
         const float x = m_session.PlotX(i);
         const float y = m_session.PlotY(i);
-        // Where the markers are: strictly inside the axes.
-        if (plot && plot->x.start < x && x < plot->x.end && plot->y.start < y && y < plot->y.end)
+        if (plot && ShowsPoint(*plot, x, y))
             centres.push_back(plot->map.toPlot(x, y));
     }
     m_canvas->setSuggestRings(std::move(centres));
+    // Removing, undoing and redoing change what is still suggested.
+    if (!m_suggestions.kinds.empty())
+        m_suggestLabel->setText(suggestCounts(m_suggestions, points));
     m_removeSuggested->setEnabled(!points.empty());
     m_clearSuggestions->setEnabled(m_suggestions.points > 0);
 }
@@ -837,7 +844,6 @@ void PlotWindow::Suggest_Click()
     guarded([this] {
         // Detection runs here only, never on a paint: the marks are kept.
         m_suggestions = SuggestBadPoints(ScanPointsOf(m_session), m_suggestSettings);
-        m_suggestLabel->setText(suggestCounts(m_suggestions));
         updateSuggestRings();
         updateHover();
     });

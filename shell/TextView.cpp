@@ -13,10 +13,18 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace
 {
+
+constexpr int TabStop = 8;
+
+int cellAfter(int cell, char c)
+{
+    return c == '\t' ? (cell / TabStop + 1) * TabStop : cell + 1;
+}
 
 // What assistive tools see: read-only multi-line text with its selection.
 class TextViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface
@@ -138,6 +146,8 @@ void TextView::setText(const QByteArray &text)
     m_longest = 0;
     const char *d = m_text.constData();
     const int n = int(m_text.size());
+    // Files separated by tabs are rare: the others pay one quick scan.
+    m_tabs = std::memchr(d, '\t', size_t(n)) != nullptr;
     int position = 0;
     const auto add = [&](int start, int end) {
         m_starts.push_back(start);
@@ -164,6 +174,10 @@ void TextView::setText(const QByteArray &text)
         if (!lf)
             break;
         start = lineEnd + 1;
+    }
+    if (m_tabs) {
+        for (int line = 0; line < lineCount(); ++line)
+            m_longest = std::max(m_longest, cellOf(line, lineLength(line)));
     }
     m_marked.clear();
     m_anchor = m_cursor = 0;
@@ -220,6 +234,33 @@ TextView::Place TextView::placeOf(int position) const
     return { line, position - m_positions[size_t(line)] };
 }
 
+int TextView::cellOf(int line, int column) const
+{
+    if (!m_tabs)
+        return column;
+    const char *bytes = m_text.constData() + m_starts[size_t(line)];
+    int cell = 0;
+    for (int k = 0; k < column; ++k)
+        cell = cellAfter(cell, bytes[k]);
+    return cell;
+}
+
+int TextView::columnNearest(int line, qreal cell) const
+{
+    const int length = lineLength(line);
+    if (!m_tabs)
+        return std::clamp(int(std::lround(cell)), 0, length);
+    const char *bytes = m_text.constData() + m_starts[size_t(line)];
+    int start = 0;
+    for (int column = 0; column < length; ++column) {
+        const int next = cellAfter(start, bytes[column]);
+        if (cell < (start + next) / 2.0)
+            return column;
+        start = next;
+    }
+    return length;
+}
+
 int TextView::positionOf(int line, int column) const
 {
     line = std::clamp(line, 0, lineCount() - 1);
@@ -246,7 +287,8 @@ QString TextView::textBetween(int from, int to) const
 
 void TextView::drawLine(QPainter &painter, int line, QPointF origin)
 {
-    // One column per byte; blanks, tabs and control characters draw nothing.
+    // One column per byte, a tab to the next tab stop; blanks, tabs and
+    // control characters draw nothing.
     const auto *bytes
         = reinterpret_cast<const uchar *>(m_text.constData() + m_starts[size_t(line)]);
     const int length = lineLength(line);
@@ -254,9 +296,11 @@ void TextView::drawLine(QPainter &painter, int line, QPointF origin)
     const qreal right = viewport()->width() - origin.x();
     m_runGlyphs.clear();
     m_runPositions.clear();
+    int cell = 0;
     for (int column = 0; column < length; ++column) {
         const uchar c = bytes[column];
-        const qreal x = column * m_pitch;
+        const qreal x = cell * m_pitch;
+        cell = cellAfter(cell, char(c));
         if (c <= 0x20 || c == 0x7f || x < left || x > right)
             continue;
         m_runGlyphs.append(m_glyphs[c]);
@@ -310,10 +354,12 @@ int TextView::visibleRows() const
 QRect TextView::characterRect(int position) const
 {
     const Place at = placeOf(position);
-    const int x = Margin + int(at.column * m_pitch) - horizontalScrollBar()->value();
+    const int cell = cellOf(at.line, at.column);
+    const int x = Margin + int(cell * m_pitch) - horizontalScrollBar()->value();
     const int y = (at.line - verticalScrollBar()->value()) * m_rowHeight;
     const QPoint topLeft = viewport()->mapTo(this, QPoint(x, y));
-    return QRect(topLeft, QSize(std::max(1, int(m_pitch)), m_rowHeight));
+    const int cells = at.column < lineLength(at.line) ? cellOf(at.line, at.column + 1) - cell : 1;
+    return QRect(topLeft, QSize(std::max(1, int(cells * m_pitch)), m_rowHeight));
 }
 
 int TextView::positionAt(const QPoint &point) const
@@ -321,7 +367,7 @@ int TextView::positionAt(const QPoint &point) const
     const int row = point.y() < 0 ? -1 : point.y() / m_rowHeight;
     const int line = std::clamp(verticalScrollBar()->value() + row, 0, lineCount() - 1);
     const qreal x = point.x() - Margin + horizontalScrollBar()->value();
-    return positionOf(line, int(std::lround(x / m_pitch)));
+    return positionOf(line, columnNearest(line, x / m_pitch));
 }
 
 void TextView::ensureVisible(int position)
@@ -333,7 +379,7 @@ void TextView::ensureVisible(int position)
     else if (at.line >= v->value() + visibleRows())
         v->setValue(at.line - visibleRows() + 1);
     QScrollBar *h = horizontalScrollBar();
-    const int x = int(at.column * m_pitch);
+    const int x = int(cellOf(at.line, at.column) * m_pitch);
     const int width = viewport()->width() - 2 * Margin;
     if (x < h->value())
         h->setValue(x);
@@ -394,10 +440,15 @@ void TextView::paintEvent(QPaintEvent *event)
         drawLine(painter, line, QPointF(x0, y + m_ascent));
         // The selected part, with its line end as one column more.
         const int begin = m_positions[size_t(line)];
-        const int a = std::clamp(selStart - begin, 0, lineLength(line) + 1);
-        const int b = std::clamp(selEnd - begin, 0, lineLength(line) + 1);
+        const int length = lineLength(line);
+        const int a = std::clamp(selStart - begin, 0, length + 1);
+        const int b = std::clamp(selEnd - begin, 0, length + 1);
         if (a < b) {
-            const QRectF band(x0 + a * m_pitch, y, (b - a) * m_pitch, m_rowHeight);
+            const auto cell = [&](int column) {
+                return column > length ? cellOf(line, length) + 1 : cellOf(line, column);
+            };
+            const int from = cell(a);
+            const QRectF band(x0 + from * m_pitch, y, (cell(b) - from) * m_pitch, m_rowHeight);
             painter.fillRect(band, colours.brush(QPalette::Highlight));
             painter.save();
             painter.setClipRect(band);
@@ -408,7 +459,7 @@ void TextView::paintEvent(QPaintEvent *event)
     }
     if (hasFocus()) {
         const Place at = placeOf(m_cursor);
-        const qreal x = x0 + at.column * m_pitch;
+        const qreal x = x0 + cellOf(at.line, at.column) * m_pitch;
         const int y = (at.line - top) * m_rowHeight;
         painter.setPen(text);
         painter.drawLine(QPointF(x, y), QPointF(x, y + m_rowHeight - 1));

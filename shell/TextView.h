@@ -5,7 +5,8 @@
 // The text can be selected with the mouse and the keyboard (Shift with the
 // arrows, Home, End, Page Up and Down; Ctrl+A) and copied (Ctrl+C). Chosen
 // lines can be drawn in their own colour, the removed points of the data set.
-// The font is the widget's; it should be of fixed pitch.
+// The font is the widget's; it should be of fixed pitch. A tab reaches to the
+// next multiple of eight columns, as terminals and editors show it.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -82,6 +83,11 @@ private:
     Place placeOf(int position) const;
     int positionOf(int line, int column) const;
     int lineLength(int line) const { return m_ends[size_t(line)] - m_starts[size_t(line)]; }
+    // The screen column where the character at `column` of `line` starts
+    // (the same unless the line holds tabs), and the column whose start is
+    // nearest to screen column `cell`.
+    int cellOf(int line, int column) const;
+    int columnNearest(int line, qreal cell) const;
     // Draws the line with its baseline starting at `origin`.
     void drawLine(QPainter &painter, int line, QPointF origin);
     void moveCursor(int position, bool extend);
@@ -95,7 +101,8 @@ private:
     std::vector<int> m_starts;
     std::vector<int> m_ends;
     std::vector<int> m_positions;
-    int m_longest = 0;
+    int m_longest = 0; // screen columns
+    bool m_tabs = false;
     std::vector<bool> m_marked;
     QColor m_markColour;
     int m_anchor = 0;

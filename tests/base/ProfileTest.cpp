@@ -52,3 +52,22 @@ TEST(Profile, AFileThatCannotBeWrittenIsReported)
     EXPECT_FALSE(
         WriteProfileString(folder.path(QStringLiteral("plain/Kelvane.ini")), "A", "b", "c"));
 }
+
+TEST(Profile, InAFolderThatRefusesNewFilesTheFileIsWrittenInPlace)
+{
+    TestFolder folder;
+    const QString file = LockedFolderWith(folder, QStringLiteral("Kelvane.ini"), "[A]\nb=1\n");
+    bool written = false;
+    {
+        const PermissionsBind bind;
+        if (!bind.active()) {
+            Unlock(file);
+            GTEST_SKIP() << "file permissions cannot be made to bind here";
+        }
+        written = WriteProfileString(file, "GoodData", "Red", "12");
+    }
+    Unlock(file);
+    EXPECT_TRUE(written);
+    EXPECT_EQ(GetProfileInt(file, "GoodData", "Red", 0), 12);
+    EXPECT_EQ(GetProfileInt(file, "A", "b", 0), 1);
+}

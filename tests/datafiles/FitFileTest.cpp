@@ -9,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
+#include <set>
+
 namespace
 {
 
@@ -160,6 +162,39 @@ TEST(FitFile, LeftOutPointsComeTwentyToAKey)
     }
 }
 
+TEST(FitFile, LeftOutPointsKeepTheirFieldsWhenTheLeadingBlanksAreCut)
+{
+    struct Row {
+        const char *name;
+        int numberDeleted;
+        QByteArray value; // as written after "del_pts001="
+        std::set<int> removed;
+    };
+    const Row rows[] = {
+        { "as the fitting program writes it", 3, "  40  41 200", { 40, 41, 200 } },
+        { "a number of three digits second", 3, "  40 150 300", { 40, 150, 300 } },
+        { "blanks around the equals sign", 3, "   40  41 200  ", { 40, 41, 200 } },
+        { "quoted", 3, "\"  40  41 200\"", { 40, 41, 200 } },
+        { "quoted, read as written", 3, "\" 40 41 200\"", { 40, 41 } },
+        { "longer than its fields", 2, "  40  41 200", { 40, 41 } },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        FitRig h;
+        h.folder.write(QStringLiteral("a.dat"), scan(300));
+        h.use(h.fit("[FileCount]\r\nnumber=1\r\n[File01]\r\nname=a.dat\r\nXI_low=0\r\n"
+                    "XI_high=100\r\nnumber_deleted="
+            + QByteArray::number(row.numberDeleted) + "\r\ndel_pts001=" + row.value + "\r\n"));
+        ASSERT_EQ(h.state->NumPts, 300);
+        std::set<int> removed;
+        for (int i = 1; i <= h.state->NumPts; ++i) {
+            if (h.state->DataPts.flag(i) < 0.0f)
+                removed.insert(i);
+        }
+        EXPECT_EQ(removed, row.removed);
+    }
+}
+
 TEST(FitFile, EntriesShowEighteenCharacters)
 {
     FitRig h;
@@ -244,6 +279,10 @@ TEST(FitFile, AnEmptyOrVanishedDataFileIsHandled)
     EXPECT_EQ(h.workFile(), QByteArray("only comments").leftJustified(96) + "\r\n")
         << "no point of the previous data set is shown as the new one";
     EXPECT_TRUE(h.entry(1)->isChecked());
+    ASSERT_EQ(h.messages().size(), 1u);
+    EXPECT_TRUE(h.messages().back().text.endsWith(QStringLiteral("holds no data points.")));
+    EXPECT_FALSE(h.window->action(MenuEntry::EditMenuChoice)->isEnabled());
+    EXPECT_FALSE(h.window->action(MenuEntry::SaveDataFile)->isEnabled());
 
     QFile::remove(doomed);
     h.entry(2)->trigger();

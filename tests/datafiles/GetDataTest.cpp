@@ -124,11 +124,10 @@ TEST(GetData, CancelRewritesTheCurrentDataSet)
     EXPECT_EQ(QDir::currentPath(), dataDir);
 }
 
-TEST(GetData, AFileWithoutPointsKeepsTheOldRangeButNotItsPoints)
+TEST(GetData, AFileWithoutPointsIsNamedAndSaidToHoldNone)
 {
     Harness h;
     h.choose(h.example(QStringLiteral("radius-scan.dat")), MenuEntry::GetNewData);
-    const QString caption = h.window->tabs()->tabText(0);
     const int lastIdx = h.state->LastIdx;
     const QString empty
         = h.folder.write(QStringLiteral("comments-only.dat"), "only a comment\r\nand another\r\n");
@@ -139,14 +138,31 @@ TEST(GetData, AFileWithoutPointsKeepsTheOldRangeButNotItsPoints)
     EXPECT_EQ(s.NumComments, 2);
     EXPECT_EQ(s.FirstIdx, 1);
     EXPECT_EQ(s.LastIdx, lastIdx);
-    EXPECT_EQ(h.window->tabs()->tabText(0), caption);
+    EXPECT_EQ(h.window->tabs()->tabText(0), TabCaptionFor(empty));
     EXPECT_TRUE(h.window->view(ViewTab::DataFile)
                     ->toPlainText()
                     .startsWith(QStringLiteral("only a comment")));
     EXPECT_EQ(h.workFile(),
         QByteArray("only a comment").leftJustified(96) + "\r\n"
             + QByteArray("and another").leftJustified(96) + "\r\n");
-    EXPECT_TRUE(h.platform.messages.empty());
+    ASSERT_EQ(h.platform.messages.size(), 1u);
+    EXPECT_EQ(h.platform.messages[0].text,
+        QStringLiteral("The data file\n%1\nholds no data points.").arg(empty));
+    EXPECT_EQ(h.platform.messages[0].title, QStringLiteral("Get Data File"));
+    EXPECT_EQ(h.platform.messages[0].style, MsgStyle::Exclamation);
+    EXPECT_FALSE(enabled(h, MenuEntry::EditMenuChoice));
+    EXPECT_FALSE(enabled(h, MenuEntry::SaveDataFile));
+
+    // Points again, Edit and Save again.
+    h.choose(h.example(QStringLiteral("edited-scan.dat")), MenuEntry::GetNewData);
+    EXPECT_TRUE(enabled(h, MenuEntry::EditMenuChoice));
+    EXPECT_TRUE(enabled(h, MenuEntry::SaveDataFile));
+
+    // Before anything was loaded, a cancelled dialog offers neither.
+    Harness fresh;
+    fresh.trigger(MenuEntry::GetNewData);
+    EXPECT_FALSE(enabled(fresh, MenuEntry::EditMenuChoice));
+    EXPECT_FALSE(enabled(fresh, MenuEntry::SaveDataFile));
 }
 
 TEST(GetData, ALoadedBlankIsSubtractedFromTheNewData)

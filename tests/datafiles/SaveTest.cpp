@@ -6,7 +6,10 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -244,7 +247,13 @@ TEST(Save, FailuresKeepTheOldFileAndTheProgram)
         EXPECT_EQ(int(m.style), 48);
         EXPECT_TRUE(m.text.contains(QStringLiteral("not saved")));
         EXPECT_FALSE(m.text.contains(QStringLiteral("Ending"), Qt::CaseInsensitive));
+        EXPECT_FALSE(m.text.contains(QStringLiteral("Unknown error"))) << m.text.toStdString();
     }
+    // The system's own reason for the full disk.
+    EXPECT_TRUE(errors[1].text.endsWith(QString::fromLocal8Bit(std::strerror(EFBIG))
+        + QStringLiteral("\n\nNothing was changed; "
+                         "your edits are still here.")))
+        << errors[1].text.toStdString();
     EXPECT_EQ(readFileBytes(existing), "precious");
     EXPECT_EQ(QDir(h.folder.root()).entryList(QDir::Files | QDir::Hidden),
         (QStringList { QStringLiteral("old.dat") }))
@@ -254,22 +263,49 @@ TEST(Save, FailuresKeepTheOldFileAndTheProgram)
     EXPECT_FLOAT_EQ(h.state->DataPts.flag(3), -2.5f);
 }
 
-TEST(Save, AReadOnlyFolderIsRefusedCleanly)
+TEST(Save, InAFolderThatRefusesNewFilesAWritableFileIsWrittenInPlace)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind root";
-    Harness h;
-    fiveWithRemovals(*h.state);
-    offerSave(h);
-    QDir(h.folder.root()).mkdir(QStringLiteral("locked"));
-    const QString locked = h.folder.path(QStringLiteral("locked"));
-    const QString existing = h.folder.write(QStringLiteral("locked/old.dat"), "precious");
-    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    h.platform.fileAnswers = { existing };
-    h.platform.messageAnswers = { MsgAnswer::Yes };
-    h.trigger(MenuEntry::SaveComplete);
-    QFile::setPermissions(
-        locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(h.platform.messages.back().title, QStringLiteral("Output File Error"));
-    EXPECT_EQ(readFileBytes(existing), "precious");
+    struct Row {
+        const char *name;
+        const char *file; // in the locked folder
+        bool readOnly; // the existing file itself
+        bool saved;
+    };
+    const Row rows[] = {
+        { "a file that may be written", "old.dat", false, true },
+        { "a read-only file", "old.dat", true, false },
+        { "a new name", "new.dat", false, false },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Harness h;
+        fiveWithRemovals(*h.state);
+        offerSave(h);
+        const QString existing = LockedFolderWith(h.folder, QStringLiteral("old.dat"), "precious");
+        if (row.readOnly)
+            QFile::setPermissions(existing, QFileDevice::ReadOwner);
+        const QString target = h.folder.path(QStringLiteral("locked/") + row.file);
+        {
+            const PermissionsBind bind;
+            if (!bind.active()) {
+                Unlock(existing);
+                GTEST_SKIP() << "file permissions cannot be made to bind here";
+            }
+            h.platform.fileAnswers = { target };
+            h.platform.messageAnswers = { MsgAnswer::Yes };
+            h.trigger(MenuEntry::SaveComplete);
+        }
+        Unlock(existing);
+        const auto told = std::count_if(
+            h.platform.messages.cbegin(), h.platform.messages.cend(), [](const RecordedMessage &m) {
+                return m.title == QStringLiteral("Output File Error");
+            });
+        EXPECT_EQ(told, row.saved ? 0 : 1);
+        if (row.saved)
+            EXPECT_EQ(readFileBytes(target), EditedFileText(*h.state, true, true));
+        else
+            EXPECT_EQ(readFileBytes(existing), "precious");
+        EXPECT_EQ(QDir(h.folder.path(QStringLiteral("locked"))).entryList(QDir::Files),
+            QStringList { QStringLiteral("old.dat") });
+    }
 }

@@ -17,7 +17,15 @@
 #include <QSpinBox>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <csignal>
+#include <cstring>
+#include <optional>
+#include <sys/resource.h>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -76,6 +84,52 @@ struct Exported {
         return window;
     }
 };
+
+// Pixels of a blue marker around `centre` (pixels) that lie outside the plot
+// box and its two-pixel frame: where a marker cut at the box has none.
+int blueOutsideTheBox(const QImage &image, QPointF centre, double radius, const QRectF &box)
+{
+    const QRectF frame = box.adjusted(-2, -2, 2, 2);
+    int count = 0;
+    for (int y = int(centre.y() - radius - 3); y <= int(centre.y() + radius + 3); ++y)
+        for (int x = int(centre.x() - radius - 3); x <= int(centre.x() + radius + 3); ++x) {
+            if (frame.contains(QPointF(x + 0.5, y + 0.5)) || !image.rect().contains(x, y))
+                continue;
+            const QColor c = image.pixelColor(x, y);
+            count += c.blue() - std::max(c.red(), c.green()) > 60 ? 1 : 0;
+        }
+    return count;
+}
+
+// The four files of the Copy menu: the bitmap and the three of another
+// format, each with the start its bytes must have.
+struct FileKind {
+    const char *name;
+    std::optional<PlotFileFormat> format; // nothing: the bitmap
+    QByteArray magic;
+};
+const FileKind fileKinds[] = {
+    { "plot.bmp", std::nullopt, "BM" },
+    { "plot.svg", PlotFileFormat::Svg, "<?xml" },
+    { "plot.pdf", PlotFileFormat::Pdf, "%PDF" },
+    { "plot.png", PlotFileFormat::Png, "\x89PNG" },
+};
+
+// Saves the open editor's plot through the entry of `kind` to `path`.
+void saveAs(Harness &h, PlotWindow &w, const FileKind &kind, const QString &path)
+{
+    h.platform.fileAnswers.push_back(path);
+    if (QFileInfo::exists(path))
+        h.platform.messageAnswers.push_back(MsgAnswer::Yes); // replace it
+    if (!kind.format) {
+        w.bitmapEntry()->trigger();
+        return;
+    }
+    if (*kind.format == PlotFileFormat::Png) {
+        h.platform.modalActions.push_back([](QDialog &dialog) { dialog.accept(); });
+    }
+    w.fileEntry(*kind.format)->trigger();
+}
 
 } // namespace
 
@@ -160,4 +214,133 @@ TEST(PlotExport, CancelIsSilentAFailureIsToldAndTheWorkingFolderComesBack)
     EXPECT_FALSE(QFileInfo::exists(failed.h.folder.path(QStringLiteral("missing"))));
     EXPECT_EQ(QFileInfo(QDir::currentPath()).canonicalFilePath(),
         QFileInfo(failed.h.state->WorkDir).canonicalFilePath());
+}
+
+TEST(PlotExport, PointsOnTheBoxEdgeAreDrawnWholeInEveryPicture)
+{
+    for (const char *tool : { "rsvg-convert", "pdftoppm" })
+        ASSERT_FALSE(QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            << tool << " is needed: run scripts/setup";
+    Harness h;
+    // Both axes run from 1 to 9: point 1 lies on the corner, 2 just inside
+    // the left edge, 3 on the bottom edge.
+    setDataSet(*h.state,
+        { { 1.0f, 1.0f }, { 1.02f, 4.0f }, { 3.0f, 1.0f }, { 4.0f, 4.0f }, { 5.0f, 8.0f },
+            { 6.0f, 3.0f }, { 7.0f, 5.0f }, { 8.0f, 6.0f } });
+    h.state->GoodRed = 0;
+    h.state->GoodGreen = 0;
+    h.state->GoodBlue = 255;
+    QImage window;
+    std::vector<QPointF> centres;
+    double radius = 0;
+    QRectF box;
+    runEditor(h, [&](PlotWindow &w) {
+        const PlotGeometry &g = *w.canvas()->plot();
+        ASSERT_EQ(g.x.start, 1.0f);
+        ASSERT_EQ(g.y.start, 1.0f);
+        EXPECT_EQ(g.goodMarkers.size(), 8u) << "every point in the box or on its edge";
+        const SurfaceMap surface = w.canvas()->surfaceMap();
+        for (int i = 1; i <= 3; ++i)
+            centres.push_back(surface.toPixel(plotPositionOf(w, i)));
+        radius = g.markerRadius * surface.pixelsPerUnitX();
+        box = QRectF(surface.toPixel({ 0, 100 }), surface.toPixel({ 100, 0 }));
+        window = w.plotImage();
+        w.clipboardEntry()->trigger();
+        for (const auto &[format, name] : { std::pair(PlotFileFormat::Svg, "edge.svg"),
+                 std::pair(PlotFileFormat::Pdf, "edge.pdf"),
+                 std::pair(PlotFileFormat::Png, "edge.png") }) {
+            h.platform.fileAnswers.push_back(h.folder.path(QLatin1String(name)));
+            if (format == PlotFileFormat::Png) {
+                h.platform.modalActions.push_back([](QDialog &dialog) {
+                    auto &ask = dynamic_cast<ResolutionDialog &>(dialog);
+                    ask.resolutionBox()->setValue(96);
+                    ask.accept();
+                });
+            }
+            w.fileEntry(format)->trigger();
+        }
+    });
+    ASSERT_TRUE(run(QStringLiteral("rsvg-convert"),
+        { QStringLiteral("-w"), QString::number(window.width()), QStringLiteral("-h"),
+            QString::number(window.height()), QStringLiteral("-o"),
+            h.folder.path(QStringLiteral("svg.png")), h.folder.path(QStringLiteral("edge.svg")) }));
+    ASSERT_TRUE(run(QStringLiteral("pdftoppm"),
+        { QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"),
+            QStringLiteral("-singlefile"), h.folder.path(QStringLiteral("edge.pdf")),
+            h.folder.path(QStringLiteral("pdf")) }));
+    const struct {
+        const char *name;
+        QImage image;
+    } pictures[] = {
+        { "window", window },
+        { "clipboard", h.platform.clipboard },
+        { "PNG file", QImage(h.folder.path(QStringLiteral("edge.png"))) },
+        { "SVG file", QImage(h.folder.path(QStringLiteral("svg.png"))) },
+        { "PDF file", QImage(h.folder.path(QStringLiteral("pdf.png"))) },
+    };
+    for (const auto &picture : pictures) {
+        SCOPED_TRACE(picture.name);
+        // Files may differ from the window by a pixel of rounding.
+        ASSERT_NEAR(picture.image.width(), window.width(), 1);
+        const double scale = double(picture.image.width()) / window.width();
+        const QRectF scaled(box.topLeft() * scale, box.bottomRight() * scale);
+        for (size_t k = 0; k < centres.size(); ++k)
+            EXPECT_GT(
+                blueOutsideTheBox(picture.image, centres[k] * scale, radius * scale, scaled), 3)
+                << "point " << k + 1 << " is cut at the box";
+    }
+    EXPECT_TRUE(h.platform.messages.empty());
+}
+
+TEST(PlotExport, AFullDiskIsToldWithTheSystemsReason)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    for (const FileKind &kind : fileKinds) {
+        SCOPED_TRACE(kind.name);
+        Harness h;
+        setDataSet(*h.state, diagonalPoints());
+        runEditor(h, [&](PlotWindow &w) {
+            // The file may grow to 100 bytes only.
+            rlimit saved {};
+            getrlimit(RLIMIT_FSIZE, &saved);
+            rlimit small = saved;
+            small.rlim_cur = 100;
+            setrlimit(RLIMIT_FSIZE, &small);
+            saveAs(h, w, kind, h.folder.path(QLatin1String(kind.name)));
+            setrlimit(RLIMIT_FSIZE, &saved);
+        });
+        ASSERT_FALSE(h.platform.messages.empty());
+        const RecordedMessage &told = h.platform.messages.back();
+        EXPECT_EQ(told.title, QStringLiteral("Output File Error"));
+        EXPECT_EQ(told.text,
+            QStringLiteral("The plot was not saved to\n%1\n\n%2")
+                .arg(QDir::toNativeSeparators(h.folder.path(QLatin1String(kind.name))),
+                    QString::fromLocal8Bit(std::strerror(EFBIG))));
+        EXPECT_FALSE(QFileInfo::exists(h.folder.path(QLatin1String(kind.name))));
+    }
+}
+
+TEST(PlotExport, InAFolderThatRefusesNewFilesAnExistingFileIsWrittenInPlace)
+{
+    for (const FileKind &kind : fileKinds) {
+        SCOPED_TRACE(kind.name);
+        Harness h;
+        setDataSet(*h.state, diagonalPoints());
+        const QString existing = LockedFolderWith(h.folder, QLatin1String(kind.name), "old");
+        bool bound = true;
+        runEditor(h, [&](PlotWindow &w) {
+            const PermissionsBind bind;
+            bound = bind.active();
+            if (bound)
+                saveAs(h, w, kind, existing);
+        });
+        Unlock(existing);
+        if (!bound)
+            GTEST_SKIP() << "file permissions cannot be made to bind here";
+        for (const RecordedMessage &m : h.platform.messages)
+            EXPECT_NE(m.title, QStringLiteral("Output File Error")) << m.text.toStdString();
+        EXPECT_TRUE(readFileBytes(existing).startsWith(kind.magic));
+        EXPECT_EQ(QDir(QFileInfo(existing).absolutePath()).entryList(QDir::Files),
+            QStringList { QLatin1String(kind.name) });
+    }
 }

@@ -209,20 +209,24 @@ TEST_F(PlotGeometryTest, VerticalTitleIsCentredOnTheBox)
     EXPECT_NEAR(QFontMetricsF(g.sideFont).height(), g.sidePixels, 2.0);
 }
 
-TEST_F(PlotGeometryTest, MarkersStrictlyInsideTheAxesInTheirColours)
+TEST_F(PlotGeometryTest, MarkersInsideOrOnTheAxesInTheirColours)
 {
-    // Axis 0..320 from a range 0..300: a point at x = 0 lies on the axis end.
+    // Axis 0..320 from a range 0..300: points at 0 and 320 lie on the axis
+    // ends and are shown, points beyond them (as after a zoom) are not.
     setPoints({ { 0.0f, 50.0f }, { 100.0f, 100.0f }, { 200.0f, 150.0f, -100.0f }, { 300.0f, 0.0f },
-        { 150.0f, 320.0f }, { 150.0f, 160.0f, 0.0f } });
+        { 150.0f, 320.0f }, { 150.0f, 160.0f, 0.0f }, { -1.0f, 50.0f }, { 330.0f, 50.0f },
+        { 150.0f, 321.0f } });
     setRange(0.0f, 300.0f, 0.0f, 300.0f);
     s.GoodRed = 1;
     s.GoodGreen = 2;
     s.GoodBlue = 3;
     s.DelRed = 400; // out of range components are clamped, not invalid colours
     const PlotGeometry g = compute();
-    ASSERT_EQ(g.goodMarkers.size(), 1u);
-    EXPECT_DOUBLE_EQ(g.goodMarkers[0].x(), 100.0 * 100.0 / 320.0);
-    EXPECT_DOUBLE_EQ(g.goodMarkers[0].y(), 100.0 * 100.0 / 320.0);
+    ASSERT_EQ(g.goodMarkers.size(), 4u);
+    EXPECT_EQ(g.goodMarkers[0], QPointF(0.0, 50.0 * 100.0 / 320.0));
+    EXPECT_DOUBLE_EQ(g.goodMarkers[1].x(), 100.0 * 100.0 / 320.0);
+    EXPECT_DOUBLE_EQ(g.goodMarkers[1].y(), 100.0 * 100.0 / 320.0);
+    EXPECT_EQ(g.goodMarkers[3].y(), 100.0);
     ASSERT_EQ(g.deletedMarkers.size(), 2u); // a flag of 0 counts as removed
     EXPECT_DOUBLE_EQ(g.deletedMarkers[0].x(), 200.0 * 100.0 / 320.0);
     EXPECT_EQ(g.goodColour, QColor(1, 2, 3));
@@ -304,7 +308,8 @@ TEST_F(PlotGeometryTest, CopiedMarkersEqualPaintedOnesAndTheFrameCoversEveryPixe
 {
     std::vector<Point> points;
     for (int i = 0; i < 400; ++i) {
-        // Some on and beyond the edges of the range, so that the box cuts them.
+        // Some on the edges of the range, where markers reach over the frame,
+        // and some beyond it.
         const float x = -0.05f + 1.1f * float(i) / 399.0f;
         const float y = 0.5f + 0.55f * std::sin(float(i) * 0.37f);
         points.push_back({ x, y, i % 7 == 0 ? -100.0f : 100.0f });

@@ -112,7 +112,7 @@ TEST(PlotWindow, LoadStateMenusAndButtons)
     QStringList top;
     for (const QAction *action : window.menus()->actions())
         top << action->text();
-    EXPECT_EQ(top, (QStringList { "&ZoomOut", "&Hide (X,Y)", "&Printer", "&Copy", "&Suggest" }));
+    EXPECT_EQ(top, (QStringList { "&ZoomOut", "&Hide (X,Y)", "&Printer", "&Copy", "Su&ggest" }));
     EXPECT_FALSE(window.zoomOutEntry()->isEnabled());
     EXPECT_EQ(window.zoomOutEntry()->objectName(), QStringLiteral("Zoomout"));
     EXPECT_EQ(window.printEntry()->text(), QStringLiteral("Print"));
@@ -215,7 +215,7 @@ TEST(PlotWindow, AllYZeroWarnsAtEveryCausedPaintButNotWhenUncovered)
     EXPECT_EQ(countMessages(h, AllX), 0);
 }
 
-TEST(PlotWindow, DrawsMarkersFrameAndNothingOutsideTheBox)
+TEST(PlotWindow, DrawsMarkersFrameAndNoPointOutsideTheBox)
 {
     Harness h;
     // A good and a removed point inside a zoomed range, and points outside it.
@@ -248,12 +248,14 @@ TEST(PlotWindow, DrawsMarkersFrameAndNothingOutsideTheBox)
         EXPECT_EQ(image.pixelColor(int(left.x()), int(left.y())), QColor(Qt::black));
         EXPECT_EQ(image.pixelColor(int(bottom.x()), int(bottom.y())), QColor(Qt::black));
         EXPECT_EQ(image.pixelColor(surface.toPixel({ 50, 95 }).toPoint()), QColor(Qt::white));
-        // No marker colour anywhere outside the box.
+        // No marker colour anywhere outside the box, but for the outer half
+        // of a marker on its edge.
         const QRectF box(surface.toPixel({ 0, 100 }), surface.toPixel({ 100, 0 }));
+        const double reach = g.markerRadius * surface.pixelsPerUnitX() + 2.0;
         int outside = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
-                if (!box.adjusted(-1, -1, 1, 1).contains(QPointF(x, y))) {
+                if (!box.adjusted(-reach, -reach, reach, reach).contains(QPointF(x, y))) {
                     const QColor c = image.pixelColor(x, y);
                     outside += c == blue || c == red ? 1 : 0;
                 }

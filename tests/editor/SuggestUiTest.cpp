@@ -90,7 +90,7 @@ TEST(SuggestUi, SuggestRingsThePlantedPointsAndCountsThemByKind)
         for (const QAction *action : w.menus()->actions())
             top << action->text();
         EXPECT_EQ(
-            top, (QStringList { "&ZoomOut", "&Hide (X,Y)", "&Printer", "&Copy", "&Suggest" }));
+            top, (QStringList { "&ZoomOut", "&Hide (X,Y)", "&Printer", "&Copy", "Su&ggest" }));
         QStringList entries;
         for (const QAction *action : w.suggestMenu()->actions()) {
             if (!action->isSeparator())
@@ -159,13 +159,19 @@ TEST(SuggestUi, RemoveSuggestedIsOneStepThatReachesTheCommit)
         clickAt(w, plotPositionOf(w, 20));
         suggest(w);
         EXPECT_EQ(w.ringedPoints(), planted);
+        const QString all = QStringLiteral("Suggested: 10 (place-holder 3, saturated 6, spikes 1)");
+        EXPECT_EQ(w.suggestLabel()->text(), all);
 
-        // A point the user removes loses its ring, and an undo gives it back.
+        // A point the user removes loses its ring and its count, and an undo
+        // gives both back.
         clickAt(w, plotPositionOf(w, 40));
         EXPECT_EQ(w.ringedPoints().size(), planted.size() - 1);
         EXPECT_EQ(w.canvas()->suggestRings().size(), planted.size() - 1);
+        EXPECT_EQ(
+            w.suggestLabel()->text(), QStringLiteral("Suggested: 9 (place-holder 3, saturated 6)"));
         key(w, Qt::Key_Z, Qt::ControlModifier);
         EXPECT_EQ(w.ringedPoints(), planted);
+        EXPECT_EQ(w.suggestLabel()->text(), all);
 
         const int depth = w.history().undoDepth();
         removeSuggested(w);
@@ -173,12 +179,14 @@ TEST(SuggestUi, RemoveSuggestedIsOneStepThatReachesTheCommit)
         EXPECT_EQ(removed(s.PlotFlag, s.PlotCount), with(planted, 20));
         EXPECT_TRUE(w.ringedPoints().empty());
         EXPECT_TRUE(w.canvas()->suggestRings().empty());
+        EXPECT_EQ(w.suggestLabel()->text(), QStringLiteral("No points suggested"));
         EXPECT_FALSE(w.removeSuggestedEntry()->isEnabled());
         EXPECT_TRUE(w.clearSuggestionsEntry()->isEnabled());
 
         key(w, Qt::Key_Z, Qt::ControlModifier);
         EXPECT_EQ(removed(s.PlotFlag, s.PlotCount), std::vector<int> { 20 });
         EXPECT_EQ(w.ringedPoints(), planted);
+        EXPECT_EQ(w.suggestLabel()->text(), all);
         key(w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         EXPECT_EQ(removed(s.PlotFlag, s.PlotCount), with(planted, 20));
         key(w, Qt::Key_Return, Qt::ControlModifier);

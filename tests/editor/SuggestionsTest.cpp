@@ -150,7 +150,9 @@ TEST(SuggestBadPoints, CleanGeneratedScansGetAlmostNoSuggestion)
 TEST(SuggestBadPoints, ExampleScansGetNoSuggestion)
 {
     NumLib numlib;
-    const QStringList names = QDir(examplePath(QString())).entryList({ QStringLiteral("*.dat") });
+    QStringList names = QDir(examplePath(QString())).entryList({ QStringLiteral("*.dat") });
+    // Made with spikes for Suggest to find: the guide's example of it.
+    ASSERT_TRUE(names.removeOne(QStringLiteral("spiked-scan.dat")));
     ASSERT_GE(names.size(), 4);
     for (const QString &name : names) {
         auto pts = std::make_unique<PointArray>();

@@ -226,7 +226,7 @@ TEST(Zoom, ZoomOutCoversRemovedPointsAndIsOfferedOnlyAfterAZoom)
         EXPECT_EQ(rangeOf(w.session()), (Range { 1, 8, 1, 8 }));
         EXPECT_FALSE(w.zoomOutEntry()->isEnabled());
         EXPECT_FLOAT_EQ(w.form().XAxisStart, 1.0f);
-        // Point 1 lies on the axis start and is not drawn; point 8 is, as removed.
-        EXPECT_EQ(w.canvas()->plot()->deletedMarkers.size(), 1u);
+        // Point 1 on the axis start and point 8 inside, both as removed.
+        EXPECT_EQ(w.canvas()->plot()->deletedMarkers.size(), 2u);
     });
 }

@@ -75,8 +75,8 @@ def test_the_examples_read_as_radius_scans_with_their_marks(lib):
     assert len(comments) == 4
     deleted = np.flatnonzero(edited[:, 2] < 0) + 1
     assert list(deleted) == [*range(1, 7), 121, 122, 301, *range(427, 435)]
-    # Point 208 is a two-column row, so it has the default weight.
-    assert list(edited[200:210, 2]) == [2.5] * 7 + [100.0] + [2.5] * 2
+    # Point 208 is a comma-separated row with its weight.
+    assert list(edited[200:210, 2]) == [2.5] * 10
 
     blank, _ = lib.read(EXAMPLES / "blank.dat")
     assert blank.shape == (141, 3)

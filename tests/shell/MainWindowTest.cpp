@@ -1,4 +1,5 @@
 #include "base/Profile.h"
+#include "support/EditorSupport.h"
 #include "support/Harness.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,8 @@
 #include <QSet>
 #include <QTabWidget>
 #include <QTest>
+
+#include <functional>
 
 namespace
 {
@@ -79,13 +82,55 @@ TEST(MainWindow, MenuEntriesStartAsDocumented)
     const QMenu *file = h.window->action(MenuEntry::FileMenu)->menu();
     ASSERT_TRUE(file);
     // The four entries come first, then Open Run; the recent files follow
-    // after a separator.
+    // after a separator, and Exit after another.
     QStringList names;
     for (const QAction *action : file->actions())
         names << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
     EXPECT_EQ(names.mid(0, 6),
         (QStringList { "GetNewData", "UseFitFile", "GetBlankData", "ClearBlank", "OpenRun", "-" }));
-    EXPECT_EQ(names.size(), 6 + RecentFileList::Capacity);
+    EXPECT_EQ(names.size(), 6 + RecentFileList::Capacity + 2);
+    EXPECT_EQ(names.mid(6 + RecentFileList::Capacity), (QStringList { "-", "Exit" }));
+}
+
+TEST(MainWindow, FileExitAsksTheExitQuestionAndOwnsCtrlQ)
+{
+    Harness h;
+    h.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(h.window.get()));
+    const QMenu *file = h.window->action(MenuEntry::FileMenu)->menu();
+    QAction *exit = file->actions().last();
+    ASSERT_EQ(exit->objectName(), QStringLiteral("Exit"));
+    EXPECT_EQ(exit->text(), QStringLiteral("E&xit"));
+    EXPECT_EQ(exit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_TRUE(exit->isVisible() && exit->isEnabled());
+    // One action for the key: two would make Qt call it ambiguous and run
+    // neither.
+    int owners = 0;
+    for (const QAction *action : h.window->findChildren<QAction *>())
+        owners += action->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Q)) ? 1 : 0;
+    EXPECT_EQ(owners, 1);
+
+    struct Row {
+        const char *name;
+        std::function<void()> exit;
+    };
+    const Row rows[] = {
+        { "the entry", [&] { exit->trigger(); } },
+        { "its key", [&] { QTest::keyClick(h.window.get(), Qt::Key_Q, Qt::ControlModifier); } },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        h.platform.messages.clear();
+        h.platform.messageAnswers.push_back(MsgAnswer::No);
+        row.exit();
+        ASSERT_EQ(h.platform.messages.size(), 1u);
+        EXPECT_EQ(h.platform.messages[0].text, QStringLiteral("Are you sure you want to exit?"));
+        EXPECT_EQ(h.platform.messages[0].title, QStringLiteral("Exit Program?"));
+        EXPECT_TRUE(h.window->isVisible());
+    }
+    h.platform.messageAnswers.push_back(MsgAnswer::Yes);
+    exit->trigger();
+    EXPECT_FALSE(h.window->isVisible());
 }
 
 TEST(MainWindow, EveryMenuAndEntryHasItsOwnMnemonicAndItsCaptionAsName)
@@ -124,6 +169,16 @@ TEST(MainWindow, EveryMenuAndEntryHasItsOwnMnemonicAndItsCaptionAsName)
         QMenu *m = h.window->action(menu)->menu();
         check(m, m->actions());
     }
+    // The editor's menu bar, with the read-out shown ("&Hide (X,Y)") and
+    // hidden ("&Show (X,Y)").
+    setDataSet(*h.state, diagonalPoints());
+    runEditor(h, [&](PlotWindow &w) {
+        for (int toggle = 0; toggle < 2; ++toggle) {
+            SCOPED_TRACE(w.showEmEntry()->text().toStdString());
+            check(w.menus(), w.menus()->actions());
+            w.showEmEntry()->trigger();
+        }
+    });
 }
 
 TEST(MainWindow, ShortcutsOpenEditAndCloseThroughTheirDialogs)
@@ -302,6 +357,75 @@ TEST(MainWindow, ViewsSelectAndCopyWithMouseAndKeyboard)
     EXPECT_EQ(view->selectedText(), plain.mid(line1 + 2, line4 + 8 - line1 - 2));
     QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), view->selectedText());
+}
+
+TEST(MainWindow, ViewsDrawATabToTheNextTabStopAndCopyIt)
+{
+    Harness h;
+    h.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(h.window.get()));
+    // Values separated by tabs, as the reader accepts them.
+    const QByteArray lines[] = { "x\tconc\tflag", "6.0\t0.5\t100", "6.05\t0.25" };
+    QByteArray text;
+    for (const QByteArray &line : lines)
+        text += line + "\r\n";
+    h.choose(h.folder.write(QStringLiteral("tabbed.dat"), text), MenuEntry::GetNewData);
+    ASSERT_EQ(h.state->NumPts, 2);
+    TextView *view = h.window->view(ViewTab::DataFile);
+    h.window->tabs()->setCurrentIndex(int(ViewTab::DataFile));
+    view->setFocus();
+    const QString plain = view->toPlainText();
+    const int line2 = int(plain.indexOf(QStringLiteral("6.0\t")));
+    const int pitch = view->characterRect(line2 + 1).x() - view->characterRect(line2).x();
+    ASSERT_GT(pitch, 0);
+    const auto cellOf = [&](int position) {
+        return (view->characterRect(position).x() - view->characterRect(line2).x()) / pitch;
+    };
+
+    struct Row {
+        const char *name;
+        int position; // in line 2, "6.0\t0.5\t100"
+        int cell;
+    };
+    const Row rows[] = {
+        { "before the first tab", 2, 2 },
+        { "the first tab", 3, 3 },
+        { "after the first tab", 4, 8 },
+        { "after the second tab", 8, 16 },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(cellOf(line2 + row.position), row.cell);
+        // A click there puts the cursor before that character.
+        const QRect at = view->characterRect(line2 + row.position);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+            view->viewport()->mapFrom(view, at.topLeft() + QPoint(1, at.height() / 2)));
+        EXPECT_EQ(view->cursorPosition(), line2 + row.position);
+    }
+
+    // The picture: the "0" of "0.5" is drawn at column 8; columns 4 to 7 stay
+    // blank.
+    const QImage picture = view->viewport()->grab().toImage();
+    const QRect first = view->characterRect(line2);
+    const auto inkIn = [&](int fromCell, int toCell) {
+        const QPoint origin = view->viewport()->mapFrom(view, first.topLeft());
+        const QColor base = view->palette().color(QPalette::Base);
+        int ink = 0;
+        for (int y = origin.y(); y < origin.y() + first.height(); ++y)
+            for (int x = origin.x() + fromCell * pitch; x < origin.x() + toCell * pitch; ++x)
+                ink += picture.pixelColor(x, y) != base ? 1 : 0;
+        return ink;
+    };
+    EXPECT_EQ(inkIn(4, 8), 0);
+    EXPECT_GT(inkIn(8, 9), 0);
+
+    // Selected and copied, the tabs stay tabs.
+    dragMouse(view->viewport(), view->viewport()->mapFrom(view, first.topLeft() + QPoint(0, 2)),
+        view->viewport()->mapFrom(
+            view, view->characterRect(line2 + int(lines[1].size())).topLeft() + QPoint(0, 2)));
+    EXPECT_EQ(view->selectedText(), QString::fromLatin1(lines[1]));
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromLatin1(lines[1]));
 }
 
 TEST(MainWindow, ViewsAreAccessibleText)

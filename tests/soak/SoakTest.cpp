@@ -289,6 +289,7 @@ std::optional<std::string> Session::perform(const Action &action)
     switch (action.kind) {
     case Kind::GetData: {
         const int pick = int(action.a % uint32_t(m_files.data.size()));
+        expect.titles.insert(QStringLiteral("Get Data File")); // a file without points
         m_h.platform.fileAnswers.push_back(
             cancel ? std::nullopt : std::optional(m_files.data[pick]));
         m_h.trigger(MenuEntry::GetNewData);
@@ -408,7 +409,7 @@ std::optional<std::string> Session::perform(const Action &action)
     }
     case Kind::UseFitFile:
         expect.titles = { QStringLiteral("Data Files Missing!"), QStringLiteral("Fit-File Error!"),
-            QStringLiteral("All Data Files Missing!") };
+            QStringLiteral("All Data Files Missing!"), QStringLiteral("Get Data File") };
         m_h.platform.fileAnswers.push_back(cancel ? std::nullopt : std::optional(m_files.fit));
         m_h.trigger(MenuEntry::UseFitFile);
         if (st.FitFileOK && !cancel) {
@@ -420,7 +421,7 @@ std::optional<std::string> Session::perform(const Action &action)
         if (!entry(MenuEntry::FilesLoaded)->isVisible() || st.NumFitFound < 1)
             return skipped(action);
         const int index = int(action.a % uint32_t(st.NumFitFound));
-        expect.titles = { QStringLiteral("Data Files Missing!") };
+        expect.titles = { QStringLiteral("Data Files Missing!"), QStringLiteral("Get Data File") };
         m_h.window->dataSetAction(index)->trigger();
         rewrote = loaded = true;
         m_model.gap = 3;

@@ -21,6 +21,31 @@ private:
 };
 
 QByteArray readFileBytes(const QString &path);
+
+// While it lives, file permissions bind the calling thread as they bind a
+// user, root too: root's override of them is set aside and given back at the
+// end. active() is false where that cannot be done; a test then skips.
+class PermissionsBind
+{
+public:
+    PermissionsBind();
+    ~PermissionsBind();
+    PermissionsBind(const PermissionsBind &) = delete;
+    PermissionsBind &operator=(const PermissionsBind &) = delete;
+    bool active() const { return m_active; }
+
+private:
+    bool m_active = false;
+    bool m_dropped = false;
+    unsigned m_effective[2] = {};
+};
+
+// A folder whose files may be written but in which no file may be made,
+// with `name` in it holding `bytes`; its path. Permissions bind only while
+// a PermissionsBind lives.
+QString LockedFolderWith(const TestFolder &folder, const QString &name, const QByteArray &bytes);
+// Lets the folder be written again, so the test folder can be removed.
+void Unlock(const QString &lockedFile);
 QString examplePath(const QString &name);
 
 // One key of a settings or fit file, read afresh, to check what was written.
