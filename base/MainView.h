@@ -35,6 +35,7 @@ enum class MenuEntry {
 
 enum class ViewTab { DataFile = 0, BlankFile = 1, EditedDataFile = 2 };
 
+struct PlotFields;
 struct PlotOutcome;
 struct PlotSession;
 
@@ -65,6 +66,9 @@ public:
     // The plot editor, run modally over the window on its own copy of the
     // plot; what it hands back when it closes.
     virtual PlotOutcome editPlot(const PlotSession &session) = 0;
+    // ln c against r²/2 of these points (their good ones), over the window
+    // that is active now, with the data set's header line.
+    virtual void showLnC(const PlotFields &plot) = 0;
 
     // The dialogs the commands need, run over the window. Each gives back what
     // the user chose, or nothing when they closed it without OK.

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 struct PlotSession : PlotFields {
     int16_t GoodRed = DefaultColours.GoodRed;
@@ -20,6 +21,9 @@ struct PlotSession : PlotFields {
     bool ShowXY = true; // the read-out preference the editor opens with
     QString PrinterName; // the printer that is current when the editor opens
     QString WorkDir; // the current directory again after the bitmap dialog
+    // Shows ln c against r²/2 of the plot as it is being edited; without
+    // it the editor offers no such entry.
+    std::function<void(const PlotFields &plot)> ShowLnC;
 };
 
 struct PlotOutcome {

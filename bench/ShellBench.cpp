@@ -61,6 +61,7 @@ public:
     void setTabCaption(ViewTab, const QString &) override { }
     void setNotice(const QString &) override { }
     PlotOutcome editPlot(const PlotSession &) override { return {}; }
+    void showLnC(const PlotFields &) override { }
     std::optional<float> askNoiseLevel(float) override { return std::nullopt; }
     std::optional<QByteArray> editCommentText(const QByteArray &) override { return std::nullopt; }
     std::optional<PlotColours> askColours(

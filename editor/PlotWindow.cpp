@@ -123,6 +123,7 @@ PlotWindow::PlotWindow(
     createStrip();
     createKeys();
     createSuggestMenu();
+    createLnCEntry();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -318,6 +319,17 @@ void PlotWindow::createSuggestMenu()
         &PlotWindow::SuggestSettings_Click);
     m_removeSuggested->setEnabled(false);
     m_clearSuggestions->setEnabled(false);
+}
+
+void PlotWindow::createLnCEntry()
+{
+    m_lnC = m_menuBar->addAction(QStringLiteral("&ln c vs r\u00b2/2..."));
+    m_lnC->setObjectName(QStringLiteral("LnCPlot"));
+    m_lnC->setVisible(bool(m_session.ShowLnC));
+    connect(m_lnC, &QAction::triggered, this, [this] {
+        if (m_session.ShowLnC)
+            m_session.ShowLnC(m_session);
+    });
 }
 
 QToolBar *PlotWindow::toolbar(int which) const

@@ -87,6 +87,8 @@ public:
     // and "Suggest settings...", and the counts of the last Suggest in the
     // read-out strip.
     QMenu *suggestMenu() const { return m_suggestMenu; }
+    // "ln c vs r²/2...", shown when the session can show it.
+    QAction *lnCEntry() const { return m_lnC; }
     QAction *suggestEntry() const { return m_suggest; }
     QAction *removeSuggestedEntry() const { return m_removeSuggested; }
     QAction *clearSuggestionsEntry() const { return m_clearSuggestions; }
@@ -154,6 +156,7 @@ private:
     void editSide(const PlotAction &edit);
     void tryZoom(const DataBox &box);
     void createSuggestMenu();
+    void createLnCEntry();
     void Suggest_Click();
     void RemoveSuggested_Click();
     void ClearSuggestions_Click();
@@ -198,6 +201,7 @@ private:
     QLabel *m_xyLabel = nullptr;
     QLabel *m_outFileLabel = nullptr;
     QMenu *m_suggestMenu = nullptr;
+    QAction *m_lnC = nullptr;
     QAction *m_suggest = nullptr;
     QAction *m_removeSuggested = nullptr;
     QAction *m_clearSuggestions = nullptr;

@@ -42,6 +42,7 @@ void DoPlotwork(AppContext &app, MainView &view)
 
     // Three point arrays: too large for the stack of a menu handler.
     auto session = std::make_unique<PlotSession>(PlotSessionFrom(s));
+    session->ShowLnC = [&view](const PlotFields &plot) { view.showLnC(plot); };
     PlotRange(*session);
     s.PlotXMin = session->PlotXMin;
     s.PlotXMax = session->PlotXMax;

@@ -27,6 +27,7 @@
 #include "runs/RunWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -466,19 +467,32 @@ void MainWindow::dropEvent(QDropEvent *event)
 
 void MainWindow::LnC_Click()
 {
-    // The shortcut-free entry is reached only with its menu enabled, but a
-    // test may trigger it at any time.
+    // Reached only with its menu enabled, but a test may trigger it anyway.
     if (!action(MenuEntry::EditMenuChoice)->isEnabled())
         return;
-    runCommand([this] {
+    const ProgramState &s = m_app.state;
+    auto plot = std::make_unique<PlotFields>();
+    const int count = std::clamp<int>(s.NumPts, 0, PointCapacity);
+    for (int i = 1; i <= count; ++i) {
+        plot->PlotX(i) = s.DataPts.x(i);
+        plot->PlotY(i) = s.DataPts.conc(i);
+        plot->PlotFlag(i) = s.DataPts.flag(i);
+    }
+    plot->PlotCount = int16_t(count);
+    showLnC(*plot);
+}
+
+void MainWindow::showLnC(const PlotFields &plot)
+{
+    runCommand([this, &plot] {
         const ProgramState &s = m_app.state;
         LnCInput input;
         input.title = QFileInfo(s.ReadPath).fileName();
-        // The data set as the user left it: its good points from the first to
-        // the last good one, untrimmed.
-        for (int i = std::max(1, s.FirstIdx); i <= std::min(s.LastIdx, s.NumPts); ++i) {
-            if (s.DataPts.flag(i) > 0.0f)
-                input.points.push_back({ s.DataPts.x(i), s.DataPts.conc(i) });
+        // The data set as the user left it: its good points, from the first
+        // to the last good one, untrimmed.
+        for (int i = 1; i <= plot.PlotCount; ++i) {
+            if (plot.PlotFlag(i) > 0.0f)
+                input.points.push_back({ plot.PlotX(i), plot.PlotY(i) });
         }
         std::stable_sort(input.points.begin(), input.points.end(),
             [](const RadialPoint &a, const RadialPoint &b) { return a.x < b.x; });
@@ -494,7 +508,9 @@ void MainWindow::LnC_Click()
                 input.absorbance = header->type == 'R';
             }
         }
-        LnCDialog dialog(input, m_app.platform, this);
+        // Over the editor when it asks, so that the window can be used.
+        QWidget *over = QApplication::activeModalWidget();
+        LnCDialog dialog(input, m_app.platform, over ? over : this);
         m_app.platform.execModal(dialog);
     });
 }

@@ -42,6 +42,7 @@ public:
     void setTabCaption(ViewTab tab, const QString &caption) override;
     void setNotice(const QString &text) override;
     PlotOutcome editPlot(const PlotSession &session) override;
+    void showLnC(const PlotFields &plot) override;
     std::optional<float> askNoiseLevel(float offered) override;
     std::optional<QByteArray> editCommentText(const QByteArray &text) override;
     std::optional<PlotColours> askColours(const PlotColours &current,

@@ -112,7 +112,9 @@ TEST(PlotWindow, LoadStateMenusAndButtons)
     QStringList top;
     for (const QAction *action : window.menus()->actions())
         top << action->text();
-    EXPECT_EQ(top, (QStringList { "&ZoomOut", "&Hide (X,Y)", "&Printer", "&Copy", "Su&ggest" }));
+    EXPECT_EQ(top,
+        (QStringList {
+            "&ZoomOut", "&Hide (X,Y)", "&Printer", "&Copy", "Su&ggest", "&ln c vs r\u00b2/2..." }));
     EXPECT_FALSE(window.zoomOutEntry()->isEnabled());
     EXPECT_EQ(window.zoomOutEntry()->objectName(), QStringLiteral("Zoomout"));
     EXPECT_EQ(window.printEntry()->text(), QStringLiteral("Print"));

@@ -89,8 +89,9 @@ TEST(SuggestUi, SuggestRingsThePlantedPointsAndCountsThemByKind)
         QStringList top;
         for (const QAction *action : w.menus()->actions())
             top << action->text();
-        EXPECT_EQ(
-            top, (QStringList { "&ZoomOut", "&Hide (X,Y)", "&Printer", "&Copy", "Su&ggest" }));
+        EXPECT_EQ(top,
+            (QStringList { "&ZoomOut", "&Hide (X,Y)", "&Printer", "&Copy", "Su&ggest",
+                "&ln c vs r\u00b2/2..." }));
         QStringList entries;
         for (const QAction *action : w.suggestMenu()->actions()) {
             if (!action->isSeparator())

@@ -1,8 +1,10 @@
 #include "runs/LnCFit.h"
 #include "base/NumLib.h"
 #include "base/Profile.h"
+#include "editor/PlotWindow.h"
 #include "runs/LnCDialog.h"
 #include "runs/RunReader.h"
+#include "support/EditorSupport.h"
 #include "support/Harness.h"
 #include "support/RunGenerator.h"
 
@@ -321,4 +323,29 @@ TEST(LnCFit, ThePointsAndThePlotExport)
     });
     h.window->lnCAction()->trigger();
     EXPECT_TRUE(h.platform.messages.empty());
+}
+
+TEST(LnCFit, TheEditorShowsThePointsAsTheyAreBeingEdited)
+{
+    Harness h;
+    h.choose(h.folder.write(QStringLiteral("ideal.dat"), idealScan(0.0)), MenuEntry::GetNewData);
+    int fitted = -1;
+    QWidget *parent = nullptr;
+    runEditor(h, [&](PlotWindow &editor) {
+        ASSERT_TRUE(editor.lnCEntry()->isVisible());
+        EXPECT_EQ(editor.lnCEntry()->text(), QStringLiteral("&ln c vs r\u00b2/2..."));
+        // Ten points removed in the editor, not yet in the data set.
+        for (int i = 1; i <= 10; ++i)
+            editor.session().PlotFlag(i) = -100.0f;
+        h.platform.modalActions.push_back([&](QDialog &dialog) {
+            fitted = static_cast<LnCDialog &>(dialog).fit().points;
+            parent = dialog.parentWidget();
+            dialog.accept();
+        });
+        editor.lnCEntry()->trigger();
+        EXPECT_EQ(parent, &editor) << "over the editor, which waits for it";
+        editor.button(8)->trigger(); // leave without keeping the edits
+    });
+    EXPECT_EQ(fitted, 91);
+    EXPECT_GT(h.state->DataPts.flag(1), 0.0f) << "the data set as it was";
 }
