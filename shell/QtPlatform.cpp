@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -112,37 +113,71 @@ bool QtPlatform::runLongWork(const QString &label, const std::function<void(Work
         bool cancelled() const override { return stop; }
     } progress;
 
-    QProgressDialog dialog(label, QStringLiteral("Cancel"), 0, 0, m_parent);
-    dialog.setObjectName(QStringLiteral("LongWork"));
-    dialog.setWindowTitle(QStringLiteral("Sedora"));
-    dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.setAutoReset(false);
-    dialog.setAutoClose(false);
-    dialog.setMinimumDuration(500);
-    dialog.setValue(0);
-
     std::thread worker([&] {
         work(progress);
         progress.finished = true;
     });
-    // The windows keep painting meanwhile; what the user can do is Cancel.
+    // The windows keep painting meanwhile, but take no input: no command may
+    // start before this one has ended. Work that outlasts half a second gets
+    // a progress window, whose Cancel is all the user can do.
+    struct InputBlock : QObject {
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Wheel:
+            case QEvent::Drop:
+            case QEvent::Close:
+                return true;
+            default:
+                return false;
+            }
+        }
+    };
+    auto block = std::make_unique<InputBlock>();
+    qApp->installEventFilter(block.get());
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    std::unique_ptr<QProgressDialog> dialog;
+    QElapsedTimer clock;
+    clock.start();
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (dialog.wasCanceled())
-            progress.stop = true;
         if (progress.finished) {
             loop.quit();
             return;
         }
+        if (!dialog && clock.elapsed() >= 500) {
+            block.reset(); // the modal progress window keeps the rest out
+            dialog = std::make_unique<QProgressDialog>(
+                label, QStringLiteral("Cancel"), 0, 0, m_parent);
+            dialog->setObjectName(QStringLiteral("LongWork"));
+            dialog->setWindowTitle(QStringLiteral("Sedora"));
+            dialog->setWindowModality(Qt::ApplicationModal);
+            dialog->setAutoReset(false);
+            dialog->setAutoClose(false);
+            dialog->setMinimumDuration(0);
+            dialog->show();
+        }
+        if (!dialog)
+            return;
+        if (dialog->wasCanceled())
+            progress.stop = true;
         const int total = progress.total;
-        if (total > 0 && dialog.maximum() != total)
-            dialog.setMaximum(total);
-        dialog.setValue(std::min<int>(progress.done, std::max(total, 0)));
+        if (total > 0 && dialog->maximum() != total)
+            dialog->setMaximum(total);
+        if (total > 0)
+            dialog->setValue(std::min<int>(progress.done, total));
     });
     poll.start(30);
     loop.exec();
     worker.join();
+    QGuiApplication::restoreOverrideCursor();
     return !progress.stop;
 }
 

@@ -67,3 +67,57 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay)
         EXPECT_EQ(process.readAllStandardError(), QByteArray()) << row.argument;
     }
 }
+
+TEST(CommandLine, EveryAnswerThatNeedsNoWindowComesWithoutADisplay)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
+        env.remove(QLatin1String(name));
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/kelvane");
+    const struct {
+        QStringList arguments;
+        int status;
+        QByteArray err;
+    } rows[] = {
+        { { QStringLiteral("--bogus") }, 2,
+            "kelvane: unknown option '--bogus'\nTry 'kelvane --help'.\n" },
+        { { QStringLiteral("-platform"), QStringLiteral("xcb"), QStringLiteral("-x") }, 2,
+            "kelvane: unknown option '-x'\nTry 'kelvane --help'.\n" },
+        { { QStringLiteral("--run") }, 2,
+            "kelvane: --run needs at least one PATH\nTry 'kelvane --help'.\n" },
+        { { QStringLiteral("--from=abc"), QStringLiteral("scan.dat") }, 2,
+            "kelvane: --from needs a number, not 'abc'\nTry 'kelvane --help'.\n" },
+    };
+    for (const auto &row : rows) {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(program, row.arguments);
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit)
+            << row.arguments.join(' ').toStdString();
+        EXPECT_EQ(process.exitCode(), row.status) << row.arguments.join(' ').toStdString();
+        EXPECT_EQ(process.readAllStandardError(), row.err) << row.arguments.join(' ').toStdString();
+        EXPECT_EQ(process.readAllStandardOutput(), QByteArray());
+    }
+}
+
+TEST(CommandLine, TheToolkitsOwnOptionsAndTheRunsOptionsAreKnown)
+{
+    const CommandLine line = ParseCommandLine({ QStringLiteral("-style"), QStringLiteral("fusion"),
+        QStringLiteral("--platform=offscreen"), QStringLiteral("-reverse"), QStringLiteral("--run"),
+        QStringLiteral("--from"), QStringLiteral("6.1"), QStringLiteral("--to=7"),
+        QStringLiteral("--trim"), QStringLiteral("0"), QStringLiteral("--ceiling=2"),
+        QStringLiteral("--vbar=0.7"), QStringLiteral("--density"), QStringLiteral("1.01"),
+        QStringLiteral("run"), QStringLiteral("more.tar.gz") });
+    EXPECT_TRUE(line.unknownOptions.isEmpty()) << line.unknownOptions.join(' ').toStdString();
+    EXPECT_TRUE(line.usageError.isEmpty()) << line.usageError.toStdString();
+    EXPECT_TRUE(line.run);
+    EXPECT_FALSE(line.report);
+    EXPECT_EQ(line.files, (QStringList { "run", "more.tar.gz" }));
+    EXPECT_EQ(line.options.from, 6.1);
+    EXPECT_EQ(line.options.to, 7.0);
+    EXPECT_EQ(line.options.trim, 0.0);
+    EXPECT_EQ(line.options.ceiling, 2.0);
+    EXPECT_EQ(line.options.vbar, 0.7);
+    EXPECT_EQ(line.options.density, 1.01);
+}

@@ -4,8 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QProgressDialog>
 #include <QSysInfo>
+#include <QThread>
+#include <QTimer>
+
+#include <thread>
 
 namespace
 {
@@ -119,4 +126,57 @@ TEST(Platform, AGuardLeftByADeadProcessIsTakenOver)
         "2147483600\nkelvane\n" + QSysInfo::machineHostName().toLocal8Bit() + "\n");
     QtPlatform platform(folder.path(QStringLiteral("kelvane.lock")));
     EXPECT_FALSE(platform.anotherInstanceRunning());
+}
+
+TEST(Platform, LongWorkRunsApartShowsProgressAfterHalfASecondAndStopsOnCancel)
+{
+    QtPlatform platform(QDir::temp().filePath(QStringLiteral("kelvane-work-test.lock")));
+    // Quick work: done on another thread, no window shown.
+    std::thread::id worker;
+    bool shown = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&shown] {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            shown = shown || (qobject_cast<QProgressDialog *>(top) && top->isVisible());
+    });
+    watch.start(10);
+    EXPECT_TRUE(platform.runLongWork(QStringLiteral("Quick"), [&](WorkProgress &progress) {
+        worker = std::this_thread::get_id();
+        progress.report(1, 1);
+    }));
+    EXPECT_NE(worker, std::this_thread::get_id());
+    EXPECT_FALSE(shown);
+
+    // Long work: the progress window comes with its label and a Cancel that
+    // stops the work; the window thread kept running meanwhile.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 shownAfter = -1;
+    int ticks = 0;
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, [&] {
+        ++ticks;
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            auto *dialog = qobject_cast<QProgressDialog *>(top);
+            if (dialog && dialog->isVisible() && shownAfter < 0) {
+                shownAfter = clock.elapsed();
+                EXPECT_EQ(dialog->labelText(), QStringLiteral("Reading 10,000 files"));
+                EXPECT_EQ(dialog->maximum(), 10000);
+                dialog->cancel();
+            }
+        }
+    });
+    cancel.start(20);
+    int done = 0;
+    const bool finished = platform.runLongWork(
+        QStringLiteral("Reading 10,000 files"), [&done](WorkProgress &progress) {
+            for (done = 0; done < 10000 && !progress.cancelled(); ++done) {
+                progress.report(done, 10000);
+                QThread::msleep(2);
+            }
+        });
+    EXPECT_FALSE(finished);
+    EXPECT_GE(shownAfter, 450) << "not before half a second";
+    EXPECT_LT(done, 10000) << "stopped by Cancel";
+    EXPECT_GT(ticks, 10) << "the window thread ran meanwhile";
 }
