@@ -33,6 +33,30 @@ QColor NoTimeColour()
     return QColor(128, 128, 128);
 }
 
+std::vector<QPointF> Thinned(std::vector<QPointF> points)
+{
+    if (points.size() <= size_t(MaxCurvePoints))
+        return points;
+    std::vector<QPointF> kept;
+    kept.reserve(size_t(MaxCurvePoints));
+    const size_t stretches = size_t(MaxCurvePoints) / 2;
+    for (size_t k = 0; k < stretches; ++k) {
+        const size_t first = k * points.size() / stretches;
+        const size_t end = (k + 1) * points.size() / stretches;
+        size_t low = first, high = first;
+        for (size_t i = first; i < end; ++i) {
+            if (points[i].y() < points[low].y())
+                low = i;
+            if (points[i].y() > points[high].y())
+                high = i;
+        }
+        kept.push_back(points[std::min(low, high)]);
+        if (low != high)
+            kept.push_back(points[std::max(low, high)]);
+    }
+    return kept;
+}
+
 QString HoursText(double hours)
 {
     return QStringLiteral("%1 h").arg(hours, 0, 'f', 1);
@@ -64,7 +88,26 @@ Overlay BuildOverlay(
     }
     const double span = overlay.lastHours - overlay.firstHours;
     const double ceiling = analysis.options.ceiling;
-    for (int index : chosen) {
+    // Beyond the limit, scans evenly spread over the chosen ones, the first
+    // and the last among them: a plot of thousands of curves shows no more
+    // and would keep the window waiting.
+    std::vector<int> plotted = chosen;
+    if (plotted.size() > size_t(MaxOverlayCurves)) {
+        std::vector<int> by = chosen;
+        std::stable_sort(by.begin(), by.end(), [&run](int a, int b) {
+            const auto time = [&run](int s) {
+                return run.scans[size_t(s)].header ? run.scans[size_t(s)].header->time : -1;
+            };
+            return time(a) < time(b);
+        });
+        plotted.clear();
+        for (int k = 0; k < MaxOverlayCurves; ++k)
+            plotted.push_back(by[size_t(
+                std::llround(double(k) * double(by.size() - 1) / double(MaxOverlayCurves - 1)))]);
+    }
+    overlay.chosen = int(chosen.size());
+    std::vector<std::vector<RadialPoint>> references(analysis.groups.groups.size());
+    for (int index : plotted) {
         const Scan &scan = run.scans[size_t(index)];
         OverlayCurve curve;
         curve.scan = index;
@@ -86,8 +129,9 @@ Overlay BuildOverlay(
         if (group >= 0) {
             const int last = analysis.groups.groups[size_t(group)].last();
             if (last != index) {
-                const std::vector<RadialPoint> reference
-                    = GoodPoints(run.scans[size_t(last)], ceiling);
+                std::vector<RadialPoint> &reference = references[size_t(group)];
+                if (reference.empty())
+                    reference = GoodPoints(run.scans[size_t(last)], ceiling);
                 const ScanCheck &check = analysis.checks[size_t(index)];
                 const bool corrected = removeOffsets && check.score.has_value();
                 OverlayCurve difference = curve;
@@ -99,9 +143,11 @@ Overlay BuildOverlay(
                         difference.points.emplace_back(
                             p.x, p.c - *c - (corrected ? check.offset : 0.0));
                 }
+                difference.points = Thinned(std::move(difference.points));
                 overlay.differences.push_back(std::move(difference));
             }
         }
+        curve.points = Thinned(std::move(curve.points));
         overlay.scans.push_back(std::move(curve));
     }
     // The scores of every group a chosen scan belongs to, in group order.

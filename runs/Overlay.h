@@ -28,7 +28,14 @@ struct ScoreCurve {
     std::vector<int> scans; // the scan of each point
 };
 
+// The most curves one plot shows, and the most points of one curve: a
+// longer curve keeps the lowest and the highest point of each stretch, so
+// spikes stay and the plot looks the same at any size a screen has.
+constexpr int MaxOverlayCurves = 120;
+constexpr int MaxCurvePoints = 600;
+
 struct Overlay {
+    int chosen = 0; // scans chosen; more than are plotted beyond MaxOverlayCurves
     std::vector<OverlayCurve> scans;
     // Each scan with a group, but its last, minus the last: over the points
     // the check compares, less the scan's offset where it has a score, when
@@ -52,6 +59,9 @@ Overlay BuildOverlay(const Run &run, const RunAnalysis &analysis, const std::vec
 
 // "Cell 1, Absorbance, 280-281 nm, 16000 rpm".
 QString GroupText(const ScanGroup &group);
+
+// The points of a curve thinned to at most MaxCurvePoints as above.
+std::vector<QPointF> Thinned(std::vector<QPointF> points);
 
 // "12.3 h" (one decimal).
 QString HoursText(double hours);

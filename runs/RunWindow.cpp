@@ -470,6 +470,11 @@ void RunWindow::showStatus()
         text += QStringLiteral(", %1 not read").arg(m_run.failures.size());
     if (m_filter->rowCount() != int(m_run.scans.size()))
         text += QStringLiteral("; %1 shown").arg(m_filter->rowCount());
-    text += QStringLiteral("; %1 plotted").arg(m_chosen.size());
+    const size_t plotted = m_plots->overlay().scans.size();
+    text += plotted == m_chosen.size()
+        ? QStringLiteral("; %1 plotted").arg(plotted)
+        : QStringLiteral("; %1 of the %2 chosen plotted, spread over their times")
+              .arg(plotted)
+              .arg(m_chosen.size());
     statusBar()->showMessage(text);
 }
