@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replacing a user's file: the new bytes go to a temporary file beside it,
 // which takes the file's place only once it is completely written, so a
 // failure leaves the old file as it was and nothing partial behind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the commands may change in the main window (menu entries, the three
 // text views with their tab captions, a notice line) and the dialogs they
 // may ask for. The main window implements it; commands never touch widgets.

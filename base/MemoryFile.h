@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file that lives only in memory, with a path that any reader by name can
 // open: scans taken from an archive are read by the library's getdata this
 // way, never unpacked to disk.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu entries that follow the data set's state, set in one place so
 // every command that changes that state shows it the same way.
 #pragma once

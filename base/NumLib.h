@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's side of libkelvane: the library is loaded by name on the
 // first call (beside the executable first, then the normal library search
 // path) and its three exports are resolved then. A missing library or export

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Display patterns for numbers, as the program writes them into files and
 // labels: "0.00000", "00.00000", " 0.00000E+00;-0.00000E+00", "0.000", ...
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every service the program takes from its desktop goes through Platform:
 // message boxes, file dialogs, running our own windows modally, sleeping and
 // event processing, the clock, random numbers, the single-instance guard,

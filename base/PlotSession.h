@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the plot editor is opened on and what it hands back. The editor works
 // on its own copy of the plot arrays and never writes the program state; the
 // command that opens it decides what of the outcome to keep.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Initialisation files (the settings file, fit files) read and written with
 // the semantics of the desktop's profile calls: section and key names
 // without regard to case, blanks around names and values ignored, a value in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program state: the one record that every window and command shares.
 //
 // Field names are the ones the rest of the program and its documentation use

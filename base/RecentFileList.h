@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The files opened last, newest first, for the File menu: at most eight,
 // each once. Plain list logic; the settings file keeps it between runs and
 // the main window shows it.

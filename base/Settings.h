@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file "Kelvane.ini": the time of the last start, the plot
 // colours and the files opened last.
 #pragma once

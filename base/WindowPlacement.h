@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Top-level windows are sized and placed by their outer rectangle, the
 // window manager's frame included, and kept inside the screen's free area.
 // The frame is known only once a window is mapped: a window is placed first

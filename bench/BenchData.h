@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Full-size data sets for the benchmarks: 2199 points, every 17th removed.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // main() for the benchmarks: a QApplication on the offscreen platform, since
 // several of them drive the real windows.
 #include <benchmark/benchmark.h>

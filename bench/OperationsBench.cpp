@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data operations, the comment editor and the colour dialog on a full
 // data set: what a user waits for after choosing the command.
 #include "base/AppContext.h"

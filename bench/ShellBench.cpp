@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/AppContext.h"
 #include "base/NumLib.h"
 #include "base/PlotSession.h"

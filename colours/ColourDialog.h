@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SetColor: three sliders for the colour of good points and three for that
 // of deleted points, each beside a preview shape outlined in the colour.
 // A slider changes its component at once, shown through the preview

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Clear Blank: the data set returns to the file's values.
 #pragma once
 

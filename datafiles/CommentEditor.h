@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Edit > Comment Lines: the comment lines of the data set edited as free
 // text in the Comments window. The text goes out to the scratch file
 // "~comment.tmp" in the working folder and comes back from it on OK; each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RichTextBox1 of the Comments window: plain text, one comment line per
 // row. A comment line holds 96 characters and a data set 50 of them, so the
 // box refuses, with a beep, any key, paste or drop that would make a row

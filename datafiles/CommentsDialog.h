@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Comments: the comment lines of the data set as free text, one line per
 // comment line, shown without their trailing blanks. The text box refuses
 // typing beyond 4800 characters, past column 96 and past line 50; OK and

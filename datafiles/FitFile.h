@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fit files written by the fitting program: a list of data files, each with
 // the XI range the fit used and the points it left out. "Get File(s) From
 // Fit-File" reads the list into the LoadedFiles menu and loads its entries

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Get Data: choose a data file and make it the data set.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a file named without a dialog: on the command line, dropped on the
 // main window, or picked from the recent files.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save > Complete / Truncated, each with x as stored or as R^2/2: writes the
 // edited data set as a new data file that the parser reads back.
 #pragma once

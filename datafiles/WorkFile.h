@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The working file "~kelvane.tmp": the edited data set written out as text
 // after every command that changes it, for the Edited Data File view. It is
 // never read back. Comment slots are written whole (96 characters), then one

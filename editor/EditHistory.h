@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editing history of one Plotwork session: every change of flags (one
 // point, the points to one side of the cursor, or a chosen set such as the
 // suggested bad points) and every change of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A marker's picture prepared for copying straight into the pixels of an
 // image, source over, with the raster engine's rounding: the same pixels as
 // QPainter::drawImage at a whole-pixel position, without its per-call cost,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing surface of the Plotwork window. It keeps the plot as last
 // computed and two pictures of it (the axes and texts alone, and the whole
 // plot), draws them on every paint together with what follows the pointer

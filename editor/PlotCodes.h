@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The codes the editor's handlers work with, under their numeric values:
 // the edit modes as toolbar buttons 1 to 5 set them, and the mouse button
 // and modifier codes of a mouse event.

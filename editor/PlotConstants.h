@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixed numbers of the plot's look and of its hit test, each in one
 // place. The plot-unit extent of the drawing surface is SurfaceMap's.
 #pragma once

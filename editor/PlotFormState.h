@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window-level state of the Plotwork window: what it keeps between
 // events for as long as it is open. The axis values are written by every
 // paint; the edit mode and the zoom box are PlotInteraction's.

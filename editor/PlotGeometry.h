@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plot of the Plotwork window as plain values: axis ends and scales from
 // tkrnd2, tick positions, label texts and where they go, title sizes, marker
 // positions. ComputePlotGeometry does all the arithmetic of one paint;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mouse side of the Plotwork window without the window: the edit mode,
 // the zoom box, and the two maps that turn a pointer position in pixels into
 // plot units and data values. Press, move and release go in; out come the

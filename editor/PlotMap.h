@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two maps of the plot editor, as small values that need no widget.
 //
 // Plot units are the user coordinate system of the Plotwork window: x runs

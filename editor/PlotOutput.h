@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plot leaves the editor three ways: on paper, on the clipboard and in a
 // bitmap file. The page layout of a printout is plain arithmetic here
 // (orientation from the picture, fitted by the aspect ratios, 80 % and

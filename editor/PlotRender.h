@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one drawing routine of the plot: the window, images for the clipboard
 // and bitmap files, and printed pages all go through RenderPlot.
 #pragma once

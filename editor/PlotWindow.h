@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plotwork, the editor window: a plot of the copy of the data set it is
 // opened on (a PlotSession), with a toolbar of edit modes, a menu bar (zoom
 // out, the (X,Y) read-out, printer, copy and the suggested bad points) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Edit > Data (graphically): opens the Plotwork editor on a copy of the data
 // set and, when the editor is left with "Exit and update data set", hands its
 // flags back to the data set.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The size and place of the Plotwork window on a screen, as plain numbers:
 // 64 % x 80 % of a screen up to 640 pixels wide with the designed strip
 // fonts, 52 % x 65 % and 8-point strip fonts above; centred across, raised

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Removing and restoring points of the editor's copy (PlotFlag) by a click:
 // the point at the cursor, or every point to one side of it. Removal stores
 // -|flag| and restoration |flag|, so a weight survives any number of both;

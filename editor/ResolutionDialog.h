@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PngResolution: asks at how many dots per inch the plot is written as a
 // PNG file (the window's pixels are at 96).
 #pragma once

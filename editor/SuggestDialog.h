@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SuggestSettings: which kinds of bad points Suggest looks for, and its four
 // numbers. It holds its own copy of the settings; after OK, settings() gives
 // the accepted ones. OK with a value that is not a number or out of range

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Suggested bad points: the points of a scan that look like instrument
 // artefacts rather than readings. The editor shows them as candidates for
 // removal; this code only marks them and never changes a flag.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The seven pictures of the Plotwork toolbars, drawn here so that they are
 // crisp at both toolbar sizes (16 and 32 pixels).
 #pragma once

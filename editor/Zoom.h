@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plot range of the editor: the full extent of the points, and zooming
 // into a box dragged over the plot. Zooming changes the range only, never a
 // flag.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The archive reader on arbitrary bytes, with small limits: every member
 // handed over has a safe name and fits the member limit, all of them
 // together fit the total, every refusal says why, and reading may be

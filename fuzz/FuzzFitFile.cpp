@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fit-file reader on arbitrary bytes: the list and every entry's range
 // and left-out points must come back bounded, whatever the file holds.
 #include "base/Profile.h"

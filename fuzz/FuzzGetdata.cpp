@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // getdata on arbitrary file bytes: it must return, stay inside its buffers
 // and never store a non-finite value.
 #include "numlib/kelvane.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The leading lines and the header line of a scan on arbitrary bytes: they
 // must return, and a header read must hold a known type and finite numbers.
 #include "runs/ScanHeader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file on arbitrary bytes: the colours read from it always lie
 // in 0..255, and reading never fails.
 #include "base/AppContext.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // Free-format reading of numbers from one line of a data file.
 #pragma once
 

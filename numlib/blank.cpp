@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // blank: subtraction of an interpolated blank scan.
 #include "kelvane.h"
 

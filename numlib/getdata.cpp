@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // getdata: the reader of data files.
 #include "kelvane.h"
 

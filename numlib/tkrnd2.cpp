@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // tkrnd2: tidy axis ends and tick count for a plot axis.
 #include "kelvane.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Get Blank: a blank scan read from its own file is interpolated at
 // each data radius and subtracted from the data as read (RawPts) into the
 // edited data set (DataPts). Clear Blank lives with the data files, since

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Edit > Add Random Noise and Remove Random Noise: Gaussian noise of a
 // chosen RMS level is added to every concentration, and the very values
 // added are kept in NoiseVals so that removing the noise subtracts exactly

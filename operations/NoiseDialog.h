@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // AddIt: asks for the RMS level of the noise to add. It offers the last
 // accepted level and checks that the new one is a number; after OK, level()
 // gives it. The noise itself is drawn by AddNoise once the dialog has closed.

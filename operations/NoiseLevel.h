@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The RMS level typed into the Add Random Noise dialog.
 #pragma once
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: LGPL-3.0-or-later
 """Python access to libkelvane, Sedora's numeric library.
 
 Three calls over the library's C ABI (numlib/kelvane.h), with numpy arrays

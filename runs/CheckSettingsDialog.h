@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Check Settings": the range, trim and ceiling of the equilibrium check.
 // An empty From or To leaves that end to the scans. A value out of its
 // range is refused with a message naming the field and the range, and the

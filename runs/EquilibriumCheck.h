@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Has a setting reached equilibrium? Each scan of a group is compared with
 // the group's last scan: the difference, less its median (every scan has a
 // baseline offset of its own), against the two scans' own noise. A score

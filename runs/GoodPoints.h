@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scan's good points for the computations over a run: flag above 0 and,
 // for absorbance scans, a reading at most the ceiling; by rising radius,
 // ties in file order.

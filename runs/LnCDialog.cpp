@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/LnCDialog.h"
 
 #include "base/Platform.h"
@@ -292,7 +293,7 @@ void LnCDialog::showFit()
     attach(m_lnc, dots(m_fit.lnc, QColor(0, 110, 0)), lncAxes);
     fitAxes(lncAxes, m_fit.lnc);
     auto residualAxes = clearChart(m_residuals, xi, QStringLiteral("Residual"));
-    auto massAxes = clearChart(m_masses, xi, QStringLiteral("Mass (g/mol)"));
+    auto massAxes = clearChart(m_masses, xi, QStringLiteral("Mass (kDa)"));
     QStringList numbers;
     if (m_fit.sigma) {
         auto *line = new QLineSeries;
@@ -307,8 +308,10 @@ void LnCDialog::showFit()
             residuals.emplace_back(m_fit.lnc[i].x(), m_fit.residuals[i]);
         attach(m_residuals, dots(residuals, QColor(0, 90, 200)), residualAxes);
         fitAxes(residualAxes, residuals);
-        const std::vector<QPointF> masses
+        std::vector<QPointF> masses
             = ApparentMass(m_fit, m_constants, std::max(10, m_fit.points / 5));
+        for (QPointF &p : masses)
+            p.setY(p.y() / 1000.0); // kDa: short labels on a small plot
         auto *massLine = new QLineSeries;
         massLine->replace(QList<QPointF>(masses.begin(), masses.end()));
         attach(m_masses, massLine, massAxes);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "ln c vs r²/2": ln(reading) against r^2/2 with its least-squares line,
 // the residuals below it and the apparent mass along the column, beside the
 // numbers of the fit and what may make it unreliable. The speed and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ln c against r^2/2: for one ideal species at sedimentation equilibrium,
 // ln c rises linearly with xi = r^2/2, and the slope sigma gives the
 // buoyant molar mass M (1 - vbar rho) = sigma R T / omega^2. The fit is an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the run window plots for the chosen scans, without widgets: each
 // scan's good points coloured by its elapsed time, and below them each scan
 // minus the last scan of its group.

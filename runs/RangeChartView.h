@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A chart view on which the range of the checks is chosen: a drag with
 // Shift held marks [from, to] along the x axis (a plain drag still zooms),
 // and the range set is shown as a band.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run layer: many scans of one experiment at once, beside the one data
 // set of the program state. A run is read from the paths a user names
 // (files, folders, archives) with the library's getdata, exactly as Get Data

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What is computed over a run for its table, report and plots: the groups
 // and the equilibrium check of every scan, for the settings the user chose.
 #pragma once

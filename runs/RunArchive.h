@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Archives of a run (.tar.gz, .tgz, .tar, .zip) read in place: the members
 // come out as bytes in memory, nothing is ever unpacked to disk. tar and zip
 // are read by libarchive; gzip is inflated by zlib, which checks the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run's table sorted and filtered: by cell, type, speed and wavelength
 // band; each filter empty means all.
 #pragma once

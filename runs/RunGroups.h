@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The groups of a run: the scans of one setting. Same cell, type letter and
 // speed, and wavelengths that chain within 3 nm (sorted by wavelength, a gap
 // of more than 3 nm starts a new group); within a group, scans by elapsed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run window's plots, drawn by Qt Charts: the chosen scans overlaid and
 // coloured by elapsed time with a colour scale; below them, on two tabs,
 // each scan minus the last scan of its group (offsets removed or not), and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a run: every scan of the named paths through the library's
 // getdata, as Get Data reads a file, with its description and header.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run's table: one row per scan, the same columns in the window and in
 // `kelvane --report`, so that the two agree value for value. Numbers are
 // written with the fewest digits that read back as the same double.

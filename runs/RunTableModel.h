@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run's scans as a table: one row per scan, the report's columns. The
 // model reads the run and its analysis and holds no copy; sorting and
 // filtering are the proxy's (RunFilterModel).

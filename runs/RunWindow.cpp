@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/RunWindow.h"
 #include "runs/Verdict.h"
 
@@ -28,6 +29,7 @@
 #include <QSaveFile>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -121,6 +123,16 @@ void RunWindow::createMenus()
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     m_resetZoom = action(view, "ResetZoom", QStringLiteral("&Reset Zoom"));
     m_resetZoom->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    view->addSeparator();
+    // The lower plot, from the keyboard too.
+    QAction *differences = action(view, "ShowDifferences", QStringLiteral("&Differences"));
+    QAction *scores = action(view, "ShowScores", QStringLiteral("S&cores"));
+    differences->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+    scores->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
+    connect(differences, &QAction::triggered, this,
+        [this] { m_plots->lowerTabs()->setCurrentIndex(0); });
+    connect(
+        scores, &QAction::triggered, this, [this] { m_plots->lowerTabs()->setCurrentIndex(1); });
 
     connect(m_exportTable, &QAction::triggered, this, &RunWindow::exportTable);
     for (int format = 0; format < 3; ++format) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run window: a run's scans as a table (sortable, filtered by cell,
 // type, speed and wavelength), its groups as a tree beside it, and the
 // chosen scans plotted below. Thin: the run, its analysis and the plotted

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which files of a run are scans, and where a run's files are: the paths a
 // user names (scan files, folders searched with their subfolders, archives)
 // turned into the list of sources to read.

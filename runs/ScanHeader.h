@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The first two lines of an instrument scan: line 1 a free description,
 // line 2 the header "R 4 10.0 16000 0028764 8.0640E10 281 20" = type letter,
 // cell, temperature (C), speed (rpm), elapsed time (s), omega^2 t (rad^2/s),

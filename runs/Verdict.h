@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A setting's equilibrium verdict in words, for the run window and the guide.
 #pragma once
 

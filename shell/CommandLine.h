@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's arguments: "kelvane [FILE]", "kelvane --run PATH...",
 // "kelvane --report [options] PATH...", "--help" and "--version". Everything
 // that needs no window (help, version, the report, a usage error) is

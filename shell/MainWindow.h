@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Form1, the main window: the command menu and the three text views (the
 // data file, the blank file, the edited data set) on a tab control.
 #pragma once

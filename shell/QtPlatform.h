@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform services of a real desktop session, through Qt.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `kelvane --report`: the run's table as CSV on standard output, without a
 // display.
 #pragma once

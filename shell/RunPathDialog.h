@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog of "Open Run...": Qt's own file dialog, in which several scan
 // files or archives are chosen, or a whole folder with "Open Folder".
 #pragma once

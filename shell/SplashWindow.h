@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Splash1: the window shown while the program starts.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start of the program: single-instance guard, version, default
 // printer, defaults, splash, settings file, then the main window.
 #pragma once

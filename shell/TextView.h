@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A read-only view of single-byte text for the main window's three tabs. A
 // view holds the bytes as given and the offsets of their lines, and lays out
 // only the rows on screen, so that showing a 2199-line working file after

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's version, set once by project() in the top CMakeLists.txt.
 #pragma once
 

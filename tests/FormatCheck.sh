@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source file differs from what the repository's .clang-format
 # makes of it, and names the files. Fix with: clang-format -i FILE...
 set -euo pipefail

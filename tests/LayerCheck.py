@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Fails on an include that goes against the build's layers.
 
 Reads the layer table CMake writes (layer, the targets it links, its source

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "colours/ColourDialog.h"
 #include "base/Profile.h"
 #include "support/Harness.h"

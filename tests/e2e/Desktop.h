@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop around the real program in end-to-end tests: a window manager
 // on the test's X display, the program started with private settings and a
 // private single-instance guard, its windows found by its process id, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing through a real CUPS server to a real PDF printer (CUPS-PDF), with
 // the program's own desktop platform: the printer list comes from CUPS, the
 // job goes to it, and the PDF the printer writes is found and read. Only the

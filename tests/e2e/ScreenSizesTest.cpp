@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on small and large screens under a window manager: placed
 // by its outer size, title bar and all inside the screen.
 #include "Desktop.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The splash under a window manager, as most desktops start it: without an
 // accessibility bus, whose traffic would let a late paint through.
 #include "Desktop.h"

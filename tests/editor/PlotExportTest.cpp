@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Copy menu's vector and PNG files: the same picture as the window, read
 // back through other programs' renderers, with real text in SVG and PDF.
 #include "support/EditorSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/PlotGeometry.h"
 #include "base/NumLib.h"
 #include "base/PlotSession.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The desktop files against their validators and against each other.
 
 Usage: CheckDesktopData.py mime|desktop|metainfo SOURCE_DIR BUILD_DATA_DIR VERSION

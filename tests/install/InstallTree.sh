@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh DESTDIR as a distribution would (prefix
 # /usr) and checks what a user and a C programmer get from it.
 # Usage: InstallTree.sh BUILD_DIR EXAMPLES_DIR LIBDIR VERSION

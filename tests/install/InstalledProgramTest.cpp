@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The installed program as a desktop starts it: installed into a fresh
 // prefix, started from there on a display of its own with a file, and
 // nothing in the environment to help it find its library.

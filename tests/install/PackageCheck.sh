@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the Debian package from the build tree into a fresh folder, as
 # scripts/package does, and checks its files and control fields.
 # Usage: PackageCheck.sh BUILD_DIR VERSION
@@ -35,6 +36,7 @@ has usr/share/metainfo/org.sedora.Sedora.metainfo.xml
 has usr/share/man/man1/kelvane.1.gz
 has usr/share/icons/hicolor/scalable/apps/org.sedora.Sedora.svg
 has usr/share/doc/sedora/guide.md
+has usr/share/doc/sedora/copyright
 has usr/share/doc/sedora/screenshots/main-window.png
 for size in 16 22 24 32 48 64 128 256; do
     has "usr/share/icons/hicolor/${size}x${size}/apps/org.sedora.Sedora.png"

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: LGPL-3.0-or-later */
 /* A program of someone else's: reads a data file through the installed
  * libkelvane, found with pkg-config, and prints what it got. */
 #include <kelvane.h>

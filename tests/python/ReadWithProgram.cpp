@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads a data file the way the program does (its own loader, which finds
 // libkelvane.so beside this executable first) and prints what it got, so
 // that the Python module's reading can be compared with it exactly:

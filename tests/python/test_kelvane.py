@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The Python module against the library this build makes (KELVANE_LIBRARY),
 and against the program's own reading (KELVANE_READ_WITH_PROGRAM)."""
 

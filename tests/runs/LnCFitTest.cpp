@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/LnCFit.h"
 #include "base/NumLib.h"
 #include "base/Profile.h"
@@ -348,4 +349,21 @@ TEST(LnCFit, TheEditorShowsThePointsAsTheyAreBeingEdited)
     });
     EXPECT_EQ(fitted, 91);
     EXPECT_GT(h.state->DataPts.flag(1), 0.0f) << "the data set as it was";
+}
+
+TEST(LnCFit, TheGuidesEquilibriumExampleGivesFiftyKilodaltons)
+{
+    Harness h;
+    h.choose(h.example(QStringLiteral("equilibrium-scan.dat")), MenuEntry::GetNewData);
+    std::optional<double> mass;
+    QString diagnostics;
+    h.platform.modalActions.push_back([&](QDialog &dialog) {
+        mass = static_cast<LnCDialog &>(dialog).fit().mass;
+        diagnostics = static_cast<LnCDialog &>(dialog).diagnosticsLabel()->text();
+        dialog.accept();
+    });
+    h.window->lnCAction()->trigger();
+    ASSERT_TRUE(mass);
+    EXPECT_NEAR(*mass / IdealMass, 1.0, 0.015) << *mass;
+    EXPECT_EQ(diagnostics, QStringLiteral("No warnings."));
 }

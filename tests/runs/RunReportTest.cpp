@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/RunReport.h"
 #include "base/NumLib.h"
 #include "runs/RunReader.h"

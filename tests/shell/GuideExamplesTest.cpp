@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user guide's examples, run as the guide tells them: each shipped
 // example file it names is loaded through the real menus, and what the guide
 // (or the file's own comment lines) says of it is checked.

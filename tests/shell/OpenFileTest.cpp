@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/Profile.h"
 #include "datafiles/TextFiles.h"
 #include "runs/RunWindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Model-based soak test: long random sequences of user actions through the
 // real main window, dialogs and editor, checking after every step the
 // program state against what the actions may and may not change. A failure

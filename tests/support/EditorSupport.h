@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening the real editor in tests: a data set of chosen points in the
 // program state, the Plotwork window run through the scripted platform, and
 // mouse events sent to its plot at positions in plot units.

@@ -1,4 +1,5 @@
-// kelvane_generate_run FOLDER [public|small|three-columns]: writes a
+// SPDX-License-Identifier: GPL-3.0-or-later
+// kelvane_generate_run FOLDER [public|small|three-columns|settled|changing]: writes a
 // generated run for trying the run window and the report by hand, for the
 // guide's pictures and for timing the report.
 #include "support/RunGenerator.h"
@@ -11,11 +12,19 @@
 int main(int argc, char *argv[])
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: kelvane_generate_run FOLDER [public|small|three-columns]\n");
+        std::fprintf(stderr,
+            "usage: kelvane_generate_run FOLDER [public|small|three-columns|settled|changing]\n");
         return 1;
     }
     const char *kind = argc > 2 ? argv[2] : "public";
     RunPlan plan = std::strcmp(kind, "small") == 0 ? RunPlan() : PublicRunPlan();
+    // The guide's two runs: one cell whose settings come to equilibrium, and
+    // one still changing.
+    if (std::strcmp(kind, "settled") == 0 || std::strcmp(kind, "changing") == 0) {
+        plan.cells = { 1 };
+        const double tau = std::strcmp(kind, "settled") == 0 ? 8.0 : 60.0;
+        plan.speeds = { { 16000, 36, tau } };
+    }
     if (std::strcmp(kind, "three-columns") == 0) {
         plan.columns = { { 5.80, 6.12 }, { 6.35, 6.65 }, { 6.87, 7.20 } };
         plan.step = 0.003;

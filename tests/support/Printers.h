@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Qt's strings and bytes as text in a failed expectation, instead of a dump
 // of the object's bytes. Bytes outside printable ASCII are shown as \xNN, so
 // CR LF and padding stay visible.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // main() for the window tests: a QApplication on the offscreen platform.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Generated runs of instrument scans, as real runs come: several cells,
 // speeds and wavelengths taken in turn, the header variants of real files
 // (zero- and blank-padded fields, a trailing blank, descriptions starting

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform for tests: dialogs and message boxes answer from queues, our
 // windows run a queued test action instead of blocking, and everything asked
 // is recorded in order, so commands run headless through the real windows.

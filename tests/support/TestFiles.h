@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files for tests: a private temporary folder per test, and the examples.
 #pragma once
 
