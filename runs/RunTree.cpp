@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/RunTree.h"
-#include "runs/Verdict.h"
 
 #include "runs/EquilibriumCheck.h"
 #include "runs/Overlay.h"
+#include "runs/Verdict.h"
 
 #include <QApplication>
 #include <QStyle>

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/RunWindow.h"
-#include "runs/Verdict.h"
 
 #include "base/Platform.h"
 #include "editor/PlotOutput.h"
@@ -13,6 +12,7 @@
 #include "runs/RunReport.h"
 #include "runs/RunTableModel.h"
 #include "runs/RunTree.h"
+#include "runs/Verdict.h"
 
 #include <QAction>
 #include <QCheckBox>

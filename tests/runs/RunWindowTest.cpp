@@ -640,3 +640,27 @@ TEST(RunWindow, DifferencesAreShownLessEachScansOffsetOrAsTheyAre)
     EXPECT_EQ(matched, size_t(check.points));
     EXPECT_GT(raw.points.size(), first.points.size()) << "the whole overlap, untrimmed";
 }
+
+TEST(RunWindow, ThePublicRunFromItsFolderAndAsATarGzGivesTheSameTable)
+{
+    Harness h;
+    const QString root = h.folder.path(QStringLiteral("public"));
+    const GeneratedRun generated = GenerateRun(PublicRunPlan());
+    ASSERT_EQ(generated.scans.size(), 630u);
+    ASSERT_TRUE(WriteRun(generated, root));
+    const QString tgz = h.folder.path(QStringLiteral("public.tar.gz"));
+    ASSERT_TRUE(
+        runTool(root, QStringLiteral("tar"), { QStringLiteral("-czf"), tgz, QStringLiteral(".") }));
+    h.platform.runPathAnswers.push_back(QStringList { root });
+    h.window->openRunAction()->trigger();
+    h.platform.runPathAnswers.push_back(QStringList { tgz });
+    h.window->openRunAction()->trigger();
+    ASSERT_EQ(h.window->runWindows().size(), 2u);
+    RunWindow &folder = *h.window->runWindows()[0];
+    RunWindow &packed = *h.window->runWindows()[1];
+    EXPECT_EQ(folder.run().scans.size(), 630u);
+    EXPECT_TRUE(folder.run().failures.empty());
+    EXPECT_EQ(folder.analysis().groups.groups.size(), 63u) << "7 cells, 3 speeds, 3 wavelengths";
+    EXPECT_EQ(tableText(packed), tableText(folder));
+    EXPECT_TRUE(h.platform.messages.empty());
+}
