@@ -62,7 +62,7 @@ QChartView *chartView(QChart *&chart, const char *name, const QString &title)
     view->setAccessibleName(title);
     view->setRenderHint(QPainter::Antialiasing);
     view->setRubberBand(QChartView::RectangleRubberBand);
-    view->setMinimumSize(200, 110);
+    view->setMinimumSize(160, 80);
     return view;
 }
 
@@ -229,7 +229,9 @@ LnCDialog::LnCDialog(const LnCInput &input, Platform &platform, QWidget *parent)
     auto *layout = new QHBoxLayout(this);
     layout->addWidget(plots, 1);
     layout->addWidget(sideBox);
-    resize(1000, 720);
+    // Within the free screen, the smallest one included.
+    const QRect area = platform.availableArea();
+    resize(std::min(1000, area.width() * 9 / 10), std::min(720, area.height() * 9 / 10));
 
     m_fit = FitLnC(m_input.points, m_input.lo, m_input.hi, m_constants);
     showFit();
