@@ -3,13 +3,12 @@
 
 #include "base/Platform.h"
 #include "base/Profile.h"
-#include "editor/PlotOutput.h"
-#include "editor/ResolutionDialog.h"
+#include "runs/RunExport.h"
 #include "runs/RunReport.h"
 
 #include <QChart>
 #include <QChartView>
-#include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGraphicsScene>
 #include <QHBoxLayout>
@@ -19,7 +18,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScatterSeries>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -363,40 +361,14 @@ QByteArray LnCDialog::pointsCsv() const
 
 void LnCDialog::exportPoints()
 {
-    FileDialogSpec spec;
-    spec.save = true;
-    spec.title = QStringLiteral("Export Points");
-    spec.filter = QStringLiteral("CSV table | *.csv");
-    spec.initialName = QFileInfo(m_input.title).completeBaseName() + QStringLiteral("-lnc.csv");
-    spec.flags = FileDialogFlag::OverwritePrompt | FileDialogFlag::PathMustExist;
-    spec.defaultExt = QStringLiteral("csv");
-    const QString workDir = QDir::currentPath();
-    const std::optional<QString> chosen = m_platform.fileDialog(spec);
-    QDir::setCurrent(workDir);
-    if (!chosen)
-        return;
-    const QByteArray csv = pointsCsv();
-    QSaveFile file(*chosen);
-    if (file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size() && file.flush()
-        && file.commit())
-        return;
-    m_platform.messageBox(QStringLiteral("The points were not saved to\n%1\n\n%2")
-                              .arg(QDir::toNativeSeparators(*chosen), file.errorString()),
-        spec.title, MsgStyle::Exclamation);
+    ExportCsv(m_platform, QStringLiteral("Export Points"),
+        QFileInfo(m_input.title).completeBaseName() + QStringLiteral("-lnc.csv"), pointsCsv());
 }
 
 void LnCDialog::exportPlot(int format)
 {
-    int dotsPerInch = 96;
-    if (PlotFileFormat(format) == PlotFileFormat::Png) {
-        ResolutionDialog dialog(this);
-        if (m_platform.execModal(dialog) != QDialog::Accepted)
-            return;
-        dotsPerInch = dialog.dotsPerInch();
-    }
-    SavePlotFile(
-        m_platform, QDir::currentPath(), PlotFileFormat(format), pictureSize(),
-        [this](QPainter &painter, const QRectF &target) { render(painter, target); }, dotsPerInch);
+    ExportPicture(m_platform, this, PlotFileFormat(format), pictureSize(),
+        [this](QPainter &painter, const QRectF &target) { render(painter, target); });
 }
 
 QSize LnCDialog::pictureSize() const

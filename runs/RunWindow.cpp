@@ -3,10 +3,10 @@
 
 #include "base/Platform.h"
 #include "editor/PlotOutput.h"
-#include "editor/ResolutionDialog.h"
 #include "runs/CheckSettingsDialog.h"
 #include "runs/LnCDialog.h"
 #include "runs/Overlay.h"
+#include "runs/RunExport.h"
 #include "runs/RunFilterModel.h"
 #include "runs/RunPlots.h"
 #include "runs/RunReport.h"
@@ -17,7 +17,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelection>
@@ -26,7 +25,6 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -348,10 +346,9 @@ void RunWindow::showVerdict()
 void RunWindow::setOptions(const RunOptions &options)
 {
     // The group in the tree is chosen again once the tree is rebuilt.
-    const int group
-        = m_tree->currentIndex().siblingAtColumn(0).data(RunTreeModel::GroupRole).isValid()
-        ? m_tree->currentIndex().siblingAtColumn(0).data(RunTreeModel::GroupRole).toInt()
-        : -1;
+    const QVariant current
+        = m_tree->currentIndex().siblingAtColumn(0).data(RunTreeModel::GroupRole);
+    const int group = current.isValid() ? current.toInt() : -1;
     const std::vector<int> chosen = m_chosen;
     m_analysis = AnalyseRun(m_run, options);
     m_updating = true;
@@ -436,41 +433,14 @@ void RunWindow::openCurrentScan()
 
 void RunWindow::exportTable()
 {
-    FileDialogSpec spec;
-    spec.save = true;
-    spec.title = QStringLiteral("Export Table");
-    spec.filter = QStringLiteral("CSV table | *.csv");
-    spec.initialName = m_run.title + QStringLiteral(".csv");
-    spec.flags = FileDialogFlag::OverwritePrompt | FileDialogFlag::PathMustExist;
-    spec.defaultExt = QStringLiteral("csv");
-    const QString workDir = QDir::currentPath();
-    const std::optional<QString> chosen = m_platform.fileDialog(spec);
-    QDir::setCurrent(workDir);
-    if (!chosen)
-        return;
-    const QByteArray csv = RunReportCsv(m_run, m_analysis);
-    QSaveFile file(*chosen);
-    if (file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size() && file.flush()
-        && file.commit())
-        return;
-    m_platform.messageBox(QStringLiteral("The table was not saved to\n%1\n\n%2")
-                              .arg(QDir::toNativeSeparators(*chosen), file.errorString()),
-        QStringLiteral("Export Table"), MsgStyle::Exclamation);
+    ExportCsv(m_platform, QStringLiteral("Export Table"), m_run.title + QStringLiteral(".csv"),
+        RunReportCsv(m_run, m_analysis));
 }
 
 void RunWindow::exportPlot(int format)
 {
-    int dotsPerInch = 96;
-    if (PlotFileFormat(format) == PlotFileFormat::Png) {
-        ResolutionDialog dialog(this);
-        if (m_platform.execModal(dialog) != QDialog::Accepted)
-            return;
-        dotsPerInch = dialog.dotsPerInch();
-    }
-    SavePlotFile(
-        m_platform, QDir::currentPath(), PlotFileFormat(format), m_plots->pictureSize(),
-        [this](QPainter &painter, const QRectF &target) { m_plots->render(painter, target); },
-        dotsPerInch);
+    ExportPicture(m_platform, this, PlotFileFormat(format), m_plots->pictureSize(),
+        [this](QPainter &painter, const QRectF &target) { m_plots->render(painter, target); });
 }
 
 void RunWindow::showStatus()
