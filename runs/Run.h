@@ -16,6 +16,12 @@
 #include <optional>
 #include <vector>
 
+// A stretch of radius, both ends included (cm).
+struct RadiusRange {
+    double from = 0.0;
+    double to = 0.0;
+};
+
 struct Scan {
     QString path; // as found, e.g. "run/2026/00012.RA1" or "run.tar.gz/00012.RA1"
     QString name; // the file name alone
@@ -28,6 +34,12 @@ struct Scan {
     std::vector<float> points; // x, reading, flag of each point, as getdata stores them
     int32_t numComments = 0;
     QByteArray comments; // numComments slots of 96 bytes, as getdata fills them
+
+    // What the run window has done to it; nothing is written until saved.
+    uint64_t id = 0; // stays with the scan while the run is open; 0 until given
+    bool edited = false; // flags changed since it was read
+    int column = 0; // k for the k-th sample column split from a scan (1 at the lowest radius)
+    std::optional<RadiusRange> range; // the range last applied to it
 
     // Point i, 0-based.
     float x(int i) const { return points[size_t(3 * i)]; }
