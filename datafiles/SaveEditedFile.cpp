@@ -13,34 +13,43 @@
 
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
+
+QByteArray EditedDataText(
+    const char *comments, int numComments, const float *points, int first, int last, bool Radius)
+{
+    QByteArray text;
+    for (int k = 0; k < numComments; ++k) {
+        text.append(comments + size_t(k) * CommentSlotLength, CommentSlotLength);
+        text += "\r\n";
+    }
+    if (last >= first)
+        text.reserve(text.size() + (last - first + 1) * 42);
+    for (int i = first; i <= last; ++i) {
+        const float *point = points + size_t(3) * size_t(i - 1);
+        if (Radius) {
+            AppendPointLine(text, "   ", point[0], NumberFormat::Fixed5, point[1], point[2], 3);
+        } else {
+            const double x = point[0];
+            AppendPointLine(
+                text, "  ", x * x / 2.0, NumberFormat::Fixed5TwoDigits, point[1], point[2], 3);
+        }
+        text += "\r\n";
+    }
+    return text;
+}
 
 QByteArray EditedFileText(const ProgramState &state, bool Complete, bool Radius)
 {
-    QByteArray text;
-    for (int k = 1; k <= state.NumComments; ++k) {
-        text += state.CommentBuf.slot(k);
-        text += "\r\n";
-    }
     // The bounds are read once, before the first line. Bounds outside the
     // data set (nothing loaded yet, or a load that found no points) have no
     // points of this data set to write.
     const int first = Complete ? 1 : std::max(state.FirstIdx, 1);
     const int last = Complete ? state.NumPts : std::min(state.LastIdx, state.NumPts);
-    if (last >= first)
-        text.reserve(text.size() + (last - first + 1) * 42);
-    for (int i = first; i <= last; ++i) {
-        const PointArray &pts = state.DataPts;
-        if (Radius) {
-            AppendPointLine(
-                text, "   ", pts.x(i), NumberFormat::Fixed5, pts.conc(i), pts.flag(i), 3);
-        } else {
-            const double x = pts.x(i);
-            AppendPointLine(text, "  ", x * x / 2.0, NumberFormat::Fixed5TwoDigits, pts.conc(i),
-                pts.flag(i), 3);
-        }
-        text += "\r\n";
-    }
-    return text;
+    if (state.NumComments > CommentSlots || (last >= first && last > PointCapacity))
+        throw std::out_of_range("index beyond the data set's arrays");
+    return EditedDataText(state.CommentBuf.data(), std::max(state.NumComments, 0),
+        state.DataPts.data(), first, last, Radius);
 }
 
 void SaveEditedFile(AppContext &app, bool Complete, bool Radius)

@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "runs/GroupEdits.h"
+
+#include "runs/RunEdits.h"
+#include "runs/ScanEdits.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cmath>
+
+namespace
+{
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("GroupEdits", text);
+}
+
+} // namespace
+
+RangeReport ApplyRangeTo(
+    RunEdits &edits, Run &run, const std::vector<int> &scans, const RadiusRange &range)
+{
+    RangeReport report;
+    edits.editFlags(tr("Apply Range"), scans, [&](Scan &scan) {
+        const RangeOutcome outcome = ApplyRange(scan, range);
+        if (outcome == RangeOutcome::Changed)
+            ++report.changed;
+        else if (outcome == RangeOutcome::NoPointInside)
+            report.refused.push_back(int(&scan - run.scans.data()));
+    });
+    return report;
+}
+
+SuggestReport RemoveSuggestedFrom(
+    RunEdits &edits, const std::vector<int> &scans, const SuggestSettings &settings)
+{
+    SuggestReport report;
+    edits.editFlags(tr("Remove Suggested"), scans, [&](Scan &scan) {
+        std::vector<bool> good(size_t(scan.numPoints));
+        for (int i = 0; i < scan.numPoints; ++i)
+            good[size_t(i)] = scan.flag(i) > 0.0f;
+        const Suggestions found = RemoveSuggested(scan, settings);
+        int removed = 0;
+        for (size_t i = 0; i < found.kinds.size() && i < good.size(); ++i) {
+            if (!found.kinds[i].any() || !good[i])
+                continue;
+            ++removed;
+            for (int kind = 0; kind < SuggestKindCount; ++kind) {
+                if (found.kinds[i].has(SuggestKind(kind)))
+                    ++report.kinds[size_t(kind)];
+            }
+        }
+        report.points += removed;
+        if (removed > 0)
+            ++report.scans;
+    });
+    return report;
+}
+
+QString SuggestSummary(const SuggestReport &report)
+{
+    if (report.points == 0)
+        return tr("No point was suggested for removal.");
+    static const char *const kinds[SuggestKindCount] = { "place-holder rows", "unreliable readings",
+        "saturated readings", "spikes", "x out of order" };
+    QStringList parts;
+    for (int kind = 0; kind < SuggestKindCount; ++kind) {
+        if (report.kinds[size_t(kind)] > 0)
+            parts << QStringLiteral("%1 %2").arg(report.kinds[size_t(kind)]).arg(tr(kinds[kind]));
+    }
+    return tr("Removed %1 points from %2 scans: %3.")
+        .arg(report.points)
+        .arg(report.scans)
+        .arg(parts.join(QStringLiteral(", ")));
+}
+
+bool TakeEditorFlags(RunEdits &edits, Run &run, int scan, const std::vector<float> &flags)
+{
+    if (scan < 0 || size_t(scan) >= run.scans.size())
+        return false;
+    return edits.editFlags(
+        tr("Edit %1").arg(run.scans[size_t(scan)].name), { scan }, [&flags](Scan &edited) {
+            bool changed = false;
+            for (int i = 0; i < edited.numPoints && size_t(i) < flags.size(); ++i) {
+                float &flag = edited.points[size_t(3 * i + 2)];
+                if (flag != flags[size_t(i)]
+                    && !(std::isnan(flag) && std::isnan(flags[size_t(i)]))) {
+                    flag = flags[size_t(i)];
+                    changed = true;
+                }
+            }
+            if (changed)
+                edited.edited = true;
+        });
+}

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The run window's edits of a run's scans, each group operation one step
+// that can be undone and done again. A step keeps only what it changed: the
+// flags of the scans it edited, or the scans a split replaced, so a run of
+// thousands of scans can carry a long history.
+#pragma once
+
+#include "runs/Run.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class RunEdits
+{
+public:
+    // Gives every scan of `run` that has none an id; `run` must outlive this.
+    explicit RunEdits(Run &run);
+    ~RunEdits();
+    RunEdits(const RunEdits &) = delete;
+    RunEdits &operator=(const RunEdits &) = delete;
+
+    // Runs `edit` on each of `scans` (indices into the run) as one step
+    // named `name`. Only flags, `edited` and `range` may change; the step
+    // keeps the scans whose flags or range did. Returns false, and records
+    // nothing, when none did.
+    bool editFlags(const QString &name, const std::vector<int> &scans,
+        const std::function<void(Scan &)> &edit);
+
+    // Replaces each of `scans` by its parts (in the same place, in order) as
+    // one step; a scan whose parts are empty stays. The parts get new ids.
+    // Returns false when nothing was replaced.
+    bool replace(const QString &name, const std::vector<int> &scans,
+        const std::function<std::vector<Scan>(const Scan &)> &parts);
+
+    bool canUndo() const { return !m_undo.empty(); }
+    bool canRedo() const { return !m_redo.empty(); }
+    QString undoName() const;
+    QString redoName() const;
+    void undo();
+    void redo();
+
+    // The index of the scan with this id, or -1.
+    int indexOf(uint64_t id) const;
+
+    // Steps kept; the oldest go first.
+    static constexpr size_t MaxSteps = 100;
+
+    struct FlagState;
+
+private:
+    struct Step;
+    void swapAll(std::vector<FlagState> &states);
+    void push(std::unique_ptr<Step> step);
+
+    Run &m_run;
+    uint64_t m_nextId = 1;
+    std::vector<std::unique_ptr<Step>> m_undo;
+    std::vector<std::unique_ptr<Step>> m_redo;
+};
