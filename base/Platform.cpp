@@ -63,6 +63,11 @@ std::optional<QStringList> Platform::askRunPaths(const QString &)
     return std::nullopt;
 }
 
+std::optional<QString> Platform::askFolder(const QString &, const QString &)
+{
+    return std::nullopt;
+}
+
 bool Platform::runLongWork(const QString &, const std::function<void(WorkProgress &)> &work)
 {
     struct Unwatched : WorkProgress {

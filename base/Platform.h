@@ -123,6 +123,10 @@ public:
     // becomes the current directory, as with the file dialog.
     virtual std::optional<QStringList> askRunPaths(const QString &title);
 
+    // A folder to write into, starting at `start`; nothing when the user
+    // cancelled.
+    virtual std::optional<QString> askFolder(const QString &title, const QString &start);
+
     // Runs `work`, which may take long (reading a run), while the windows
     // stay live: the real platform runs it on a worker thread and, once it
     // has taken half a second, shows `label` with its progress and a Cancel

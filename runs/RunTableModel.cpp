@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/RunTableModel.h"
 
+#include <QStringList>
+
 namespace
 {
 
@@ -94,7 +96,26 @@ int RunTableModel::rowCount(const QModelIndex &parent) const
 
 int RunTableModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_columns.size());
+    return parent.isValid() ? 0 : int(m_columns.size()) + 1;
+}
+
+int RunTableModel::editsColumn() const
+{
+    return int(m_columns.size());
+}
+
+QString RunTableModel::editsText(const Scan &scan)
+{
+    QStringList parts;
+    if (scan.column > 0)
+        parts << QStringLiteral("column %1").arg(scan.column);
+    if (scan.edited) {
+        int removed = 0;
+        for (int i = 0; i < scan.numPoints; ++i)
+            removed += scan.flag(i) < 0.0f ? 1 : 0;
+        parts << QStringLiteral("edited, %1 removed").arg(removed);
+    }
+    return parts.join(QStringLiteral("; "));
 }
 
 QVariant RunTableModel::data(const QModelIndex &index, int role) const
@@ -102,9 +123,17 @@ QVariant RunTableModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
         return {};
     const int scan = index.row();
-    const ReportColumn column = m_columns[size_t(index.column())];
     if (role == ScanRole)
         return scan;
+    if (index.column() == editsColumn()) {
+        if (role == Qt::ToolTipRole)
+            return QStringLiteral("What the run window changed in this scan; nothing is written "
+                                  "until it is saved");
+        if (role != Qt::DisplayRole && role != SortRole)
+            return {};
+        return editsText(m_run.scans[size_t(scan)]);
+    }
+    const ReportColumn column = m_columns[size_t(index.column())];
     if (role == Qt::ToolTipRole && column == ReportColumn::File)
         return m_run.scans[size_t(scan)].path;
     if (role != Qt::DisplayRole && role != SortRole)
@@ -129,6 +158,11 @@ QVariant RunTableModel::headerData(int section, Qt::Orientation orientation, int
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
+    if (section == editsColumn()) {
+        if (role == Qt::DisplayRole)
+            return QStringLiteral("Edits");
+        return {};
+    }
     const ReportColumn column = m_columns[size_t(section)];
     if (role == Qt::DisplayRole)
         return QString::fromUtf8(captionOf(column));

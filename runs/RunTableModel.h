@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The run's scans as a table: one row per scan, the report's columns. The
-// model reads the run and its analysis and holds no copy; sorting and
-// filtering are the proxy's (RunFilterModel).
+// The run's scans as a table: one row per scan, the report's columns and
+// the scan's edits. The model reads the run and its analysis and holds no
+// copy; sorting and filtering are the proxy's (RunFilterModel).
 #pragma once
 
 #include "runs/RunReport.h"
@@ -24,6 +24,9 @@ public:
     // The columns shown, in order.
     const std::vector<ReportColumn> &columns() const { return m_columns; }
     int columnOf(ReportColumn column) const;
+    // After the report's columns: what the run window changed in the scan.
+    int editsColumn() const;
+    static QString editsText(const Scan &scan);
 
     // The analysis changed (new options): every value is read again.
     void analysisChanged();

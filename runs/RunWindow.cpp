@@ -3,20 +3,29 @@
 
 #include "base/Platform.h"
 #include "editor/PlotOutput.h"
+#include "runs/ApplyRangeDialog.h"
+#include "runs/ChannelPlan.h"
 #include "runs/CheckSettingsDialog.h"
+#include "runs/GroupEdits.h"
 #include "runs/LnCDialog.h"
 #include "runs/Overlay.h"
+#include "runs/RunEdits.h"
 #include "runs/RunExport.h"
 #include "runs/RunFilterModel.h"
 #include "runs/RunPlots.h"
 #include "runs/RunReport.h"
 #include "runs/RunTableModel.h"
 #include "runs/RunTree.h"
+#include "runs/SaveSelectedDialog.h"
+#include "runs/SplitChannelsDialog.h"
 #include "runs/Verdict.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelection>
@@ -58,6 +67,7 @@ RunWindow::RunWindow(
     : QMainWindow(parent, Qt::Window)
     , m_platform(platform)
     , m_run(std::move(run))
+    , m_edits(std::make_unique<RunEdits>(m_run))
     , m_analysis(AnalyseRun(m_run, options))
     , m_open(std::move(openScan))
 {
@@ -102,9 +112,31 @@ void RunWindow::createMenus()
     m_exportPlot[size_t(PlotFileFormat::Pdf)]
         = action(plot, "ExportPlotPdf", QStringLiteral("As P&DF..."));
     file->addSeparator();
+    m_saveSelected = action(file, "SaveSelected", QStringLiteral("&Save Selected..."));
+    m_saveSelected->setShortcut(QKeySequence::Save);
+    m_saveSelected->setToolTip(
+        QStringLiteral("Save the chosen scans, as edited, for the fitting program"));
+    file->addSeparator();
     QAction *close = action(file, "CloseRun", QStringLiteral("&Close"));
     close->setShortcut(QKeySequence::Close);
     connect(close, &QAction::triggered, this, &QWidget::close);
+
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    m_undo = action(edit, "Undo", QStringLiteral("&Undo"));
+    m_undo->setShortcut(QKeySequence::Undo);
+    m_redo = action(edit, "Redo", QStringLiteral("&Redo"));
+    m_redo->setShortcuts(
+        { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y) });
+    edit->addSeparator();
+    m_applyRange = action(edit, "ApplyRange", QStringLiteral("Apply &Range..."));
+    m_applyRange->setToolTip(
+        QStringLiteral("Remove the points outside a range in the chosen scans"));
+    m_removeSuggested = action(edit, "RemoveSuggested", QStringLiteral("Remove &Suggested"));
+    m_removeSuggested->setToolTip(
+        QStringLiteral("Remove the points the editor's Suggest finds in the chosen scans"));
+    m_splitChannels = action(edit, "SplitChannels", QStringLiteral("Split &Channels..."));
+    m_splitChannels->setToolTip(
+        QStringLiteral("Split the scans of the chosen scans' cells into their sample columns"));
 
     QMenu *scan = menuBar()->addMenu(QStringLiteral("&Scan"));
     m_openScanAction = action(scan, "OpenScan", QStringLiteral("&Open in Editor"));
@@ -141,6 +173,13 @@ void RunWindow::createMenus()
     connect(m_resetZoom, &QAction::triggered, this, [this] { m_plots->resetZoom(); });
     connect(m_checkSettings, &QAction::triggered, this, &RunWindow::checkSettings);
     connect(m_lnC, &QAction::triggered, this, &RunWindow::showLnC);
+    connect(m_undo, &QAction::triggered, this, &RunWindow::undoStep);
+    connect(m_redo, &QAction::triggered, this, &RunWindow::redoStep);
+    connect(m_applyRange, &QAction::triggered, this, &RunWindow::applyRange);
+    connect(m_removeSuggested, &QAction::triggered, this, &RunWindow::removeSuggested);
+    connect(m_splitChannels, &QAction::triggered, this, &RunWindow::splitChannels);
+    connect(m_saveSelected, &QAction::triggered, this, &RunWindow::saveSelected);
+    showUndoState();
     connect(m_clearRange, &QAction::triggered, this, [this] {
         RunOptions options = m_analysis.options;
         options.from.reset();
@@ -319,6 +358,7 @@ void RunWindow::plotChosen()
     m_plots->setCheckRange(m_analysis.options.from, m_analysis.options.to);
     showVerdict();
     showStatus();
+    showUndoState();
 }
 
 void RunWindow::showVerdict()
@@ -428,7 +468,7 @@ void RunWindow::openCurrentScan()
     const QModelIndex current = m_table->currentIndex();
     if (!current.isValid() || !m_open)
         return;
-    m_open(m_run.scans[size_t(current.data(RunTableModel::ScanRole).toInt())]);
+    m_open(*this, m_run.scans[size_t(current.data(RunTableModel::ScanRole).toInt())]);
 }
 
 void RunWindow::exportTable()
@@ -459,4 +499,247 @@ void RunWindow::showStatus()
               .arg(plotted)
               .arg(m_chosen.size());
     statusBar()->showMessage(text);
+}
+
+RunWindow::ChosenIds RunWindow::chosenIds() const
+{
+    ChosenIds ids;
+    for (int scan : m_chosen)
+        ids.chosen.insert(m_run.scans[size_t(scan)].id);
+    for (const Scan &scan : m_run.scans)
+        ids.all.insert(scan.id);
+    return ids;
+}
+
+void RunWindow::runChanged(const ChosenIds &before, const QString &done)
+{
+    // The chosen scans stay chosen; when one was replaced (by its columns,
+    // or they by it on undo), what took its place is chosen too.
+    bool replaced = false;
+    for (uint64_t id : before.chosen)
+        replaced = replaced || m_edits->indexOf(id) < 0;
+    std::vector<int> again;
+    for (size_t i = 0; i < m_run.scans.size(); ++i) {
+        const uint64_t id = m_run.scans[i].id;
+        if (before.chosen.count(id) != 0 || (replaced && before.all.count(id) == 0))
+            again.push_back(int(i));
+    }
+    const QVariant current
+        = m_tree->currentIndex().siblingAtColumn(0).data(RunTreeModel::GroupRole);
+    const int group = current.isValid() ? current.toInt() : -1;
+    m_analysis = AnalyseRun(m_run, m_analysis.options);
+    m_saved.clear();
+    m_updating = true;
+    m_tableModel->analysisChanged();
+    m_treeModel->rebuild(m_analysis);
+    m_tree->expandAll();
+    if (group >= 0 && size_t(group) < m_analysis.groups.groups.size())
+        m_tree->setCurrentIndex(m_treeModel->groupIndex(group));
+    m_updating = false;
+    choose(again);
+    showUndoState();
+    if (!done.isEmpty())
+        statusBar()->showMessage(done);
+}
+
+void RunWindow::showUndoState()
+{
+    m_undo->setEnabled(m_edits->canUndo());
+    m_redo->setEnabled(m_edits->canRedo());
+    m_undo->setText(m_edits->canUndo() ? QStringLiteral("&Undo %1").arg(m_edits->undoName())
+                                       : QStringLiteral("&Undo"));
+    m_redo->setText(m_edits->canRedo() ? QStringLiteral("&Redo %1").arg(m_edits->redoName())
+                                       : QStringLiteral("&Redo"));
+    const bool any = !m_chosen.empty();
+    m_applyRange->setEnabled(any);
+    m_removeSuggested->setEnabled(any);
+    m_splitChannels->setEnabled(any);
+    m_saveSelected->setEnabled(any);
+}
+
+void RunWindow::undoStep()
+{
+    if (!m_edits->canUndo())
+        return;
+    const ChosenIds before = chosenIds();
+    const QString name = m_edits->undoName();
+    m_edits->undo();
+    runChanged(before, QStringLiteral("Undone: %1").arg(name));
+}
+
+void RunWindow::redoStep()
+{
+    if (!m_edits->canRedo())
+        return;
+    const ChosenIds before = chosenIds();
+    const QString name = m_edits->redoName();
+    m_edits->redo();
+    runChanged(before, QStringLiteral("Done again: %1").arg(name));
+}
+
+void RunWindow::applyRange()
+{
+    if (m_chosen.empty())
+        return;
+    ApplyRangeDialog dialog(
+        m_analysis.options.from, m_analysis.options.to, int(m_chosen.size()), m_platform, this);
+    if (m_platform.execModal(dialog) != QDialog::Accepted)
+        return;
+    const ChosenIds before = chosenIds();
+    const RadiusRange range = dialog.range();
+    const RangeReport report = ApplyRangeTo(*m_edits, m_run, m_chosen, range);
+    QString done = QStringLiteral("Range %1-%2 cm applied: %3 of %4 scans changed")
+                       .arg(range.from)
+                       .arg(range.to)
+                       .arg(report.changed)
+                       .arg(m_chosen.size());
+    if (!report.refused.empty()) {
+        QStringList names;
+        for (int scan : report.refused)
+            names << m_run.scans[size_t(scan)].shown;
+        if (names.size() > 12)
+            names = names.mid(0, 12) << QStringLiteral("...");
+        m_platform.messageBox(QStringLiteral("No point of these %1 scans lies between %2 and %3 "
+                                             "cm; removing the rest would remove all data, so "
+                                             "they were left as they are:\n%4")
+                                  .arg(report.refused.size())
+                                  .arg(range.from)
+                                  .arg(range.to)
+                                  .arg(names.join(QLatin1Char('\n'))),
+            QStringLiteral("Apply Range"), MsgStyle::Exclamation);
+        done += QStringLiteral(", %1 left as they were").arg(report.refused.size());
+    }
+    runChanged(before, done);
+}
+
+void RunWindow::removeSuggested()
+{
+    if (m_chosen.empty())
+        return;
+    const ChosenIds before = chosenIds();
+    const SuggestReport report = RemoveSuggestedFrom(*m_edits, m_chosen);
+    const QString summary = SuggestSummary(report);
+    runChanged(before, summary);
+    m_platform.messageBox(summary, QStringLiteral("Remove Suggested"), MsgStyle::Information);
+}
+
+void RunWindow::splitChannels()
+{
+    if (m_chosen.empty())
+        return;
+    std::vector<ChannelSetting> proposals = ProposeChannels(m_run, m_chosen);
+    if (proposals.empty()) {
+        m_platform.messageBox(QStringLiteral("The scans of the chosen scans' cells hold one "
+                                             "sample column each: there is nothing to split."),
+            QStringLiteral("Split Channels"), MsgStyle::Information);
+        return;
+    }
+    SplitChannelsDialog dialog(m_run, std::move(proposals), m_platform, this);
+    if (m_platform.execModal(dialog) != QDialog::Accepted)
+        return;
+    const ChosenIds before = chosenIds();
+    const size_t count = m_run.scans.size();
+    if (!SplitChannels(*m_edits, m_run, dialog.settings()))
+        return;
+    runChanged(before,
+        QStringLiteral("Split Channels: %1 scans now, %2 before")
+            .arg(m_run.scans.size())
+            .arg(count));
+}
+
+void RunWindow::saveSelected()
+{
+    if (m_chosen.empty())
+        return;
+    std::vector<const Scan *> scans;
+    for (int scan : m_chosen)
+        scans.push_back(&m_run.scans[size_t(scan)]);
+    SaveSelectedDialog dialog(m_saveFolder, m_saveForm, int(scans.size()), m_platform, this);
+    if (m_platform.execModal(dialog) != QDialog::Accepted)
+        return;
+    m_saveFolder = dialog.folder();
+    m_saveForm = dialog.form();
+    const QString folder = QDir::toNativeSeparators(m_saveFolder);
+    if (!QDir().mkpath(m_saveFolder)) {
+        m_platform.messageBox(
+            QStringLiteral("The folder\n%1\ncannot be made. Nothing was saved.").arg(folder),
+            QStringLiteral("Save Selected"), MsgStyle::Exclamation);
+        return;
+    }
+    SaveRequest request { m_saveFolder, m_saveForm, false, SourceFiles(m_run) };
+    const QStringList existing = ExistingTargets(scans, m_saveFolder);
+    if (!existing.isEmpty()) {
+        QStringList names;
+        for (const QString &path : existing)
+            names << QFileInfo(path).fileName();
+        if (names.size() > 12)
+            names = names.mid(0, 12) << QStringLiteral("...");
+        request.replaceExisting
+            = m_platform.messageBox(QStringLiteral("%1 of these files are in\n%2 already:\n%3\n\n"
+                                                   "Replace them? With No they are left as they "
+                                                   "are and the others are saved.")
+                                        .arg(existing.size())
+                                        .arg(folder, names.join(QLatin1Char('\n'))),
+                  QStringLiteral("Save Selected"), MsgStyle::YesNo | MsgStyle::Question)
+            == MsgAnswer::Yes;
+    }
+    const SaveResult result = SaveScans(scans, request);
+    for (const Scan *scan : scans) {
+        if (result.written.contains(QDir(m_saveFolder).filePath(SavedName(*scan))))
+            m_saved.insert(scan->id);
+    }
+    QString text = QStringLiteral("%1 of %2 scans saved in\n%3")
+                       .arg(result.written.size())
+                       .arg(scans.size())
+                       .arg(folder);
+    if (!result.failures.empty()) {
+        QStringList lines;
+        for (const ReadFailure &failure : result.failures)
+            lines << QFileInfo(failure.path).fileName() + QStringLiteral(": ") + failure.reason;
+        if (lines.size() > 20)
+            lines = lines.mid(0, 20) << QStringLiteral("...");
+        text += QStringLiteral("\n\nNot saved:\n") + lines.join(QLatin1Char('\n'));
+    }
+    m_platform.messageBox(text, QStringLiteral("Save Selected"),
+        result.failures.empty() ? MsgStyle::Information : MsgStyle::Exclamation);
+    statusBar()->showMessage(QStringLiteral("%1 of %2 scans saved in %3")
+                                 .arg(result.written.size())
+                                 .arg(scans.size())
+                                 .arg(folder));
+}
+
+bool RunWindow::takeEditorFlags(uint64_t scan, const std::vector<float> &flags)
+{
+    const int index = m_edits->indexOf(scan);
+    if (index < 0 || size_t(m_run.scans[size_t(index)].numPoints) != flags.size()) {
+        m_platform.messageBox(QStringLiteral("The scan edited is no longer in the run \"%1\" as it "
+                                             "was opened; the edits stay with the data set only.")
+                                  .arg(m_run.title),
+            QStringLiteral("Run - ") + m_run.title, MsgStyle::Exclamation);
+        return false;
+    }
+    const ChosenIds before = chosenIds();
+    if (TakeEditorFlags(*m_edits, m_run, index, flags))
+        runChanged(
+            before, QStringLiteral("%1 edited in the editor").arg(m_run.scans[size_t(index)].name));
+    return true;
+}
+
+void RunWindow::closeEvent(QCloseEvent *event)
+{
+    int unsaved = 0;
+    for (const Scan &scan : m_run.scans) {
+        if ((scan.edited || scan.column > 0) && m_saved.count(scan.id) == 0)
+            ++unsaved;
+    }
+    if (unsaved > 0
+        && m_platform.messageBox(QStringLiteral("The edits of %1 scans of this run are not "
+                                                "saved. Close the run and lose them?")
+                                     .arg(unsaved),
+               windowTitle(), MsgStyle::YesNo | MsgStyle::Question)
+            == MsgAnswer::No) {
+        event->ignore();
+        return;
+    }
+    event->accept();
 }

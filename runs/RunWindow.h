@@ -6,12 +6,14 @@
 #pragma once
 
 #include "runs/RunAnalysis.h"
+#include "runs/ScanSave.h"
 
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <set>
 #include <vector>
 
 class Platform;
@@ -23,6 +25,7 @@ class QTableView;
 class QTreeView;
 class RunFilterModel;
 class RunPlots;
+class RunEdits;
 class RunTableModel;
 class RunTreeModel;
 
@@ -32,7 +35,7 @@ class RunWindow : public QMainWindow
 
 public:
     // Opens a scan of the run in the main window, as Get Data would.
-    using OpenScan = std::function<void(const Scan &scan)>;
+    using OpenScan = std::function<void(RunWindow &window, const Scan &scan)>;
 
     RunWindow(Platform &platform, Run run, const RunOptions &options, OpenScan openScan,
         QWidget *parent = nullptr);
@@ -78,6 +81,22 @@ public:
     // is computed again at once.
     void setOptions(const RunOptions &options);
 
+    // The edits of the scans, each group operation one step.
+    RunEdits &edits() const { return *m_edits; }
+    QAction *undoAction() const { return m_undo; }
+    QAction *redoAction() const { return m_redo; }
+    QAction *applyRangeAction() const { return m_applyRange; }
+    QAction *removeSuggestedAction() const { return m_removeSuggested; }
+    QAction *splitChannelsAction() const { return m_splitChannels; }
+    QAction *saveSelectedAction() const { return m_saveSelected; }
+    // The flags the editor left in a scan opened from here (by its id), as
+    // one step. False, after telling the user, when the scan is gone or no
+    // longer has that many points.
+    bool takeEditorFlags(uint64_t scan, const std::vector<float> &flags);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void createMenus();
     void createWidgets();
@@ -93,9 +112,24 @@ private:
     void showVerdict();
     void checkSettings();
     void showLnC();
+    // The ids of the chosen scans and of all, before a change.
+    struct ChosenIds {
+        std::set<uint64_t> chosen;
+        std::set<uint64_t> all;
+    };
+    ChosenIds chosenIds() const;
+    void runChanged(const ChosenIds &before, const QString &done);
+    void applyRange();
+    void removeSuggested();
+    void splitChannels();
+    void saveSelected();
+    void undoStep();
+    void redoStep();
+    void showUndoState();
 
     Platform &m_platform;
     Run m_run;
+    std::unique_ptr<RunEdits> m_edits;
     RunAnalysis m_analysis;
     OpenScan m_open;
     std::vector<int> m_chosen;
@@ -119,5 +153,15 @@ private:
     QAction *m_lnC = nullptr;
     QAction *m_checkSettings = nullptr;
     QAction *m_clearRange = nullptr;
+    QAction *m_undo = nullptr;
+    QAction *m_redo = nullptr;
+    QAction *m_applyRange = nullptr;
+    QAction *m_removeSuggested = nullptr;
+    QAction *m_splitChannels = nullptr;
+    QAction *m_saveSelected = nullptr;
+    QString m_saveFolder;
+    // Scans written by Save Selected since the run last changed.
+    std::set<uint64_t> m_saved;
+    SaveForm m_saveForm;
     QLabel *m_verdict = nullptr;
 };

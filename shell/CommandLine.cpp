@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/CommandLine.h"
 
+#include "shell/ExportCommand.h"
 #include "shell/ReportCommand.h"
 #include "shell/Version.h"
 
@@ -83,6 +84,28 @@ CommandLine ParseCommandLine(const QStringList &arguments)
             line.run = true;
         } else if (argument == QLatin1String("--report")) {
             line.report = true;
+        } else if (argument == QLatin1String("--export")
+            || argument.startsWith(QLatin1String("--export="))) {
+            QString folder;
+            if (argument.contains(QLatin1Char('=')))
+                folder = argument.mid(argument.indexOf(QLatin1Char('=')) + 1);
+            else if (i + 1 < arguments.size())
+                folder = arguments[++i];
+            if (folder.isEmpty() && line.usageError.isEmpty())
+                line.usageError = QStringLiteral("--export needs a folder");
+            line.exportFolder = folder;
+        } else if (argument == QLatin1String("--complete")
+            || argument == QLatin1String("--truncated")) {
+            const bool complete = argument == QLatin1String("--complete");
+            if (line.complete && *line.complete != complete && line.usageError.isEmpty())
+                line.usageError = QStringLiteral("--complete and --truncated exclude each other");
+            line.complete = complete;
+        } else if (argument == QLatin1String("--xi")) {
+            line.xi = true;
+        } else if (argument == QLatin1String("--remove-suggested")) {
+            line.removeSuggested = true;
+        } else if (argument == QLatin1String("--split-channels")) {
+            line.splitChannels = true;
         } else if (toolkitAlone.contains(toolkitName(argument))) {
         } else if (toolkitWithValue.contains(toolkitName(argument))) {
             if (!argument.contains(QLatin1Char('=')))
@@ -123,6 +146,14 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         line.usageError = optionsError(line.options);
     if (line.usageError.isEmpty() && line.report && line.files.isEmpty())
         line.usageError = QStringLiteral("--report needs at least one PATH");
+    if (line.usageError.isEmpty() && line.exportFolder && line.files.isEmpty())
+        line.usageError = QStringLiteral("--export needs at least one PATH");
+    if (line.usageError.isEmpty() && line.exportFolder && line.report)
+        line.usageError = QStringLiteral("--export and --report exclude each other");
+    if (line.usageError.isEmpty() && !line.exportFolder
+        && (line.complete || line.xi || line.removeSuggested || line.splitChannels))
+        line.usageError = QStringLiteral("--complete, --truncated, --xi, --remove-suggested and "
+                                         "--split-channels go with --export");
     if (line.usageError.isEmpty() && line.run && line.files.isEmpty())
         line.usageError = QStringLiteral("--run needs at least one PATH");
     return line;
@@ -134,6 +165,7 @@ QString HelpText()
         "Usage: kelvane [FILE]\n"
         "       kelvane --run PATH...\n"
         "       kelvane --report [OPTIONS] PATH...\n"
+        "       kelvane --export OUTDIR [OPTIONS] PATH...\n"
         "Sedora, an editor for analytical-ultracentrifugation scan data.\n"
         "\n"
         "FILE is loaded once the main window is shown: a fit file (one with a\n"
@@ -148,8 +180,21 @@ QString HelpText()
         "  --report       print the run's table as CSV to standard output and exit;\n"
         "                 needs no display. Exit status 0, 2 when a file could not\n"
         "                 be read (named on standard error), 1 for a usage error\n"
-        "  --from CM      start of the range of the computations (radius, cm)\n"
-        "  --to CM        end of the range\n"
+        "  --export OUTDIR  save every scan as an edited data set in OUTDIR (made\n"
+        "                 when missing), named after its file; a file already there\n"
+        "                 is never replaced. Exit status as for --report, 2 also\n"
+        "                 when a scan could not be written\n"
+        "  --truncated    save the first to the last good point (the default)\n"
+        "  --complete     save every point, removed ones with their negative flag\n"
+        "  --xi           write x as r^2/2 instead of r\n"
+        "  --remove-suggested  remove the points the editor's Suggest finds\n"
+        "  --split-channels    split scans of several sample columns into one\n"
+        "                 scan per column, named with -c1, -c2, ... before the\n"
+        "                 extension\n"
+        "  --from CM      start of the range of the computations (radius, cm);\n"
+        "                 with --export, points before it are removed\n"
+        "  --to CM        end of the range; with --export, points after it are\n"
+        "                 removed\n"
         "  --trim CM      trimmed off each end of the overlap of two scans (0.05)\n"
         "  --ceiling OD   absorbance readings above it are left out (1.5)\n"
         "  --vbar ML_PER_G     partial specific volume (0.73)\n"
@@ -176,7 +221,7 @@ std::optional<int> AnswerWithoutWindow(const CommandLine &line)
         std::fputs((VersionText() + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
         return 0;
     }
-    const int usageStatus = line.report ? 1 : 2;
+    const int usageStatus = line.report || line.exportFolder ? 1 : 2;
     if (!line.unknownOptions.isEmpty()) {
         std::fprintf(stderr, "kelvane: unknown option '%s'\nTry 'kelvane --help'.\n",
             line.unknownOptions.constFirst().toLocal8Bit().constData());
@@ -189,5 +234,16 @@ std::optional<int> AnswerWithoutWindow(const CommandLine &line)
     }
     if (line.report)
         return RunReportCommand(line.files, line.options);
+    if (line.exportFolder) {
+        ExportRequest request;
+        request.folder = *line.exportFolder;
+        request.form.complete = line.complete.value_or(false);
+        request.form.radius = !line.xi;
+        request.from = line.options.from;
+        request.to = line.options.to;
+        request.removeSuggested = line.removeSuggested;
+        request.splitChannels = line.splitChannels;
+        return RunExportCommand(line.files, request);
+    }
     return std::nullopt;
 }

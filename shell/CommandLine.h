@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's arguments: "kelvane [FILE]", "kelvane --run PATH...",
-// "kelvane --report [options] PATH...", "--help" and "--version". Everything
+// "kelvane --report [options] PATH...", "kelvane --export OUTDIR [options]
+// PATH...", "--help" and "--version". Everything
 // that needs no window (help, version, the report, a usage error) is
 // answered before the application connects to a display, so it works
 // without one.
@@ -18,6 +19,11 @@ struct CommandLine {
     bool version = false;
     bool run = false; // --run: the paths open as a run
     bool report = false; // --report: the run's table on standard output
+    std::optional<QString> exportFolder; // --export OUTDIR: the scans saved there
+    std::optional<bool> complete; // --complete or --truncated
+    bool xi = false; // --xi: x written as r²/2
+    bool removeSuggested = false; // --remove-suggested
+    bool splitChannels = false; // --split-channels
     RunOptions options; // --from, --to, --trim, --ceiling, --vbar, --density
     QStringList unknownOptions; // as given, e.g. "--frobnicate"
     QString usageError; // a known option used wrongly, e.g. "--from needs a number"
@@ -35,7 +41,8 @@ QString VersionText(); // "kelvane 0.999.28"
 
 // The answer to a command line that needs no window: help or version
 // (standard output, exit code 0), a usage error (standard error; exit code
-// 1 for the report's options, 2 otherwise), or the report itself (exit code
-// 0, or 2 when a file could not be read). Nothing when the program should
+// 1 for the report's and the export's options, 2 otherwise), or the report
+// or the export itself (exit code 0, or 2 when a file could not be read or
+// written). Nothing when the program should
 // start its windows.
 std::optional<int> AnswerWithoutWindow(const CommandLine &line);

@@ -26,6 +26,7 @@
 #include "runs/RunArchive.h"
 #include "runs/RunReader.h"
 #include "runs/RunWindow.h"
+#include "runs/ScanSave.h"
 
 #include <QAction>
 #include <QApplication>
@@ -364,6 +365,13 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    // A run window with edits not saved asks on its own.
+    for (RunWindow *run : runWindows()) {
+        if (!run->close()) {
+            event->ignore();
+            return;
+        }
+    }
     WriteColourSettings(m_app);
     event->accept();
 }
@@ -555,7 +563,7 @@ void MainWindow::openRun(const QStringList &paths, const RunOptions &options)
         }
         auto *window = new RunWindow(
             m_app.platform, std::move(run), options,
-            [this](const Scan &scan) { openRunScan(scan); }, this);
+            [this](RunWindow &window, const Scan &scan) { openRunScan(window, scan); }, this);
         window->setAttribute(Qt::WA_DeleteOnClose);
         std::erase_if(m_runWindows, [](const QPointer<RunWindow> &open) { return !open; });
         m_runWindows.emplace_back(window);
@@ -579,9 +587,17 @@ std::vector<RunWindow *> MainWindow::runWindows() const
     return open;
 }
 
-void MainWindow::openRunScan(const Scan &scan)
+void MainWindow::openRunScan(RunWindow &window, const Scan &scan)
 {
-    if (scan.archive.isEmpty()) {
+    m_runScan = {};
+    if (scan.edited || scan.column > 0) {
+        // It has no file as it stands: the library reads it from memory.
+        runCommand([this, &scan] {
+            GetDataFromMemory(m_app, *this, scan.path,
+                QFileInfo(scan.archive.isEmpty() ? scan.path : scan.archive).absolutePath(),
+                ScanFileText(scan));
+        });
+    } else if (scan.archive.isEmpty()) {
         openNamedFile(scan.path);
     } else {
         runCommand([this, &scan] {
@@ -597,6 +613,8 @@ void MainWindow::openRunScan(const Scan &scan)
                 m_app, *this, scan.path, QFileInfo(scan.archive).absolutePath(), member.bytes);
         });
     }
+    if (m_app.state.NumPts == scan.numPoints && !m_app.state.DataFileName.isEmpty())
+        m_runScan = { &window, scan.id, m_app.state.DataFileName };
     // The data set is edited here: bring this window forward.
     raise();
     activateWindow();
@@ -657,6 +675,13 @@ void MainWindow::DoPlotwork_Click()
     if (!action(MenuEntry::EditMenuChoice)->isEnabled())
         return;
     runCommand([this] { DoPlotwork(m_app, *this); });
+    const ProgramState &s = m_app.state;
+    if (s.CommitEdits && m_runScan.window && s.DataFileName == m_runScan.name) {
+        std::vector<float> flags;
+        for (int i = 1; i <= s.NumPts; ++i)
+            flags.push_back(s.DataPts.flag(i));
+        m_runScan.window->takeEditorFlags(m_runScan.scan, flags);
+    }
 }
 
 std::optional<float> MainWindow::askNoiseLevel(float offered)

@@ -76,8 +76,10 @@ public:
     QAction *lnCAction() const { return m_lnC; }
     // The run windows open now, oldest first.
     std::vector<RunWindow *> runWindows() const;
-    // A scan of a run into the data set, as Get Data would load its file.
-    void openRunScan(const Scan &scan);
+    // A scan of a run into the data set, as Get Data would load its file;
+    // an edited scan as it stands. What the editor then commits goes back
+    // to the run window as one of its steps.
+    void openRunScan(RunWindow &window, const Scan &scan);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -123,5 +125,11 @@ private:
     QAction *m_openRun = nullptr;
     QAction *m_lnC = nullptr;
     std::vector<QPointer<RunWindow>> m_runWindows;
+    // The data set opened from a run, while it is loaded.
+    struct RunScanLink {
+        QPointer<RunWindow> window;
+        uint64_t scan = 0;
+        QString name; // the data set's file name as it was loaded
+    } m_runScan;
     std::array<QAction *, RecentFileList::Capacity> m_recentFiles {};
 };

@@ -99,6 +99,14 @@ std::optional<QStringList> QtPlatform::askRunPaths(const QString &title)
     return paths;
 }
 
+std::optional<QString> QtPlatform::askFolder(const QString &title, const QString &start)
+{
+    const QString folder = QFileDialog::getExistingDirectory(m_parent, title, start);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
+}
+
 bool QtPlatform::runLongWork(const QString &label, const std::function<void(WorkProgress &)> &work)
 {
     struct Shared : WorkProgress {

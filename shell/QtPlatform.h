@@ -40,6 +40,7 @@ public:
     void setClipboardImage(const QImage &image) override;
     void setBusyCursor(bool busy) override;
     std::optional<QStringList> askRunPaths(const QString &title) override;
+    std::optional<QString> askFolder(const QString &title, const QString &start) override;
     bool runLongWork(
         const QString &label, const std::function<void(WorkProgress &)> &work) override;
 

@@ -17,6 +17,7 @@ ScriptedPlatform::~ScriptedPlatform()
         << runPathAnswers.size() << " Open Run answer(s) left unused";
     EXPECT_TRUE(messageAnswers.empty())
         << messageAnswers.size() << " message box answer(s) left unused";
+    EXPECT_TRUE(folderAnswers.empty()) << folderAnswers.size() << " folder answer(s) left unused";
     EXPECT_TRUE(modalActions.empty()) << modalActions.size() << " modal action(s) left unused";
 }
 
@@ -55,6 +56,16 @@ std::optional<QStringList> ScriptedPlatform::askRunPaths(const QString &title)
     runPathAnswers.pop_front();
     if (answer && answer->size() == 1 && QFileInfo(answer->constFirst()).isDir())
         QDir::setCurrent(answer->constFirst());
+    return answer;
+}
+
+std::optional<QString> ScriptedPlatform::askFolder(const QString &title, const QString &)
+{
+    log << QStringLiteral("folder ") + title;
+    if (folderAnswers.empty())
+        return std::nullopt;
+    const std::optional<QString> answer = folderAnswers.front();
+    folderAnswers.pop_front();
     return answer;
 }
 

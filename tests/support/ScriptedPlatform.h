@@ -53,6 +53,9 @@ public:
     // Answers of "Open Run...": the chosen paths, or std::nullopt for Cancel.
     // An empty queue cancels.
     std::deque<std::optional<QStringList>> runPathAnswers;
+    // Answers of a folder question, or std::nullopt for Cancel. An empty
+    // queue cancels.
+    std::deque<std::optional<QString>> folderAnswers;
     // Run while a window of ours is shown modally; afterwards a window that
     // is still open is closed as by its close box.
     std::deque<std::function<void(QDialog &)>> modalActions;
@@ -109,6 +112,7 @@ public:
     void setClipboardImage(const QImage &image) override { clipboard = image; }
     void setBusyCursor(bool busy) override;
     std::optional<QStringList> askRunPaths(const QString &title) override;
+    std::optional<QString> askFolder(const QString &title, const QString &start) override;
     bool runLongWork(
         const QString &label, const std::function<void(WorkProgress &)> &work) override;
 
