@@ -28,6 +28,7 @@ int main(int argc, char *argv[])
     if (std::strcmp(kind, "three-columns") == 0) {
         plan.columns = { { 5.80, 6.12 }, { 6.35, 6.65 }, { 6.87, 7.20 } };
         plan.step = 0.003;
+        plan.columnShiftPerSpeed = 0.004;
     }
     if (!WriteRun(GenerateRun(plan), QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "kelvane_generate_run: cannot write %s\n", argv[1]);

@@ -87,6 +87,16 @@ RunPlan PublicRunPlan()
     return plan;
 }
 
+std::vector<SampleColumn> ColumnsAt(const RunPlan &plan, int speedIndex)
+{
+    std::vector<SampleColumn> columns = plan.columns;
+    for (SampleColumn &column : columns) {
+        column.meniscus += plan.columnShiftPerSpeed * speedIndex;
+        column.bottom += plan.columnShiftPerSpeed * speedIndex;
+    }
+    return columns;
+}
+
 GeneratedRun GenerateRun(const RunPlan &plan)
 {
     GeneratedRun run;
@@ -112,6 +122,7 @@ GeneratedRun GenerateRun(const RunPlan &plan)
         double lastHours = 0.0;
         for (int s = 0; s < int(plan.speeds.size()); ++s) {
             const SpeedStep &step = plan.speeds[size_t(s)];
+            const std::vector<SampleColumn> columns = ColumnsAt(plan, s);
             const double omega = 2.0 * std::numbers::pi * step.rpm / 60.0;
             for (int k = 0; k < step.scans; ++k) {
                 ++number;
@@ -167,8 +178,8 @@ GeneratedRun GenerateRun(const RunPlan &plan)
                 const double ext = extinctions[w % 5];
                 std::vector<std::pair<double, double>> rows; // reading, deviation
                 std::vector<double> radii;
-                const SampleColumn &first = plan.columns.front();
-                const SampleColumn &last = plan.columns.back();
+                const SampleColumn &first = columns.front();
+                const SampleColumn &last = columns.back();
                 double r = first.meniscus - 0.06;
                 while (r < last.bottom + (plan.placeHolders ? 0.04 : 0.0)) {
                     radii.push_back(std::round(r * 1e4) / 1e4);
@@ -178,7 +189,7 @@ GeneratedRun GenerateRun(const RunPlan &plan)
                     double reading = scan.offset + plan.noise * gauss(random);
                     double deviation = 0.002 + 0.004 * uniform(random);
                     bool placed = false;
-                    for (const SampleColumn &column : plan.columns) {
+                    for (const SampleColumn &column : columns) {
                         const Profile profile { plan, column, plan.loading * ext };
                         if (std::fabs(x - column.meniscus) < 0.006) {
                             reading += x < column.meniscus ? -0.35 : 0.9; // the meniscus spike

@@ -43,6 +43,9 @@ struct RunPlan {
     double noise = 0.004; // standard deviation of the readings
     double offsetSpread = 0.01; // standard deviation of each scan's baseline offset
     std::vector<SampleColumn> columns { SampleColumn() };
+    // cm every meniscus and bottom (and the radii scanned with them) move at
+    // each later speed, as the rotor stretches: columns + shift * speed index.
+    double columnShiftPerSpeed = 0.0;
     double step = 0.0012; // mean radial step (cm); steps vary by up to 60 %
     bool evenSteps = false;
     bool variants = true; // the header and file variants of real runs
@@ -72,6 +75,9 @@ struct GeneratedRun {
 };
 
 GeneratedRun GenerateRun(const RunPlan &plan);
+
+// The plan's columns at the speed of this index into RunPlan::speeds.
+std::vector<SampleColumn> ColumnsAt(const RunPlan &plan, int speedIndex);
 
 // The public run's shape: 7 cells of 90 scans (36 at 16000 rpm, 27 at
 // 24000, 27 at 30000), three wavelengths in turn, about 330 lines a scan.
