@@ -14,6 +14,7 @@ namespace
 constexpr double GrabDistance = 6.0; // pixels either side of an edge
 constexpr double HandleSize = 10.0; // pixels
 constexpr double LeastWidth = 0.002; // cm a column keeps
+constexpr double LeastGap = 0.001; // cm between two columns, so no point falls in both
 
 } // namespace
 
@@ -40,9 +41,10 @@ void ColumnChartView::setEdge(int edge, double value)
     // Between the edges either side, each column keeping a little width.
     const int edges = int(m_columns.size()) * 2;
     const double low
-        = edge > 0 ? edgeValue(edge - 1) + (edge % 2 == 1 ? LeastWidth : 0.0) : -INFINITY;
-    const double high
-        = edge + 1 < edges ? edgeValue(edge + 1) - (edge % 2 == 0 ? LeastWidth : 0.0) : INFINITY;
+        = edge > 0 ? edgeValue(edge - 1) + (edge % 2 == 1 ? LeastWidth : LeastGap) : -INFINITY;
+    const double high = edge + 1 < edges
+        ? edgeValue(edge + 1) - (edge % 2 == 0 ? LeastWidth : LeastGap)
+        : INFINITY;
     value = std::clamp(value, low, high);
     RadiusRange &column = m_columns[size_t(edge / 2)];
     (edge % 2 == 0 ? column.from : column.to) = value;

@@ -221,7 +221,9 @@ std::optional<int> AnswerWithoutWindow(const CommandLine &line)
         std::fputs((VersionText() + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
         return 0;
     }
-    const int usageStatus = line.report || line.exportFolder ? 1 : 2;
+    const bool exporting = line.exportFolder || line.complete || line.xi || line.removeSuggested
+        || line.splitChannels;
+    const int usageStatus = line.report || exporting ? 1 : 2;
     if (!line.unknownOptions.isEmpty()) {
         std::fprintf(stderr, "kelvane: unknown option '%s'\nTry 'kelvane --help'.\n",
             line.unknownOptions.constFirst().toLocal8Bit().constData());

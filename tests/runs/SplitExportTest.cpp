@@ -1,0 +1,279 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A whole run made ready for the fitting program: split into its sample
+// columns, trimmed, cleaned and saved, through the run window and through
+// `kelvane --export`, which must write the same bytes.
+#include "runs/ApplyRangeDialog.h"
+#include "runs/ChannelSplit.h"
+#include "runs/ColumnChartView.h"
+#include "runs/RunEdits.h"
+#include "runs/RunWindow.h"
+#include "runs/SaveSelectedDialog.h"
+#include "runs/SplitChannelsDialog.h"
+#include "support/Harness.h"
+#include "support/RunGenerator.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include <numeric>
+
+namespace
+{
+
+struct Finished {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// The real program, without a display.
+Finished kelvane(const QStringList &arguments)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
+        env.remove(QLatin1String(name));
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/kelvane"), arguments);
+    Finished result;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.status = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+RunPlan threeColumnPlan()
+{
+    RunPlan plan;
+    plan.cells = { 1, 2 };
+    plan.speeds = { { 16000, 4, 10.0 }, { 24000, 4, 6.0 } };
+    plan.columns = { { 5.80, 6.12 }, { 6.35, 6.65 }, { 6.87, 7.20 } };
+    plan.columnShiftPerSpeed = 0.004;
+    plan.buoyantMass = 8000.0;
+    plan.loading = 0.3;
+    plan.step = 0.003;
+    return plan;
+}
+
+// Every file in `folder` by name, with its bytes.
+std::map<QString, QByteArray> filesIn(const QString &folder)
+{
+    std::map<QString, QByteArray> files;
+    for (const QString &name : QDir(folder).entryList(QDir::Files))
+        files[name] = readFileBytes(QDir(folder).filePath(name));
+    return files;
+}
+
+struct SplitRig : Harness {
+    RunPlan plan;
+    QString root = folder.path(QStringLiteral("run"));
+    explicit SplitRig(RunPlan chosen)
+        : plan(std::move(chosen))
+    {
+        WriteRun(GenerateRun(plan), root);
+    }
+    RunWindow *openRun()
+    {
+        platform.runPathAnswers.push_back(QStringList { root });
+        window->openRunAction()->trigger();
+        return window->runWindows().empty() ? nullptr : window->runWindows().back();
+    }
+    void chooseAll(RunWindow &w)
+    {
+        std::vector<int> all(w.run().scans.size());
+        std::iota(all.begin(), all.end(), 0);
+        w.choose(all);
+    }
+    void saveSelected(RunWindow &w, const QString &out, bool complete, bool radius)
+    {
+        platform.modalActions.push_back([out, complete, radius](QDialog &dialog) {
+            auto &save = static_cast<SaveSelectedDialog &>(dialog);
+            save.folderField()->setText(out);
+            (complete ? save.completeButton() : save.truncatedButton())->setChecked(true);
+            (radius ? save.radiusButton() : save.xiButton())->setChecked(true);
+            save.accept();
+        });
+        w.saveSelectedAction()->trigger();
+    }
+};
+
+} // namespace
+
+TEST(SplitExport, AThreeColumnRunGivesTheSameFilesThroughTheWindowAndTheCommandLine)
+{
+    SplitRig h(threeColumnPlan());
+    RunWindow *w = h.openRun();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->run().scans.size(), 16u);
+    w->chooseGroup(0); // cell 1: its scans at both speeds are split
+
+    // The proposal: one setting per cell and speed, each with three columns
+    // a few points inside where the generator put them.
+    h.platform.modalActions.push_back([&h](QDialog &dialog) {
+        auto &split = static_cast<SplitChannelsDialog &>(dialog);
+        ASSERT_EQ(split.settings().size(), 2u);
+        EXPECT_EQ(split.settingBox()->count(), 2);
+        EXPECT_EQ(split.settingBox()->itemText(1), QStringLiteral("Cell 1, 24000 rpm: 3 columns"));
+        for (size_t s = 0; s < 2; ++s) {
+            const std::vector<SampleColumn> columns = ColumnsAt(h.plan, int(s));
+            const ChannelSetting &setting = split.settings()[s];
+            ASSERT_EQ(setting.columns.size(), 3u);
+            for (size_t k = 0; k < 3; ++k) {
+                EXPECT_GT(setting.columns[k].from, columns[k].meniscus + 0.006 - 1e-5);
+                EXPECT_LT(setting.columns[k].from, columns[k].meniscus + 0.006 + 4 * 0.003);
+                EXPECT_LT(setting.columns[k].to, columns[k].bottom + 1e-5);
+                EXPECT_GT(setting.columns[k].to, columns[k].bottom - 4 * 0.003);
+            }
+        }
+        // The table shows the chart's edges and takes typed ones.
+        QTableWidget *table = split.columnTable();
+        ASSERT_EQ(table->rowCount(), 3);
+        EXPECT_EQ(table->item(1, 0)->text().toDouble(),
+            std::round(split.settings()[0].columns[1].from * 1e4) / 1e4);
+        const double typed = split.settings()[0].columns[1].from + 0.01;
+        table->item(1, 0)->setText(QString::number(typed, 'f', 4));
+        EXPECT_DOUBLE_EQ(
+            split.chartView()->columns()[1].from, QString::number(typed, 'f', 4).toDouble());
+        // A handle dragged moves its edge, never past its neighbour.
+        ColumnChartView *view = split.chartView();
+        view->resize(800, 400);
+        QCoreApplication::processEvents();
+        const QPointF handle = view->handlePosition(2);
+        const QPointF far = view->handlePosition(1) - QPointF(40, 0);
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, handle.toPoint());
+        QTest::mouseMove(view->viewport(), far.toPoint());
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, far.toPoint());
+        EXPECT_GT(view->columns()[1].from, view->columns()[0].to);
+        EXPECT_DOUBLE_EQ(split.settings()[0].columns[1].from, view->columns()[1].from);
+        // Back to the proposal for the comparison with the command line.
+        split.reject();
+    });
+    w->splitChannelsAction()->trigger();
+    EXPECT_EQ(w->run().scans.size(), 16u) << "cancelled: nothing split";
+
+    h.platform.modalActions.push_back([](QDialog &dialog) { dialog.accept(); });
+    h.chooseAll(*w);
+    w->splitChannelsAction()->trigger();
+    ASSERT_EQ(w->run().scans.size(), 48u);
+    EXPECT_TRUE(w->run().scans[0].name.contains(QStringLiteral("-c1.")));
+    EXPECT_EQ(w->run().scans[0].column, 1);
+    EXPECT_EQ(w->chosen().size(), 48u) << "the columns take the place of the chosen scans";
+    // Grouped and checked like any scan: each column is a setting of its own
+    // range of radii, but the groups go by cell, type, speed and wavelength.
+    EXPECT_FALSE(w->analysis().groups.groups.empty());
+
+    w->removeSuggestedAction()->trigger();
+    const QString windowOut = h.folder.path(QStringLiteral("window"));
+    h.saveSelected(*w, windowOut, false, true);
+    EXPECT_TRUE(h.platform.messages.back().text.startsWith(QStringLiteral("48 of 48 scans saved")))
+        << h.platform.messages.back().text.toStdString();
+
+    const QString cliOut = h.folder.path(QStringLiteral("cli"));
+    const Finished done = kelvane({ QStringLiteral("--export"), cliOut,
+        QStringLiteral("--split-channels"), QStringLiteral("--remove-suggested"), h.root });
+    ASSERT_EQ(done.status, 0) << done.err.toStdString();
+    EXPECT_EQ(done.out.count('\n'), 48);
+    const auto fromWindow = filesIn(windowOut);
+    EXPECT_EQ(fromWindow.size(), 48u);
+    EXPECT_EQ(filesIn(cliOut), fromWindow);
+
+    // Undone, the run is as read again.
+    while (w->undoAction()->isEnabled())
+        w->undoAction()->trigger();
+    EXPECT_EQ(w->run().scans.size(), 16u);
+    for (const Scan &scan : w->run().scans)
+        EXPECT_FALSE(scan.edited || scan.column > 0);
+    w->close();
+}
+
+TEST(SplitExport, RangeAndLayoutsMatchTheWindowAndOneColumnScansAreNotSplit)
+{
+    RunPlan plan;
+    plan.speeds = { { 16000, 3, 12.0 } };
+    SplitRig h(plan);
+    RunWindow *w = h.openRun();
+    ASSERT_NE(w, nullptr);
+    h.chooseAll(*w);
+    h.platform.messageAnswers.push_back(MsgAnswer::Ok);
+    w->splitChannelsAction()->trigger();
+    EXPECT_TRUE(h.platform.messages.back().text.contains(QStringLiteral("nothing to split")));
+
+    h.platform.modalActions.push_back([](QDialog &dialog) {
+        auto &range = static_cast<ApplyRangeDialog &>(dialog);
+        range.fromField()->setText(QStringLiteral("6.86"));
+        range.toField()->setText(QStringLiteral("7.1"));
+        range.accept();
+    });
+    w->applyRangeAction()->trigger();
+    w->removeSuggestedAction()->trigger();
+    const QString windowOut = h.folder.path(QStringLiteral("window"));
+    h.saveSelected(*w, windowOut, true, false);
+
+    const QString cliOut = h.folder.path(QStringLiteral("cli"));
+    Finished done = kelvane(
+        { QStringLiteral("--export=") + cliOut, QStringLiteral("--from"), QStringLiteral("6.86"),
+            QStringLiteral("--to=7.1"), QStringLiteral("--complete"), QStringLiteral("--xi"),
+            QStringLiteral("--remove-suggested"), QStringLiteral("--split-channels"), h.root });
+    ASSERT_EQ(done.status, 0) << done.err.toStdString();
+    EXPECT_EQ(filesIn(cliOut), filesIn(windowOut));
+    EXPECT_EQ(filesIn(cliOut).size(), 6u);
+
+    // Again into the same folder: nothing is replaced, each file is named.
+    const auto before = filesIn(cliOut);
+    done = kelvane({ QStringLiteral("--export"), cliOut, h.root });
+    EXPECT_EQ(done.status, 2);
+    EXPECT_EQ(done.err.count("it exists already and was not replaced"), 6)
+        << done.err.toStdString();
+    EXPECT_EQ(filesIn(cliOut), before);
+    // Never into the run's own folder over its files.
+    const auto sources = filesIn(h.root);
+    done = kelvane({ QStringLiteral("--export"), h.root, h.root });
+    EXPECT_EQ(done.status, 2);
+    EXPECT_EQ(done.err.count("never replaced"), 6);
+    EXPECT_EQ(filesIn(h.root), sources);
+    // A folder that cannot be made.
+    const QString under = QDir(h.root).filePath(sources.begin()->first) + QStringLiteral("/x");
+    done = kelvane({ QStringLiteral("--export"), under, h.root });
+    EXPECT_EQ(done.status, 2);
+    EXPECT_TRUE(done.err.contains("cannot be made"));
+    // A range that holds no point of the scans: named, and nothing written.
+    const QString empty = h.folder.path(QStringLiteral("empty"));
+    done = kelvane({ QStringLiteral("--export"), empty, QStringLiteral("--from"),
+        QStringLiteral("9"), QStringLiteral("--to"), QStringLiteral("10"), h.root });
+    EXPECT_EQ(done.status, 2);
+    EXPECT_EQ(done.err.count("no point lies in the range"), 6);
+    EXPECT_TRUE(filesIn(empty).empty());
+    w->close();
+}
+
+TEST(SplitExport, UsageErrorsExitWithOne)
+{
+    const struct {
+        QStringList arguments;
+        const char *message;
+    } rows[] = {
+        { { "--export", "out" }, "--export needs at least one PATH" },
+        { { "--export" }, "--export needs a folder" },
+        { { "--export", "out", "--complete", "--truncated", "x" },
+            "--complete and --truncated exclude each other" },
+        { { "--xi", "x" }, "go with --export" },
+        { { "--report", "--export", "out", "x" }, "--export and --report exclude each other" },
+        { { "--export", "out", "--from", "7", "--to", "6", "x" }, "--from must be below --to" },
+    };
+    for (const auto &row : rows) {
+        const Finished done = kelvane(row.arguments);
+        EXPECT_EQ(done.status, 1) << row.arguments.join(u' ').toStdString();
+        EXPECT_TRUE(done.err.contains(row.message)) << done.err.toStdString();
+        EXPECT_TRUE(done.out.isEmpty());
+    }
+}
