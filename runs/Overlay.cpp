@@ -63,10 +63,16 @@ QString HoursText(double hours)
     return QStringLiteral("%1 h").arg(hours, 0, 'f', 1);
 }
 
+QString CellText(int cell, int column)
+{
+    return column > 0 ? QStringLiteral("Cell %1, column %2").arg(cell).arg(column)
+                      : QStringLiteral("Cell %1").arg(cell);
+}
+
 QString GroupText(const ScanGroup &group)
 {
-    return QStringLiteral("Cell %1, %2, %3, %4 rpm")
-        .arg(group.cell)
+    return QStringLiteral("%1, %2, %3, %4 rpm")
+        .arg(CellText(group.cell, group.column))
         .arg(QLatin1String(ScanTypeName(group.type)))
         .arg(BandText({ group.lowestWavelength, group.highestWavelength }))
         .arg(group.speed);

@@ -58,6 +58,9 @@ QColor NoTimeColour();
 Overlay BuildOverlay(const Run &run, const RunAnalysis &analysis, const std::vector<int> &chosen,
     bool removeOffsets = true);
 
+// "Cell 1" or, for a sample column split from its scans, "Cell 1, column 2".
+QString CellText(int cell, int column);
+
 // "Cell 1, Absorbance, 280-281 nm, 16000 rpm".
 QString GroupText(const ScanGroup &group);
 

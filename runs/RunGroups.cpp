@@ -17,14 +17,16 @@ RunGroups GroupScans(const std::vector<Scan> &scans)
     // group is a run of them whose wavelengths step by at most 3 nm.
     const auto key = [&scans](int i) {
         const ScanHeader &h = *scans[size_t(i)].header;
-        return std::make_tuple(h.cell, h.type, h.speed, h.wavelength);
+        return std::make_tuple(h.cell, scans[size_t(i)].column, h.type, h.speed, h.wavelength);
     };
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return key(a) < key(b); });
     for (size_t k = 0; k < order.size(); ++k) {
         const ScanHeader &h = *scans[size_t(order[k])].header;
+        const int column = scans[size_t(order[k])].column;
         const bool starts = k == 0 || [&] {
             const ScanHeader &before = *scans[size_t(order[k - 1])].header;
-            return before.cell != h.cell || before.type != h.type || before.speed != h.speed
+            return before.cell != h.cell || scans[size_t(order[k - 1])].column != column
+                || before.type != h.type || before.speed != h.speed
                 || h.wavelength - before.wavelength > WavelengthChain;
         }();
         if (starts) {
@@ -32,6 +34,7 @@ RunGroups GroupScans(const std::vector<Scan> &scans)
             group.number = int(result.groups.size()) + 1;
             group.type = h.type;
             group.cell = h.cell;
+            group.column = column;
             group.speed = h.speed;
             group.lowestWavelength = h.wavelength;
             result.groups.push_back(group);

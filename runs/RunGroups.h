@@ -2,7 +2,8 @@
 // The groups of a run: the scans of one setting. Same cell, type letter and
 // speed, and wavelengths that chain within 3 nm (sorted by wavelength, a gap
 // of more than 3 nm starts a new group); within a group, scans by elapsed
-// time. A scan without a header belongs to no group.
+// time. A scan without a header belongs to no group. The sample columns
+// split from a cell's scans are settings of their own, column by column.
 #pragma once
 
 #include "runs/Run.h"
@@ -17,6 +18,7 @@ struct ScanGroup {
     int number = 0; // 1-based, in the order of cell, type, speed, wavelength
     char type = 0;
     int cell = 0;
+    int column = 0; // the sample column split from the cell's scans; 0 for whole scans
     int speed = 0;
     double lowestWavelength = 0.0;
     double highestWavelength = 0.0;

@@ -47,9 +47,9 @@ void RunTreeModel::rebuild(const RunAnalysis &analysis)
         QStringLiteral("Time span"), QStringLiteral("Equilibrium") });
     const std::vector<ScanGroup> &groups = analysis.groups.groups;
     // Cells in rising order; within a cell, type and band; then speed.
-    std::map<int, std::vector<int>> byCell;
+    std::map<std::pair<int, int>, std::vector<int>> byCell; // by cell and column
     for (size_t g = 0; g < groups.size(); ++g)
-        byCell[groups[g].cell].push_back(int(g));
+        byCell[{ groups[g].cell, groups[g].column }].push_back(int(g));
     for (const auto &[cell, cellGroups] : byCell) {
         std::vector<int> cellScans;
         std::map<char, std::vector<int>> byType;
@@ -59,7 +59,7 @@ void RunTreeModel::rebuild(const RunAnalysis &analysis)
             byType[group.type].push_back(g);
         }
         const QList<QStandardItem *> cellRow
-            = node(m_run, QStringLiteral("Cell %1").arg(cell), cellScans);
+            = node(m_run, CellText(cell.first, cell.second), cellScans);
         for (const auto &[type, typeGroups] : byType) {
             std::vector<double> wavelengths;
             for (int g : typeGroups) {

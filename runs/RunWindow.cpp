@@ -538,6 +538,7 @@ void RunWindow::runChanged(const ChosenIds &before, const QString &done)
     m_updating = false;
     choose(again);
     showUndoState();
+    m_table->resizeColumnToContents(0); // a split column's name is longer
     if (!done.isEmpty())
         statusBar()->showMessage(done);
 }

@@ -147,6 +147,8 @@ void SplitChannelsDialog::showSetting()
     if (xLow < xHigh) {
         m_x->setRange(xLow, xHigh);
         m_y->setRange(yLow, yHigh > yLow ? yHigh : yLow + 1.0);
+        m_x->applyNiceNumbers();
+        m_y->applyNiceNumbers();
     }
     m_view->setColumns(setting.columns);
     fillTable();

@@ -5,6 +5,7 @@
 #include "runs/ApplyRangeDialog.h"
 #include "runs/ChannelSplit.h"
 #include "runs/ColumnChartView.h"
+#include "runs/Overlay.h"
 #include "runs/RunEdits.h"
 #include "runs/RunWindow.h"
 #include "runs/SaveSelectedDialog.h"
@@ -168,9 +169,14 @@ TEST(SplitExport, AThreeColumnRunGivesTheSameFilesThroughTheWindowAndTheCommandL
     EXPECT_TRUE(w->run().scans[0].name.contains(QStringLiteral("-c1.")));
     EXPECT_EQ(w->run().scans[0].column, 1);
     EXPECT_EQ(w->chosen().size(), 48u) << "the columns take the place of the chosen scans";
-    // Grouped and checked like any scan: each column is a setting of its own
-    // range of radii, but the groups go by cell, type, speed and wavelength.
-    EXPECT_FALSE(w->analysis().groups.groups.empty());
+    // Grouped and checked like any scan, each column a setting of its own.
+    const auto &groups = w->analysis().groups.groups;
+    EXPECT_EQ(groups.size(), 3 * 2 * 2 * 3u); // columns, cells, speeds, wavelengths
+    for (const ScanGroup &group : groups) {
+        for (int scan : group.scans)
+            EXPECT_EQ(w->run().scans[size_t(scan)].column, group.column);
+    }
+    EXPECT_EQ(GroupText(groups[1]).left(17), QStringLiteral("Cell 1, column 1,"));
 
     w->removeSuggestedAction()->trigger();
     const QString windowOut = h.folder.path(QStringLiteral("window"));
