@@ -221,7 +221,7 @@ void RunWindow::createWidgets()
     left->setStretchFactor(1, 1);
 
     auto *filters = new QHBoxLayout;
-    m_cellFilter = filterBox("CellFilter", QStringLiteral("C&ell:"), filters);
+    m_cellFilter = filterBox("CellFilter", QStringLiteral("Ce&ll:"), filters);
     m_typeFilter = filterBox("TypeFilter", QStringLiteral("T&ype:"), filters);
     m_speedFilter = filterBox("SpeedFilter", QStringLiteral("S&peed:"), filters);
     m_bandFilter = filterBox("WavelengthFilter", QStringLiteral("&Wavelength:"), filters);

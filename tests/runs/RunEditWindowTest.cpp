@@ -16,7 +16,9 @@
 
 #include <QAction>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QTableView>
 
@@ -297,4 +299,28 @@ TEST(RunEditWindow, AnEditInTheEditorComesBackToTheRunAsAStep)
     EXPECT_EQ(removedCount(w->run().scans[size_t(index)]), before);
     h.platform.messageAnswers.push_back(MsgAnswer::Yes);
     w->close();
+}
+
+TEST(RunEditWindow, EveryAltKeyOfTheWindowReachesOneControl)
+{
+    EditRig h;
+    RunWindow *w = h.openRun();
+    ASSERT_NE(w, nullptr);
+    // The menus' and the filters' underlined letters.
+    QStringList captions;
+    for (QAction *menu : w->menuBar()->actions())
+        captions << menu->text();
+    for (QLabel *label : w->findChildren<QLabel *>()) {
+        if (label->buddy() != nullptr)
+            captions << label->text();
+    }
+    std::map<QChar, QString> owners;
+    for (const QString &caption : captions) {
+        const qsizetype at = caption.indexOf(QLatin1Char('&'));
+        ASSERT_GE(at, 0) << caption.toStdString();
+        const QChar key = caption[at + 1].toLower();
+        EXPECT_TRUE(owners.emplace(key, caption).second)
+            << caption.toStdString() << " and " << owners[key].toStdString();
+    }
+    EXPECT_GE(owners.size(), 9u);
 }
