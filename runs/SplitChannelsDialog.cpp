@@ -198,6 +198,21 @@ void SplitChannelsDialog::chartMoved()
 
 void SplitChannelsDialog::accept()
 {
+    const auto refuse = [this](const QString &text) {
+        m_platform.messageBox(text, windowTitle(), MsgStyle::Exclamation);
+    };
+    // A cell typed as no number never reached the settings: say so.
+    for (int row = 0; row < m_table->rowCount(); ++row) {
+        for (int c = 0; c < 2; ++c) {
+            bool ok = false;
+            const QTableWidgetItem *item = m_table->item(row, c);
+            const double value = item != nullptr ? item->text().trimmed().toDouble(&ok) : 0.0;
+            if (!ok || !std::isfinite(value)) {
+                refuse(QStringLiteral("Column c%1: its radii must be numbers.").arg(row + 1));
+                return;
+            }
+        }
+    }
     for (size_t s = 0; s < m_settings.size(); ++s) {
         const ChannelSetting &setting = m_settings[s];
         for (size_t k = 0; k < setting.columns.size(); ++k) {
@@ -207,27 +222,15 @@ void SplitChannelsDialog::accept()
                 problem = QStringLiteral("its To must be above its From");
             else if (k > 0 && !(setting.columns[k - 1].to < column.from))
                 problem = QStringLiteral("it must start after column c%1 ends").arg(k);
-            for (int row = 0; row < m_table->rowCount() && int(s) == m_setting->currentIndex();
-                 ++row) {
-                for (int c = 0; c < 2; ++c) {
-                    bool ok = false;
-                    const QTableWidgetItem *item = m_table->item(row, c);
-                    if (item != nullptr)
-                        item->text().trimmed().toDouble(&ok);
-                    if (!ok && problem.isEmpty() && size_t(row) == k)
-                        problem = QStringLiteral("its radii must be numbers");
-                }
-            }
-            if (!problem.isEmpty()) {
-                m_platform.messageBox(QStringLiteral("Column c%1 of cell %2 at %3 rpm: %4.")
-                                          .arg(k + 1)
-                                          .arg(setting.cell)
-                                          .arg(setting.speed)
-                                          .arg(problem),
-                    windowTitle(), MsgStyle::Exclamation);
-                m_setting->setCurrentIndex(int(s));
-                return;
-            }
+            if (problem.isEmpty())
+                continue;
+            m_setting->setCurrentIndex(int(s));
+            refuse(QStringLiteral("Column c%1 of cell %2 at %3 rpm: %4.")
+                       .arg(k + 1)
+                       .arg(setting.cell)
+                       .arg(setting.speed)
+                       .arg(problem));
+            return;
         }
     }
     QDialog::accept();

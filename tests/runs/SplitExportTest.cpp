@@ -283,3 +283,32 @@ TEST(SplitExport, UsageErrorsExitWithOne)
         EXPECT_TRUE(done.out.isEmpty());
     }
 }
+
+TEST(SplitExport, BadColumnsAreRefusedNamingTheColumn)
+{
+    SplitRig h(threeColumnPlan());
+    RunWindow *w = h.openRun();
+    ASSERT_NE(w, nullptr);
+    h.platform.modalActions.push_back([&h](QDialog &dialog) {
+        auto &split = static_cast<SplitChannelsDialog &>(dialog);
+        QTableWidget *table = split.columnTable();
+        const QString good = table->item(2, 0)->text();
+        table->item(2, 0)->setText(QStringLiteral("x"));
+        split.accept();
+        EXPECT_TRUE(split.isVisible());
+        EXPECT_EQ(h.platform.messages.back().text,
+            QStringLiteral("Column c3: its radii must be numbers."));
+        table->item(2, 0)->setText(table->item(1, 0)->text()); // where c2 starts
+        split.accept();
+        EXPECT_TRUE(split.isVisible());
+        EXPECT_EQ(h.platform.messages.back().text,
+            QStringLiteral("Column c3 of cell 1 at 16000 rpm: it must start after column c2 "
+                           "ends."));
+        table->item(2, 0)->setText(good);
+        split.reject();
+    });
+    w->splitChannelsAction()->trigger();
+    EXPECT_EQ(w->run().scans.size(), 16u);
+    EXPECT_FALSE(w->edits().canUndo());
+    w->close();
+}
