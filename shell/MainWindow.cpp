@@ -531,8 +531,13 @@ void MainWindow::OpenRun_Click()
         openRun(*paths);
 }
 
-void MainWindow::openRun(const QStringList &paths, const RunOptions &options)
+void MainWindow::openRun(const QStringList &named, const RunOptions &options)
 {
+    // Whole paths: loading a scan later moves the current folder, and the
+    // run's files must still be found (and never written over) then.
+    QStringList paths;
+    for (const QString &path : named)
+        paths << QFileInfo(path).absoluteFilePath();
     runCommand([this, &paths, &options] {
         // Without the library no scan can be read: say so before reading.
         m_app.numlib.load();

@@ -324,3 +324,28 @@ TEST(RunEditWindow, EveryAltKeyOfTheWindowReachesOneControl)
     }
     EXPECT_GE(owners.size(), 9u);
 }
+
+TEST(RunEditWindow, ARunNamedByARelativePathKeepsItsFilesSafeAfterTheFolderMoves)
+{
+    EditRig h;
+    ASSERT_TRUE(QDir::current().exists(QStringLiteral("run")));
+    h.window->openRun({ QStringLiteral("run") });
+    ASSERT_EQ(h.window->runWindows().size(), 1u);
+    RunWindow *w = h.window->runWindows().back();
+    w->chooseGroup(0);
+    h.applyRange(*w, QStringLiteral("6.85"), QStringLiteral("7.05"));
+    // Opening a scan moves the current folder.
+    const int scan = w->chosen().front();
+    w->table()->setCurrentIndex(w->filterModel()->mapFromSource(w->tableModel()->index(scan, 0)));
+    w->openScanAction()->trigger();
+    EXPECT_EQ(h.state->NumPts, w->run().scans[size_t(scan)].numPoints);
+    QDir::setCurrent(h.folder.root());
+    const QString source = w->run().scans[size_t(scan)].path;
+    EXPECT_TRUE(QFileInfo(source).isAbsolute());
+    const QByteArray before = readFileBytes(source);
+    h.platform.messageAnswers.push_back(MsgAnswer::Yes);
+    h.saveSelected(*w, h.root, false, true);
+    EXPECT_TRUE(h.platform.messages.back().text.contains(QStringLiteral("never replaced")));
+    EXPECT_EQ(readFileBytes(source), before);
+    w->close();
+}
