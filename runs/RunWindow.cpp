@@ -515,9 +515,12 @@ void RunWindow::runChanged(const ChosenIds &before, const QString &done)
 {
     // The chosen scans stay chosen; when one was replaced (by its columns,
     // or they by it on undo), what took its place is chosen too.
+    std::set<uint64_t> now;
+    for (const Scan &scan : m_run.scans)
+        now.insert(scan.id);
     bool replaced = false;
     for (uint64_t id : before.chosen)
-        replaced = replaced || m_edits->indexOf(id) < 0;
+        replaced = replaced || now.count(id) == 0;
     std::vector<int> again;
     for (size_t i = 0; i < m_run.scans.size(); ++i) {
         const uint64_t id = m_run.scans[i].id;
@@ -533,7 +536,8 @@ void RunWindow::runChanged(const ChosenIds &before, const QString &done)
     m_tableModel->analysisChanged();
     m_treeModel->rebuild(m_analysis);
     m_tree->expandAll();
-    if (group >= 0 && size_t(group) < m_analysis.groups.groups.size())
+    // The groups are numbered anew when scans were replaced.
+    if (!replaced && group >= 0 && size_t(group) < m_analysis.groups.groups.size())
         m_tree->setCurrentIndex(m_treeModel->groupIndex(group));
     m_updating = false;
     choose(again);
