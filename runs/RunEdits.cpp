@@ -10,6 +10,7 @@ struct RunEdits::FlagState {
     std::vector<float> flags;
     bool edited = false;
     std::optional<RadiusRange> range;
+    std::vector<int32_t> removedByRange;
 };
 
 namespace
@@ -19,7 +20,7 @@ using FlagState = RunEdits::FlagState;
 
 FlagState flagStateOf(const Scan &scan)
 {
-    FlagState state { scan.id, {}, scan.edited, scan.range };
+    FlagState state { scan.id, {}, scan.edited, scan.range, scan.removedByRange };
     state.flags.reserve(size_t(scan.numPoints));
     for (int i = 0; i < scan.numPoints; ++i)
         state.flags.push_back(scan.flag(i));
@@ -50,6 +51,7 @@ void swapFlags(FlagState &state, Scan &scan)
         std::swap(state.flags[size_t(i)], scan.points[size_t(3 * i + 2)]);
     std::swap(state.edited, scan.edited);
     std::swap(state.range, scan.range);
+    std::swap(state.removedByRange, scan.removedByRange);
 }
 
 } // namespace
@@ -109,7 +111,7 @@ bool RunEdits::editFlags(
         edit(scan);
         scan.numPoints = points;
         if (!sameFlags(before, scan) || !sameRange(before.range, scan.range)
-            || before.edited != scan.edited)
+            || before.edited != scan.edited || before.removedByRange != scan.removedByRange)
             step->flags.push_back(std::move(before));
     }
     if (step->flags.empty())
@@ -156,6 +158,7 @@ bool RunEdits::replace(const QString &name, const std::vector<int> &scans,
 
 void RunEdits::push(std::unique_ptr<Step> step)
 {
+    ++m_revision;
     m_redo.clear();
     m_undo.push_back(std::move(step));
     if (m_undo.size() > MaxSteps)
@@ -192,6 +195,7 @@ void RunEdits::undo()
         return;
     std::unique_ptr<Step> step = std::move(m_undo.back());
     m_undo.pop_back();
+    ++m_revision;
     swapAll(step->flags);
     if (!step->at.empty()) {
         // The sources go back in place of their parts, which are kept.
@@ -215,6 +219,7 @@ void RunEdits::redo()
         return;
     std::unique_ptr<Step> step = std::move(m_redo.back());
     m_redo.pop_back();
+    ++m_revision;
     swapAll(step->flags);
     if (!step->at.empty()) {
         std::vector<Scan> sources;

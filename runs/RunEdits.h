@@ -43,6 +43,9 @@ public:
     void undo();
     void redo();
 
+    // Changes with every step done, undone or done again.
+    uint64_t revision() const { return m_revision; }
+
     // The index of the scan with this id, or -1.
     int indexOf(uint64_t id) const;
 
@@ -58,6 +61,7 @@ private:
 
     Run &m_run;
     uint64_t m_nextId = 1;
+    uint64_t m_revision = 0;
     std::vector<std::unique_ptr<Step>> m_undo;
     std::vector<std::unique_ptr<Step>> m_redo;
 };

@@ -591,6 +591,7 @@ void RunWindow::applyRange()
     if (m_platform.execModal(dialog) != QDialog::Accepted)
         return;
     const ChosenIds before = chosenIds();
+    const uint64_t revision = m_edits->revision();
     const RadiusRange range = dialog.range();
     const RangeReport report = ApplyRangeTo(*m_edits, m_run, m_chosen, range);
     QString done = QStringLiteral("Range %1-%2 cm applied: %3 of %4 scans changed")
@@ -614,7 +615,10 @@ void RunWindow::applyRange()
             QStringLiteral("Apply Range"), MsgStyle::Exclamation);
         done += QStringLiteral(", %1 left as they were").arg(report.refused.size());
     }
-    runChanged(before, done);
+    if (m_edits->revision() != revision)
+        runChanged(before, done);
+    else
+        statusBar()->showMessage(done);
 }
 
 void RunWindow::removeSuggested()
@@ -622,9 +626,13 @@ void RunWindow::removeSuggested()
     if (m_chosen.empty())
         return;
     const ChosenIds before = chosenIds();
+    const uint64_t revision = m_edits->revision();
     const SuggestReport report = RemoveSuggestedFrom(*m_edits, m_chosen);
     const QString summary = SuggestSummary(report);
-    runChanged(before, summary);
+    if (m_edits->revision() != revision)
+        runChanged(before, summary);
+    else
+        statusBar()->showMessage(summary);
     m_platform.messageBox(summary, QStringLiteral("Remove Suggested"), MsgStyle::Information);
 }
 

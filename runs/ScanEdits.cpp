@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/ScanEdits.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -19,48 +20,47 @@ RangeOutcome ApplyRange(Scan &scan, const RadiusRange &range)
     // them: a range typed as 6.1 keeps the point read as 6.1.
     const float from = float(range.from);
     const float to = float(range.to);
-    const int n = scan.numPoints;
+    const int n = std::min(scan.numPoints, int(scan.points.size() / 3));
     bool inside = false;
     for (int i = 0; i < n && !inside; ++i)
         inside = scan.x(i) >= from && scan.x(i) <= to;
     if (!inside)
         return RangeOutcome::NoPointInside;
 
-    std::optional<float> beforeFrom;
-    std::optional<float> beforeTo;
-    if (scan.range) {
-        beforeFrom = float(scan.range->from);
-        beforeTo = float(scan.range->to);
-    }
     bool changed = false;
-    const auto set = [&](int i, bool keep) {
+    const auto set = [&](int i, float value) {
         float &flag = flagAt(scan, i);
-        const float now = keep ? std::fabs(flag) : -std::fabs(flag);
-        if (now != flag && !(std::isnan(now) && std::isnan(flag))) {
-            flag = now;
+        if (value != flag && !(std::isnan(value) && std::isnan(flag))) {
+            flag = value;
             changed = true;
         }
     };
-    // From the first point: remove while before the range; on reaching it,
-    // restore what the earlier range had removed; stop past both.
-    for (int i = 0; i < n; ++i) {
-        const float x = scan.x(i);
-        if (x < from)
-            set(i, false);
-        else if (beforeFrom && x < *beforeFrom && x <= to)
-            set(i, true);
+    // What the earlier range removed and this one keeps comes back; what
+    // anything else removed stays removed.
+    std::vector<int32_t> removed;
+    for (int32_t i : scan.removedByRange) {
+        if (i < 0 || i >= n)
+            continue;
+        if (scan.x(i) >= from && scan.x(i) <= to)
+            set(i, std::fabs(scan.flag(i)));
         else
-            break;
+            removed.push_back(i);
     }
-    for (int i = n - 1; i >= 0; --i) {
-        const float x = scan.x(i);
-        if (x > to)
-            set(i, false);
-        else if (beforeTo && x > *beforeTo && x >= from)
-            set(i, true);
-        else
-            break;
-    }
+    // From the first point and from the last, each side up to its first
+    // point inside; a point already removed is left to what removed it.
+    const auto remove = [&](int i) {
+        if (scan.flag(i) > 0.0f) {
+            set(i, -scan.flag(i));
+            removed.push_back(i);
+        }
+    };
+    for (int i = 0; i < n && scan.x(i) < from; ++i)
+        remove(i);
+    for (int i = n - 1; i >= 0 && scan.x(i) > to; --i)
+        remove(i);
+    std::sort(removed.begin(), removed.end());
+    removed.erase(std::unique(removed.begin(), removed.end()), removed.end());
+    scan.removedByRange = std::move(removed);
     scan.range = range;
     if (changed)
         scan.edited = true;

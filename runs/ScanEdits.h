@@ -12,10 +12,10 @@ enum class RangeOutcome { Changed, Unchanged, NoPointInside };
 // Keeps [range.from, range.to]: the points before it are removed counting
 // from the first point and those after it counting from the last, each
 // side stopping at its first point inside, as the editor's removal to the
-// left and right does. Points between this range and the one applied
-// before, which that one removed, are restored, so a wider range brings
-// them back. A range holding no point would remove all data: refused, and
-// nothing changes.
+// left and right does. The points an earlier range removed that lie inside
+// this one are restored, so a wider range brings them back; points removed
+// in any other way stay removed. A range holding no point would remove all
+// data: refused, and nothing changes.
 RangeOutcome ApplyRange(Scan &scan, const RadiusRange &range);
 
 // Removes the points the editor's detector suggests; returns what it

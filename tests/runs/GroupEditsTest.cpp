@@ -84,6 +84,15 @@ TEST(ApplyRange, RemovesOutsideFromBothEndsAndAWiderRangeBringsThemBack)
     EXPECT_EQ(ApplyRange(scan, { 6.01, 6.09 }), RangeOutcome::NoPointInside);
     EXPECT_EQ(flagsOf(scan), before);
 
+    // A point removed otherwise before the range stays removed when a wider
+    // range takes it in; only what the range removed comes back.
+    Scan other = madeScan(QStringLiteral("c.RA1"), 10);
+    other.points[3 * 1 + 2] = -0.004f;
+    ApplyRange(other, { 6.25, 6.9 });
+    EXPECT_EQ(removed(other), (std::vector<int> { 0, 1, 2 }));
+    ApplyRange(other, { 6.0, 6.9 });
+    EXPECT_EQ(removed(other), (std::vector<int> { 1 }));
+
     // A point out of order inside is not visited, as in the editor.
     Scan odd = madeScan(QStringLiteral("b.RA1"), 6);
     odd.points[3 * 3] = 5.0f; // 6.0 6.1 6.2 5.0 6.4 6.5

@@ -252,6 +252,10 @@ TEST(RunEditWindow, SaveSelectedWritesTheBytesOfTheEditorsSavesAndAsksBeforeRepl
     // A folder that cannot be made.
     h.saveSelected(*w, target + QStringLiteral("/under-a-file"), false, true);
     EXPECT_TRUE(h.platform.messages.back().text.contains(QStringLiteral("cannot be made")));
+    // The same range again changes nothing: no step, and the saves stand.
+    const QString undo = w->undoAction()->text();
+    h.applyRange(*w, QStringLiteral("6.85"), QStringLiteral("7.05"));
+    EXPECT_EQ(w->undoAction()->text(), undo);
     // Every edited scan is saved: closing does not ask.
     const size_t asked = h.platform.messages.size();
     EXPECT_TRUE(w->close());
