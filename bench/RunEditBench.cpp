@@ -32,20 +32,6 @@ RunPlan hundredScanPlan()
     return plan;
 }
 
-// One cell of a six-channel centerpiece: 27 scans at three speeds.
-RunPlan threeColumnPlan()
-{
-    RunPlan plan;
-    plan.cells = { 1 };
-    plan.speeds = { { 16000, 9, 10.0 }, { 20000, 9, 8.0 }, { 24000, 9, 6.0 } };
-    plan.columns = { { 5.80, 6.12 }, { 6.35, 6.65 }, { 6.87, 7.20 } };
-    plan.columnShiftPerSpeed = 0.004;
-    plan.buoyantMass = 8000.0;
-    plan.loading = 0.3;
-    plan.step = 0.003;
-    return plan;
-}
-
 const Run &readOnce(const RunPlan &plan, const char *name)
 {
     static QTemporaryDir dir;
@@ -117,7 +103,7 @@ BENCHMARK(BM_RemoveSuggested_100_scans)->Unit(benchmark::kMillisecond);
 
 void BM_SplitChannels_three_column_cell(benchmark::State &state)
 {
-    static const Run &read = readOnce(threeColumnPlan(), "six-channel");
+    static const Run &read = readOnce(SixChannelPlan(), "six-channel");
     const std::vector<int> all = everyScan(read);
     for (auto _ : state) {
         Run run = read;

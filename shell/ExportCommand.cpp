@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/ExportCommand.h"
 
-#include "base/NumLib.h"
 #include "runs/ChannelPlan.h"
 #include "runs/GroupEdits.h"
 #include "runs/RunEdits.h"
-#include "runs/RunReader.h"
+#include "shell/ReportCommand.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,14 +34,10 @@ std::vector<int> everyScan(const Run &run)
 
 int RunExportCommand(const QStringList &paths, const ExportRequest &request)
 {
-    NumLib numlib;
-    Run run;
-    try {
-        run = ReadRun(paths, numlib);
-    } catch (const NumLibError &error) {
-        std::fprintf(stderr, "kelvane: %s\n", error.what());
+    std::optional<Run> read = ReadRunForCommand(paths);
+    if (!read)
         return 2;
-    }
+    Run &run = *read;
     int status = 0;
     for (const ReadFailure &failure : run.failures) {
         complain(failure.path, failure.reason);

@@ -9,16 +9,23 @@
 
 #include <cstdio>
 
-int RunReportCommand(const QStringList &paths, const RunOptions &options)
+std::optional<Run> ReadRunForCommand(const QStringList &paths)
 {
     NumLib numlib;
-    Run run;
     try {
-        run = ReadRun(paths, numlib);
+        return ReadRun(paths, numlib);
     } catch (const NumLibError &error) {
         std::fprintf(stderr, "kelvane: %s\n", error.what());
-        return 2;
+        return std::nullopt;
     }
+}
+
+int RunReportCommand(const QStringList &paths, const RunOptions &options)
+{
+    std::optional<Run> read = ReadRunForCommand(paths);
+    if (!read)
+        return 2;
+    const Run &run = *read;
     const QByteArray csv = RunReportCsv(run, AnalyseRun(run, options));
     std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
     for (const ReadFailure &failure : run.failures)

@@ -7,6 +7,13 @@
 
 #include <QStringList>
 
+#include <optional>
+
+// The run of `paths` read with the library, as the commands without a
+// window read it; nothing, after saying why on standard error, when the
+// library cannot be loaded.
+std::optional<Run> ReadRunForCommand(const QStringList &paths);
+
 // Reads the run of `paths`, prints the table and names each file that could
 // not be read on standard error with the reason. Returns the exit status: 0
 // when every file was read, 2 otherwise (the library missing included).

@@ -2,6 +2,7 @@
 #include "runs/RunReport.h"
 #include "base/NumLib.h"
 #include "runs/RunReader.h"
+#include "support/CommandSupport.h"
 #include "support/RunGenerator.h"
 #include "support/TestFiles.h"
 
@@ -16,30 +17,6 @@
 
 namespace
 {
-
-struct Finished {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// The real program, without a display.
-Finished kelvane(const QStringList &arguments)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
-        env.remove(QLatin1String(name));
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/kelvane"), arguments);
-    Finished result;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.status = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
 
 // The CSV's fields, quotes taken off.
 QList<QByteArray> fields(const QByteArray &line)

@@ -10,6 +10,7 @@
 #include "runs/RunWindow.h"
 #include "runs/SaveSelectedDialog.h"
 #include "runs/SplitChannelsDialog.h"
+#include "support/CommandSupport.h"
 #include "support/Harness.h"
 #include "support/RunGenerator.h"
 
@@ -29,40 +30,11 @@
 namespace
 {
 
-struct Finished {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// The real program, without a display.
-Finished kelvane(const QStringList &arguments)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
-        env.remove(QLatin1String(name));
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/kelvane"), arguments);
-    Finished result;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.status = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
-
 RunPlan threeColumnPlan()
 {
-    RunPlan plan;
+    RunPlan plan = SixChannelPlan();
     plan.cells = { 1, 2 };
     plan.speeds = { { 16000, 4, 10.0 }, { 24000, 4, 6.0 } };
-    plan.columns = { { 5.80, 6.12 }, { 6.35, 6.65 }, { 6.87, 7.20 } };
-    plan.columnShiftPerSpeed = 0.004;
-    plan.buoyantMass = 8000.0;
-    plan.loading = 0.3;
-    plan.step = 0.003;
     return plan;
 }
 

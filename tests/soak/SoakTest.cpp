@@ -225,14 +225,9 @@ Files writeFiles(const TestFolder &folder, uint32_t seed)
     if (seed % 2 == 1) {
         // One cell of a six-channel centerpiece, kept small: 3 scans at each
         // of two speeds.
-        RunPlan six;
+        RunPlan six = SixChannelPlan();
         six.cells = { 3 };
         six.speeds = { { 16000, 3, 10.0 }, { 20000, 3, 8.0 } };
-        six.columns = { { 5.80, 6.12 }, { 6.35, 6.65 }, { 6.87, 7.20 } };
-        six.columnShiftPerSpeed = 0.004;
-        six.buoyantMass = 8000.0;
-        six.loading = 0.3;
-        six.step = 0.003;
         six.seed = seed;
         const GeneratedRun sixRun = GenerateRun(six);
         const QString sixFolder = folder.path(QStringLiteral("six"));

@@ -79,6 +79,19 @@ double SigmaOf(double buoyantMass, int rpm, double temperature)
     return buoyantMass * omega * omega / (GasConstant * (temperature + Kelvin));
 }
 
+RunPlan SixChannelPlan()
+{
+    RunPlan plan;
+    plan.cells = { 1 };
+    plan.speeds = { { 16000, 9, 10.0 }, { 20000, 9, 8.0 }, { 24000, 9, 6.0 } };
+    plan.columns = { { 5.80, 6.12 }, { 6.35, 6.65 }, { 6.87, 7.20 } };
+    plan.columnShiftPerSpeed = 0.004;
+    plan.buoyantMass = 8000.0;
+    plan.loading = 0.3;
+    plan.step = 0.003;
+    return plan;
+}
+
 RunPlan PublicRunPlan()
 {
     RunPlan plan;

@@ -83,6 +83,12 @@ std::vector<SampleColumn> ColumnsAt(const RunPlan &plan, int speedIndex);
 // 24000, 27 at 30000), three wavelengths in turn, about 330 lines a scan.
 RunPlan PublicRunPlan();
 
+// One cell of a six-channel centerpiece: three sample columns (5.80-6.12,
+// 6.35-6.65 and 6.87-7.20 cm, moving 0.004 cm at each later speed) whose
+// readings stay below saturation, 9 scans at each of 16000, 20000 and
+// 24000 rpm, radii about 0.003 cm apart.
+RunPlan SixChannelPlan();
+
 // Writes the run's files under `folder` (created); returns false on failure.
 bool WriteRun(const GeneratedRun &run, const QString &folder);
 
