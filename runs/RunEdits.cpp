@@ -37,7 +37,7 @@ bool sameFlags(const FlagState &state, const Scan &scan)
     for (int i = 0; i < scan.numPoints; ++i) {
         const float a = state.flags[size_t(i)];
         const float b = scan.flag(i);
-        // Bit for bit: -0 and 0 are the same point, but NaN must equal NaN.
+        // -0 and 0 are the same flag, and NaN counts as equal to NaN.
         if (a != b && !(a != a && b != b))
             return false;
     }
