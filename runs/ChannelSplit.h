@@ -42,7 +42,7 @@ std::vector<RadiusRange> ProposeColumns(const std::vector<const Scan *> &scans);
 // name in path and shown) with "-c1", "-c2", ... before the extension (an
 // empty one stays empty). A column that holds none of its points still
 // gives a scan, with no points, so the numbers are the same for every scan
-// of a setting. The new scans have no id (0) and no range applied.
+// of a setting. The new scans have no id (0) and no record of a range.
 std::vector<Scan> SplitScan(const Scan &scan, const std::vector<RadiusRange> &columns);
 
 // "00012.RA1" -> "00012-c2.RA1" for column 2: the last component of a path

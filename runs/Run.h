@@ -39,8 +39,7 @@ struct Scan {
     uint64_t id = 0; // stays with the scan while the run is open; 0 until given
     bool edited = false; // flags changed since it was read
     int column = 0; // k for the k-th sample column split from a scan (1 at the lowest radius)
-    std::optional<RadiusRange> range; // the range last applied to it
-    std::vector<int32_t> removedByRange; // the points (0-based) that range removed
+    std::vector<int32_t> removedByRange; // the points (0-based) the range last applied removed
 
     // Point i, 0-based.
     float x(int i) const { return points[size_t(3 * i)]; }

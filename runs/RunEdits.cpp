@@ -9,7 +9,6 @@ struct RunEdits::FlagState {
     uint64_t id = 0;
     std::vector<float> flags;
     bool edited = false;
-    std::optional<RadiusRange> range;
     std::vector<int32_t> removedByRange;
 };
 
@@ -20,16 +19,11 @@ using FlagState = RunEdits::FlagState;
 
 FlagState flagStateOf(const Scan &scan)
 {
-    FlagState state { scan.id, {}, scan.edited, scan.range, scan.removedByRange };
+    FlagState state { scan.id, {}, scan.edited, scan.removedByRange };
     state.flags.reserve(size_t(scan.numPoints));
     for (int i = 0; i < scan.numPoints; ++i)
         state.flags.push_back(scan.flag(i));
     return state;
-}
-
-bool sameRange(const std::optional<RadiusRange> &a, const std::optional<RadiusRange> &b)
-{
-    return a.has_value() == b.has_value() && (!a || (a->from == b->from && a->to == b->to));
 }
 
 bool sameFlags(const FlagState &state, const Scan &scan)
@@ -50,7 +44,6 @@ void swapFlags(FlagState &state, Scan &scan)
     for (int i = 0; i < scan.numPoints; ++i)
         std::swap(state.flags[size_t(i)], scan.points[size_t(3 * i + 2)]);
     std::swap(state.edited, scan.edited);
-    std::swap(state.range, scan.range);
     std::swap(state.removedByRange, scan.removedByRange);
 }
 
@@ -110,8 +103,8 @@ bool RunEdits::editFlags(
         const int points = scan.numPoints;
         edit(scan);
         scan.numPoints = points;
-        if (!sameFlags(before, scan) || !sameRange(before.range, scan.range)
-            || before.edited != scan.edited || before.removedByRange != scan.removedByRange)
+        if (!sameFlags(before, scan) || before.edited != scan.edited
+            || before.removedByRange != scan.removedByRange)
             step->flags.push_back(std::move(before));
     }
     if (step->flags.empty())

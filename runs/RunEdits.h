@@ -24,8 +24,8 @@ public:
     RunEdits &operator=(const RunEdits &) = delete;
 
     // Runs `edit` on each of `scans` (indices into the run) as one step
-    // named `name`. Only flags, `edited` and `range` may change; the step
-    // keeps the scans whose flags or range did. Returns false, and records
+    // named `name`. Only flags, `edited` and `removedByRange` may change;
+    // the step keeps the scans that changed. Returns false, and records
     // nothing, when none did.
     bool editFlags(const QString &name, const std::vector<int> &scans,
         const std::function<void(Scan &)> &edit);

@@ -61,7 +61,6 @@ RangeOutcome ApplyRange(Scan &scan, const RadiusRange &range)
     std::sort(removed.begin(), removed.end());
     removed.erase(std::unique(removed.begin(), removed.end()), removed.end());
     scan.removedByRange = std::move(removed);
-    scan.range = range;
     if (changed)
         scan.edited = true;
     return changed ? RangeOutcome::Changed : RangeOutcome::Unchanged;

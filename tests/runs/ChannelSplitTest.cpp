@@ -260,7 +260,7 @@ TEST(ChannelSplit, EachColumnTakesTheSourcePointsWithinIt)
     source.comments = QByteArray(96, ' ');
     source.id = 7;
     source.edited = true;
-    source.range = RadiusRange { 6.0, 7.0 };
+    source.removedByRange = { 0, 1 };
 
     // Given out of order, with bounds as typed (6.30 below the float 6.3f);
     // the third and fourth hold no point.
@@ -283,7 +283,7 @@ TEST(ChannelSplit, EachColumnTakesTheSourcePointsWithinIt)
         EXPECT_EQ(part.comments, source.comments);
         EXPECT_EQ(part.id, 0u);
         EXPECT_TRUE(part.edited);
-        EXPECT_FALSE(part.range);
+        EXPECT_TRUE(part.removedByRange.empty());
         ASSERT_EQ(part.numPoints, int(taken[k].size()));
         ASSERT_EQ(part.points.size(), 3 * taken[k].size());
         for (int i = 0; i < part.numPoints; ++i) {

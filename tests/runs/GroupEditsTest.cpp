@@ -171,7 +171,7 @@ TEST(RunEdits, EachGroupOperationIsOneStepUndoneAndDoneAgain)
     for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(flagsOf(run.scans[size_t(k)]), original);
         EXPECT_FALSE(run.scans[size_t(k)].edited);
-        EXPECT_FALSE(run.scans[size_t(k)].range);
+        EXPECT_TRUE(run.scans[size_t(k)].removedByRange.empty());
     }
     EXPECT_FALSE(edits.canUndo());
 

@@ -7,9 +7,9 @@
 #include "runs/RunFilterModel.h"
 #include "runs/RunTableModel.h"
 #include "runs/RunWindow.h"
-#include "runs/SaveSelectedDialog.h"
 #include "runs/ScanSave.h"
 #include "support/EditorSupport.h"
+#include "support/RunEditRig.h"
 #include "support/RunGenerator.h"
 
 #include <gtest/gtest.h>
@@ -19,50 +19,22 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QRadioButton>
 #include <QTableView>
 
 namespace
 {
 
-// A harness with a generated run of two cells in "run" under its folder.
-struct EditRig : Harness {
-    QString root = folder.path(QStringLiteral("run"));
-    explicit EditRig(RunPlan plan = smallPlan()) { WriteRun(GenerateRun(plan), root); }
+// A run of two cells, six scans each at one speed.
+struct EditRig : RunEditRig {
+    EditRig()
+        : RunEditRig(smallPlan())
+    {
+    }
     static RunPlan smallPlan()
     {
         RunPlan plan;
         plan.speeds = { { 16000, 6, 12.0 } };
         return plan;
-    }
-    RunWindow *openRun()
-    {
-        platform.runPathAnswers.push_back(QStringList { root });
-        window->openRunAction()->trigger();
-        return window->runWindows().empty() ? nullptr : window->runWindows().back();
-    }
-    // Apply Range... answered with these radii.
-    void applyRange(RunWindow &w, const QString &from, const QString &to)
-    {
-        platform.modalActions.push_back([from, to](QDialog &dialog) {
-            auto &range = static_cast<ApplyRangeDialog &>(dialog);
-            range.fromField()->setText(from);
-            range.toField()->setText(to);
-            range.accept();
-        });
-        w.applyRangeAction()->trigger();
-    }
-    // Save Selected... into `out`, in this layout.
-    void saveSelected(RunWindow &w, const QString &out, bool complete, bool radius)
-    {
-        platform.modalActions.push_back([out, complete, radius](QDialog &dialog) {
-            auto &save = static_cast<SaveSelectedDialog &>(dialog);
-            save.folderField()->setText(out);
-            (complete ? save.completeButton() : save.truncatedButton())->setChecked(true);
-            (radius ? save.radiusButton() : save.xiButton())->setChecked(true);
-            save.accept();
-        });
-        w.saveSelectedAction()->trigger();
     }
 };
 

@@ -2,16 +2,14 @@
 // A whole run made ready for the fitting program: split into its sample
 // columns, trimmed, cleaned and saved, through the run window and through
 // `kelvane --export`, which must write the same bytes.
-#include "runs/ApplyRangeDialog.h"
 #include "runs/ChannelSplit.h"
 #include "runs/ColumnChartView.h"
 #include "runs/Overlay.h"
 #include "runs/RunEdits.h"
 #include "runs/RunWindow.h"
-#include "runs/SaveSelectedDialog.h"
 #include "runs/SplitChannelsDialog.h"
 #include "support/CommandSupport.h"
-#include "support/Harness.h"
+#include "support/RunEditRig.h"
 #include "support/RunGenerator.h"
 
 #include <gtest/gtest.h>
@@ -19,13 +17,9 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
-#include <QLineEdit>
 #include <QProcess>
-#include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
-
-#include <numeric>
 
 namespace
 {
@@ -47,44 +41,11 @@ std::map<QString, QByteArray> filesIn(const QString &folder)
     return files;
 }
 
-struct SplitRig : Harness {
-    RunPlan plan;
-    QString root = folder.path(QStringLiteral("run"));
-    explicit SplitRig(RunPlan chosen)
-        : plan(std::move(chosen))
-    {
-        WriteRun(GenerateRun(plan), root);
-    }
-    RunWindow *openRun()
-    {
-        platform.runPathAnswers.push_back(QStringList { root });
-        window->openRunAction()->trigger();
-        return window->runWindows().empty() ? nullptr : window->runWindows().back();
-    }
-    void chooseAll(RunWindow &w)
-    {
-        std::vector<int> all(w.run().scans.size());
-        std::iota(all.begin(), all.end(), 0);
-        w.choose(all);
-    }
-    void saveSelected(RunWindow &w, const QString &out, bool complete, bool radius)
-    {
-        platform.modalActions.push_back([out, complete, radius](QDialog &dialog) {
-            auto &save = static_cast<SaveSelectedDialog &>(dialog);
-            save.folderField()->setText(out);
-            (complete ? save.completeButton() : save.truncatedButton())->setChecked(true);
-            (radius ? save.radiusButton() : save.xiButton())->setChecked(true);
-            save.accept();
-        });
-        w.saveSelectedAction()->trigger();
-    }
-};
-
 } // namespace
 
 TEST(SplitExport, AThreeColumnRunGivesTheSameFilesThroughTheWindowAndTheCommandLine)
 {
-    SplitRig h(threeColumnPlan());
+    RunEditRig h(threeColumnPlan());
     RunWindow *w = h.openRun();
     ASSERT_NE(w, nullptr);
     ASSERT_EQ(w->run().scans.size(), 16u);
@@ -178,7 +139,7 @@ TEST(SplitExport, RangeAndLayoutsMatchTheWindowAndOneColumnScansAreNotSplit)
 {
     RunPlan plan;
     plan.speeds = { { 16000, 3, 12.0 } };
-    SplitRig h(plan);
+    RunEditRig h(plan);
     RunWindow *w = h.openRun();
     ASSERT_NE(w, nullptr);
     h.chooseAll(*w);
@@ -186,13 +147,7 @@ TEST(SplitExport, RangeAndLayoutsMatchTheWindowAndOneColumnScansAreNotSplit)
     w->splitChannelsAction()->trigger();
     EXPECT_TRUE(h.platform.messages.back().text.contains(QStringLiteral("nothing to split")));
 
-    h.platform.modalActions.push_back([](QDialog &dialog) {
-        auto &range = static_cast<ApplyRangeDialog &>(dialog);
-        range.fromField()->setText(QStringLiteral("6.86"));
-        range.toField()->setText(QStringLiteral("7.1"));
-        range.accept();
-    });
-    w->applyRangeAction()->trigger();
+    h.applyRange(*w, QStringLiteral("6.86"), QStringLiteral("7.1"));
     w->removeSuggestedAction()->trigger();
     const QString windowOut = h.folder.path(QStringLiteral("window"));
     h.saveSelected(*w, windowOut, true, false);
@@ -258,7 +213,7 @@ TEST(SplitExport, UsageErrorsExitWithOne)
 
 TEST(SplitExport, BadColumnsAreRefusedNamingTheColumn)
 {
-    SplitRig h(threeColumnPlan());
+    RunEditRig h(threeColumnPlan());
     RunWindow *w = h.openRun();
     ASSERT_NE(w, nullptr);
     h.platform.modalActions.push_back([&h](QDialog &dialog) {

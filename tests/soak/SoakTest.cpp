@@ -273,7 +273,7 @@ struct ScanState {
     QString name;
     int column = 0;
     bool edited = false;
-    std::optional<RadiusRange> range;
+    std::vector<int32_t> removedByRange;
     std::vector<float> points;
 };
 using RunState = std::vector<ScanState>;
@@ -283,7 +283,7 @@ RunState stateOf(const std::vector<Scan> &scans)
     RunState state;
     for (const Scan &scan : scans)
         state.push_back(
-            { scan.path, scan.name, scan.column, scan.edited, scan.range, scan.points });
+            { scan.path, scan.name, scan.column, scan.edited, scan.removedByRange, scan.points });
     return state;
 }
 
@@ -320,9 +320,8 @@ std::optional<std::string> difference(const RunState &want, const RunState &got)
             return "the points of " + name + " differ";
         if (a.edited != b.edited)
             return name + (b.edited ? " is" : " is not") + " marked edited";
-        if (a.range.has_value() != b.range.has_value()
-            || (a.range && (a.range->from != b.range->from || a.range->to != b.range->to)))
-            return "the range of " + name + " differs";
+        if (a.removedByRange != b.removedByRange)
+            return "the points the range removed from " + name + " differ";
     }
     return std::nullopt;
 }
