@@ -101,8 +101,10 @@ ScanCheck CheckGoodPoints(
     const std::vector<RadialPoint> &l = last.points();
     if (s.empty() || l.empty())
         return check;
-    check.lo = options.from ? *options.from : std::max(s.front().x, l.front().x) + options.trim;
-    check.hi = options.to ? *options.to : std::min(s.back().x, l.back().x) - options.trim;
+    check.lo = options.from ? RadiusBound(*options.from)
+                            : RadiusBoundFrom(std::max(s.front().x, l.front().x), options.trim);
+    check.hi = options.to ? RadiusBound(*options.to)
+                          : RadiusBoundFrom(std::min(s.back().x, l.back().x), -options.trim);
 
     std::vector<double> selected; // S's readings in the range, for its noise
     std::vector<double> x, d;

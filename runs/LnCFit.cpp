@@ -53,8 +53,8 @@ LnCFit FitLnC(
     const std::vector<RadialPoint> &points, double lo, double hi, const FitConstants &constants)
 {
     LnCFit fit;
-    fit.lo = lo;
-    fit.hi = hi;
+    fit.lo = lo = RadiusBound(lo);
+    fit.hi = hi = RadiusBound(hi);
     for (const RadialPoint &p : points) {
         if (p.x < lo || p.x > hi || !(p.c > 0.0))
             continue;
@@ -93,8 +93,9 @@ std::pair<double, double> FitRange(
 {
     if (points.empty())
         return { 0.0, 0.0 };
-    return { options.from ? *options.from : points.front().x + options.trim,
-        options.to ? *options.to : points.back().x - options.trim };
+    return { options.from ? RadiusBound(*options.from)
+                          : RadiusBoundFrom(points.front().x, options.trim),
+        options.to ? RadiusBound(*options.to) : RadiusBoundFrom(points.back().x, -options.trim) };
 }
 
 LnCFit FitScan(const Scan &scan, const RunOptions &options)

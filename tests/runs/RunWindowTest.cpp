@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/RunWindow.h"
 #include "runs/CheckSettingsDialog.h"
+#include "runs/GoodPoints.h"
 #include "runs/RangeChartView.h"
 #include "runs/RunFilterModel.h"
 #include "runs/RunPlots.h"
@@ -608,7 +609,7 @@ TEST(RunWindow, TheRangeTrimAndCeilingAreSetAndTheCheckRerunsAtOnce)
     EXPECT_NEAR(*w->analysis().options.from, 6.85, 0.01);
     EXPECT_NEAR(*w->analysis().options.to, 7.0, 0.01);
     EXPECT_EQ(view->rangeFrom(), w->analysis().options.from);
-    EXPECT_EQ(w->analysis().checks[size_t(scan)].lo, *w->analysis().options.from);
+    EXPECT_EQ(w->analysis().checks[size_t(scan)].lo, RadiusBound(*w->analysis().options.from));
     w->clearRangeAction()->trigger();
     EXPECT_FALSE(w->analysis().options.from);
     EXPECT_FALSE(view->rangeTo());
