@@ -2,47 +2,67 @@
 #include "runs/RunGroups.h"
 
 #include <algorithm>
+#include <map>
 #include <tuple>
+
+QString ExperimentFolder(const Scan &scan)
+{
+    const qsizetype slash = scan.path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : scan.path.left(slash);
+}
 
 RunGroups GroupScans(const std::vector<Scan> &scans)
 {
     RunGroups result;
     result.groupOf.assign(scans.size(), -1);
+    std::vector<int> experimentOf(scans.size(), -1);
+    std::map<QString, int> experiments;
     std::vector<int> order;
     for (int i = 0; i < int(scans.size()); ++i) {
-        if (scans[size_t(i)].header)
-            order.push_back(i);
+        if (!scans[size_t(i)].header)
+            continue;
+        const QString folder = ExperimentFolder(scans[size_t(i)]);
+        const auto [place, added] = experiments.emplace(folder, int(result.experiments.size()));
+        if (added) {
+            const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
+            result.experiments.push_back(
+                { folder, folder.isEmpty() ? QStringLiteral(".") : folder.mid(slash + 1) });
+        }
+        experimentOf[size_t(i)] = place->second;
+        order.push_back(i);
     }
     // By setting, then wavelength: each setting's scans lie together, and a
     // group is a run of them whose wavelengths step by at most 3 nm.
-    const auto key = [&scans](int i) {
+    const auto key = [&](int i) {
         const ScanHeader &h = *scans[size_t(i)].header;
-        return std::make_tuple(h.cell, scans[size_t(i)].column, h.type, h.speed, h.wavelength);
+        return std::make_tuple(experimentOf[size_t(i)], h.cell, scans[size_t(i)].column, h.type,
+            h.speed, h.wavelength);
     };
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return key(a) < key(b); });
     for (size_t k = 0; k < order.size(); ++k) {
-        const ScanHeader &h = *scans[size_t(order[k])].header;
-        const int column = scans[size_t(order[k])].column;
+        const int scan = order[k];
+        const ScanHeader &h = *scans[size_t(scan)].header;
         const bool starts = k == 0 || [&] {
-            const ScanHeader &before = *scans[size_t(order[k - 1])].header;
-            return before.cell != h.cell || scans[size_t(order[k - 1])].column != column
-                || before.type != h.type || before.speed != h.speed
-                || h.wavelength - before.wavelength > WavelengthChain;
+            const auto [experiment, cell, column, type, speed, nm] = key(order[k - 1]);
+            return experiment != experimentOf[size_t(scan)] || cell != h.cell
+                || column != scans[size_t(scan)].column || type != h.type || speed != h.speed
+                || h.wavelength - nm > WavelengthChain;
         }();
         if (starts) {
             ScanGroup group;
             group.number = int(result.groups.size()) + 1;
+            group.experiment = experimentOf[size_t(scan)];
             group.type = h.type;
             group.cell = h.cell;
-            group.column = column;
+            group.column = scans[size_t(scan)].column;
             group.speed = h.speed;
             group.lowestWavelength = h.wavelength;
             result.groups.push_back(group);
         }
         ScanGroup &group = result.groups.back();
         group.highestWavelength = h.wavelength;
-        group.scans.push_back(order[k]);
-        result.groupOf[size_t(order[k])] = int(result.groups.size()) - 1;
+        group.scans.push_back(scan);
+        result.groupOf[size_t(scan)] = int(result.groups.size()) - 1;
     }
     for (ScanGroup &group : result.groups) {
         std::sort(group.scans.begin(), group.scans.end(), [&scans](int a, int b) {

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The groups of a run: the scans of one setting. Same cell, type letter and
-// speed, and wavelengths that chain within 3 nm (sorted by wavelength, a gap
-// of more than 3 nm starts a new group); within a group, scans by elapsed
-// time. A scan without a header belongs to no group. The sample columns
-// split from a cell's scans are settings of their own, column by column.
+// The groups of a run: the scans of one setting of one experiment. Same
+// experiment (the folder that holds the scan file, or its folder inside an
+// archive: an instrument writes one experiment to one folder), cell, type
+// letter and speed, and wavelengths that chain within 3 nm (sorted by
+// wavelength, a gap of more than 3 nm starts a new group); within a group,
+// scans by elapsed time. A scan without a header belongs to no group. The
+// sample columns split from a cell's scans are settings of their own,
+// column by column.
 #pragma once
 
 #include "runs/Run.h"
@@ -14,8 +17,15 @@
 
 constexpr double WavelengthChain = 3.0; // nm
 
+// The folder a run's scans were found in, as one experiment.
+struct Experiment {
+    QString folder; // as found: "run/2026-03-09", "run.tar.gz/A" (empty: the current folder)
+    QString name; // its last part, as the window shows it: "2026-03-09", "A"
+};
+
 struct ScanGroup {
-    int number = 0; // 1-based, in the order of cell, type, speed, wavelength
+    int number = 0; // 1-based, in the order of experiment, cell, type, speed, wavelength
+    int experiment = 0; // index into RunGroups::experiments
     char type = 0;
     int cell = 0;
     int column = 0; // the sample column split from the cell's scans; 0 for whole scans
@@ -28,11 +38,15 @@ struct ScanGroup {
 };
 
 struct RunGroups {
+    std::vector<Experiment> experiments; // in the order their first scans were found
     std::vector<ScanGroup> groups;
     std::vector<int> groupOf; // per scan: the index into groups, or -1
 };
 
 RunGroups GroupScans(const std::vector<Scan> &scans);
+
+// The experiment of a scan: the folder part of its path as found.
+QString ExperimentFolder(const Scan &scan);
 
 // Wavelengths that chain within 3 nm, as [lowest, highest] bands in rising
 // order.

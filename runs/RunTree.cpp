@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 namespace
 {
@@ -46,11 +47,28 @@ void RunTreeModel::rebuild(const RunAnalysis &analysis)
     setHorizontalHeaderLabels({ QStringLiteral("Setting"), QStringLiteral("Scans"),
         QStringLiteral("Time span"), QStringLiteral("Equilibrium") });
     const std::vector<ScanGroup> &groups = analysis.groups.groups;
-    // Cells in rising order; within a cell, type and band; then speed.
-    std::map<std::pair<int, int>, std::vector<int>> byCell; // by cell and column
+    const std::vector<Experiment> &experiments = analysis.groups.experiments;
+    // Experiments apart when there are several, each named by its folder;
+    // within one, cells in rising order; within a cell, type and band; then
+    // speed.
+    std::map<std::tuple<int, int, int>, std::vector<int>> byCell; // experiment, cell, column
     for (size_t g = 0; g < groups.size(); ++g)
-        byCell[{ groups[g].cell, groups[g].column }].push_back(int(g));
-    for (const auto &[cell, cellGroups] : byCell) {
+        byCell[{ groups[g].experiment, groups[g].cell, groups[g].column }].push_back(int(g));
+    std::vector<QList<QStandardItem *>> experimentRows;
+    if (experiments.size() > 1) {
+        for (size_t e = 0; e < experiments.size(); ++e) {
+            std::vector<int> scans;
+            for (const ScanGroup &group : groups) {
+                if (group.experiment == int(e))
+                    scans.insert(scans.end(), group.scans.begin(), group.scans.end());
+            }
+            experimentRows.push_back(node(m_run, experiments[e].name, scans));
+            experimentRows.back().front()->setToolTip(experiments[e].folder);
+            appendRow(experimentRows.back());
+        }
+    }
+    for (const auto &[where, cellGroups] : byCell) {
+        const auto [experiment, cellNumber, column] = where;
         std::vector<int> cellScans;
         std::map<char, std::vector<int>> byType;
         for (int g : cellGroups) {
@@ -58,8 +76,7 @@ void RunTreeModel::rebuild(const RunAnalysis &analysis)
             cellScans.insert(cellScans.end(), group.scans.begin(), group.scans.end());
             byType[group.type].push_back(g);
         }
-        const QList<QStandardItem *> cellRow
-            = node(m_run, CellText(cell.first, cell.second), cellScans);
+        const QList<QStandardItem *> cellRow = node(m_run, CellText(cellNumber, column), cellScans);
         for (const auto &[type, typeGroups] : byType) {
             std::vector<double> wavelengths;
             for (int g : typeGroups) {
@@ -88,11 +105,15 @@ void RunTreeModel::rebuild(const RunAnalysis &analysis)
                         = node(m_run, QStringLiteral("%1 rpm").arg(group.speed), group.scans, g);
                     // The group's verdict as a mark, its words as the tip.
                     const bool reached = analysis.verdicts[size_t(g)].reached;
+                    const bool judged = group.scans.size() > size_t(ScansBeforeLast);
                     QStandardItem *mark = groupRow.back();
-                    mark->setText(
-                        reached ? QStringLiteral("reached") : QStringLiteral("not reached"));
-                    mark->setIcon(QApplication::style()->standardIcon(
-                        reached ? QStyle::SP_DialogApplyButton : QStyle::SP_MessageBoxWarning));
+                    mark->setText(reached ? QStringLiteral("reached")
+                            : judged      ? QStringLiteral("not reached")
+                                          : QStringLiteral("too few scans"));
+                    mark->setIcon(QApplication::style()->standardIcon(reached
+                            ? QStyle::SP_DialogApplyButton
+                            : (judged ? QStyle::SP_MessageBoxWarning
+                                      : QStyle::SP_MessageBoxInformation)));
                     mark->setToolTip(VerdictText(m_run, analysis, g));
                     groupRow.front()->setIcon(mark->icon());
                     groupRow.front()->setToolTip(mark->toolTip());
@@ -101,7 +122,10 @@ void RunTreeModel::rebuild(const RunAnalysis &analysis)
                 cellRow.front()->appendRow(bandRow);
             }
         }
-        appendRow(cellRow);
+        if (experimentRows.empty())
+            appendRow(cellRow);
+        else
+            experimentRows[size_t(experiment)].front()->appendRow(cellRow);
     }
     std::vector<int> loose;
     for (size_t s = 0; s < m_run.scans.size(); ++s) {

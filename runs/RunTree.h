@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The groups of a run as a tree: cell, then type and wavelength band, then
-// speed (one group); each node with its count of scans and their time span.
+// speed (one group), under the experiment's folder when the run holds more
+// than one; each node with its count of scans and their time span.
 // Scans without a header gather under a node of their own.
 #pragma once
 
