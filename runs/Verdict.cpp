@@ -3,6 +3,20 @@
 
 #include "runs/Overlay.h"
 
+#include <cmath>
+
+QString ScoreText(double score)
+{
+    // One decimal, or as many as it takes to tell the score from the limit.
+    const QString limit = QString::number(ScoreLimit, 'f', 1);
+    for (int decimals = 1; decimals < 6; ++decimals) {
+        const QString text = QString::number(score, 'f', decimals);
+        if (score == ScoreLimit || text != QString::number(ScoreLimit, 'f', decimals))
+            return decimals == 1 && score == ScoreLimit ? limit : text;
+    }
+    return QString::number(score, 'g', 10);
+}
+
 QString VerdictText(const Run &run, const RunAnalysis &analysis, int group)
 {
     const ScanGroup &g = analysis.groups.groups[size_t(group)];
@@ -15,8 +29,8 @@ QString VerdictText(const Run &run, const RunAnalysis &analysis, int group)
             .arg(since.name, HoursText(double(since.header->time) / 3600.0));
     }
     if (n < ScansBeforeLast + 1)
-        return QStringLiteral("Not at equilibrium: the setting has %1 scan%2; the check needs at "
-                              "least %3")
+        return QStringLiteral("Too few scans to judge: the setting has %1 scan%2; the check needs "
+                              "at least %3")
             .arg(n)
             .arg(n == 1 ? "" : "s")
             .arg(ScansBeforeLast + 1);
@@ -30,10 +44,14 @@ QString VerdictText(const Run &run, const RunAnalysis &analysis, int group)
                 .arg(name)
                 .arg(check.points)
                 .arg(MinCheckPoints);
+        if (!std::isfinite(*check.score))
+            return QStringLiteral("Not at equilibrium: %1 differs from the last, and neither "
+                                  "shows any noise to measure the difference by")
+                .arg(name);
         if (*check.score > ScoreLimit)
             return QStringLiteral("Not at equilibrium: %1 still differs from the last by %2 times "
                                   "the noise")
-                .arg(name, QString::number(*check.score, 'f', 1));
+                .arg(name, ScoreText(*check.score));
     }
     return QStringLiteral("Not at equilibrium");
 }

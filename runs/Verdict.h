@@ -12,3 +12,7 @@
 // noise", naming the latest scan before the last that keeps it from being
 // reached.
 QString VerdictText(const Run &run, const RunAnalysis &analysis, int group);
+
+// A score with one decimal, or with as many as tell it from the limit of
+// 2.0 ("2.05", not "2.0", for 2.049).
+QString ScoreText(double score);
