@@ -47,9 +47,13 @@ SuggestReport RemoveSuggestedFrom(
             if (!found.kinds[i].any() || !good[i])
                 continue;
             ++removed;
+            // Each point once, under the first of its kinds, so that the
+            // counts add up to the total.
             for (int kind = 0; kind < SuggestKindCount; ++kind) {
-                if (found.kinds[i].has(SuggestKind(kind)))
+                if (found.kinds[i].has(SuggestKind(kind))) {
                     ++report.kinds[size_t(kind)];
+                    break;
+                }
             }
         }
         report.points += removed;

@@ -26,7 +26,9 @@ RangeReport ApplyRangeTo(
 struct SuggestReport {
     int scans = 0; // scans with a point removed
     int points = 0; // points removed
-    std::array<int, SuggestKindCount> kinds {}; // of those, suggested for each kind
+    // Of those, by kind: a point suggested for several is counted under the
+    // first of them, so the counts add up to `points`.
+    std::array<int, SuggestKindCount> kinds {};
 };
 
 // Removes the points suggested in each of `scans` as one step.

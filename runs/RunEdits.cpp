@@ -7,9 +7,16 @@
 
 struct RunEdits::FlagState {
     uint64_t id = 0;
-    std::vector<float> flags;
+    std::vector<int32_t> at; // the points whose flag the step changed
+    std::vector<float> flags; // the other version of each
     bool edited = false;
     std::vector<int32_t> removedByRange;
+
+    size_t bytes() const
+    {
+        return sizeof *this + at.capacity() * sizeof(int32_t) + flags.capacity() * sizeof(float)
+            + removedByRange.capacity() * sizeof(int32_t);
+    }
 };
 
 namespace
@@ -17,34 +24,52 @@ namespace
 
 using FlagState = RunEdits::FlagState;
 
-FlagState flagStateOf(const Scan &scan)
+std::vector<float> flagsOf(const Scan &scan)
 {
-    FlagState state { scan.id, {}, scan.edited, scan.removedByRange };
-    state.flags.reserve(size_t(scan.numPoints));
+    std::vector<float> flags;
+    flags.reserve(size_t(scan.numPoints));
     for (int i = 0; i < scan.numPoints; ++i)
-        state.flags.push_back(scan.flag(i));
-    return state;
+        flags.push_back(scan.flag(i));
+    return flags;
 }
 
-bool sameFlags(const FlagState &state, const Scan &scan)
+bool sameFlag(float a, float b)
 {
+    // -0 and 0 are the same flag, and NaN counts as equal to NaN.
+    return a == b || (a != a && b != b);
+}
+
+// What changed from `before` (the flags, `edited` and the range's record
+// before an edit) to the scan as it is now, as the state to go back to.
+FlagState changeOf(const Scan &scan, const std::vector<float> &before, bool edited,
+    std::vector<int32_t> removedByRange)
+{
+    FlagState state { scan.id, {}, {}, edited, std::move(removedByRange) };
     for (int i = 0; i < scan.numPoints; ++i) {
-        const float a = state.flags[size_t(i)];
-        const float b = scan.flag(i);
-        // -0 and 0 are the same flag, and NaN counts as equal to NaN.
-        if (a != b && !(a != a && b != b))
-            return false;
+        if (!sameFlag(before[size_t(i)], scan.flag(i))) {
+            state.at.push_back(i);
+            state.flags.push_back(before[size_t(i)]);
+        }
     }
-    return true;
+    state.at.shrink_to_fit();
+    state.flags.shrink_to_fit();
+    return state;
 }
 
 // Puts `state` into the scan and keeps the scan's own in its place.
 void swapFlags(FlagState &state, Scan &scan)
 {
-    for (int i = 0; i < scan.numPoints; ++i)
-        std::swap(state.flags[size_t(i)], scan.points[size_t(3 * i + 2)]);
+    for (size_t k = 0; k < state.at.size(); ++k)
+        std::swap(state.flags[k], scan.points[size_t(3 * state.at[k] + 2)]);
     std::swap(state.edited, scan.edited);
     std::swap(state.removedByRange, scan.removedByRange);
+}
+
+size_t scanBytes(const Scan &scan)
+{
+    return sizeof scan + scan.points.capacity() * sizeof(float) + size_t(scan.comments.capacity())
+        + size_t(scan.description.capacity()) + scan.removedByRange.capacity() * sizeof(int32_t)
+        + size_t(scan.path.capacity() + scan.name.capacity() + scan.shown.capacity()) * 2;
 }
 
 } // namespace
@@ -74,11 +99,22 @@ struct RunEdits::Step {
     std::vector<int> at;
     std::vector<int> partCounts;
     std::vector<Scan> stash;
-    bool undone = false;
+
+    size_t bytes() const
+    {
+        size_t total
+            = sizeof *this + at.capacity() * sizeof(int) + partCounts.capacity() * sizeof(int);
+        for (const FlagState &state : flags)
+            total += state.bytes();
+        for (const Scan &scan : stash)
+            total += scanBytes(scan);
+        return total;
+    }
 };
 
-RunEdits::RunEdits(Run &run)
+RunEdits::RunEdits(Run &run, size_t maxHistoryBytes)
     : m_run(run)
+    , m_maxHistoryBytes(maxHistoryBytes)
 {
     for (const Scan &scan : m_run.scans)
         m_nextId = std::max(m_nextId, scan.id + 1);
@@ -99,13 +135,16 @@ bool RunEdits::editFlags(
         if (index < 0 || size_t(index) >= m_run.scans.size())
             continue;
         Scan &scan = m_run.scans[size_t(index)];
-        FlagState before = flagStateOf(scan);
+        const std::vector<float> before = flagsOf(scan);
+        const bool edited = scan.edited;
+        std::vector<int32_t> removedByRange = scan.removedByRange;
         const int points = scan.numPoints;
         edit(scan);
         scan.numPoints = points;
-        if (!sameFlags(before, scan) || before.edited != scan.edited
-            || before.removedByRange != scan.removedByRange)
-            step->flags.push_back(std::move(before));
+        FlagState change = changeOf(scan, before, edited, std::move(removedByRange));
+        if (!change.at.empty() || change.edited != scan.edited
+            || change.removedByRange != scan.removedByRange)
+            step->flags.push_back(std::move(change));
     }
     if (step->flags.empty())
         return false;
@@ -154,8 +193,27 @@ void RunEdits::push(std::unique_ptr<Step> step)
     ++m_revision;
     m_redo.clear();
     m_undo.push_back(std::move(step));
-    if (m_undo.size() > MaxSteps)
-        m_undo.erase(m_undo.begin());
+    // The oldest steps go first; the one just done always stays.
+    size_t kept = 0;
+    size_t from = m_undo.size();
+    while (from > 0 && m_undo.size() - from < MaxSteps) {
+        const size_t bytes = m_undo[from - 1]->bytes();
+        if (from < m_undo.size() && kept + bytes > m_maxHistoryBytes)
+            break;
+        kept += bytes;
+        --from;
+    }
+    m_undo.erase(m_undo.begin(), m_undo.begin() + std::ptrdiff_t(from));
+}
+
+size_t RunEdits::historyBytes() const
+{
+    size_t total = 0;
+    for (const auto *steps : { &m_undo, &m_redo }) {
+        for (const std::unique_ptr<Step> &step : *steps)
+            total += step->bytes();
+    }
+    return total;
 }
 
 QString RunEdits::undoName() const

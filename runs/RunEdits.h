@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The run window's edits of a run's scans, each group operation one step
 // that can be undone and done again. A step keeps only what it changed: the
-// flags of the scans it edited, or the scans a split replaced, so a run of
-// thousands of scans can carry a long history.
+// flags it changed, point by point, or the scans a split replaced, so a run
+// of thousands of scans can carry a long history; the history is bounded by
+// the memory it holds as well as by its count of steps.
 #pragma once
 
 #include "runs/Run.h"
@@ -18,7 +19,9 @@ class RunEdits
 {
 public:
     // Gives every scan of `run` that has none an id; `run` must outlive this.
-    explicit RunEdits(Run &run);
+    // The history holds at most `maxHistoryBytes` (MaxHistoryBytes unless a
+    // test sets less).
+    explicit RunEdits(Run &run, size_t maxHistoryBytes = MaxHistoryBytes);
     ~RunEdits();
     RunEdits(const RunEdits &) = delete;
     RunEdits &operator=(const RunEdits &) = delete;
@@ -49,8 +52,12 @@ public:
     // The index of the scan with this id, or -1.
     int indexOf(uint64_t id) const;
 
-    // Steps kept; the oldest go first.
+    // Steps kept, and the memory they may hold; the oldest go first, but the
+    // step just done always stays.
     static constexpr size_t MaxSteps = 100;
+    static constexpr size_t MaxHistoryBytes = size_t(256) << 20;
+    // The memory the steps hold now, undone ones included.
+    size_t historyBytes() const;
 
     struct FlagState;
 
@@ -60,6 +67,7 @@ private:
     void push(std::unique_ptr<Step> step);
 
     Run &m_run;
+    size_t m_maxHistoryBytes;
     uint64_t m_nextId = 1;
     uint64_t m_revision = 0;
     std::vector<std::unique_ptr<Step>> m_undo;

@@ -195,6 +195,66 @@ TEST(RunEdits, EachGroupOperationIsOneStepUndoneAndDoneAgain)
     EXPECT_FALSE(edits.canRedo());
 }
 
+TEST(RunEdits, AStepKeepsOnlyTheFlagsItChangedAndTheHistoryIsBoundedByMemory)
+{
+    // 1000 scans of 2199 points, a range that removes 20 points of each:
+    // whole flag vectors would be 8.8 MB a step.
+    ::Run run;
+    Scan scan = madeScan(QStringLiteral("a.RA1"), 2199);
+    for (int i = 0; i < scan.numPoints; ++i)
+        scan.points[size_t(3 * i)] = 6.0f + 0.0005f * float(i);
+    run.scans.assign(1000, scan);
+    const size_t bound = size_t(2) << 20;
+    RunEdits edits(run, bound);
+    std::vector<int> all(run.scans.size());
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = int(i);
+    const RadiusRange range { 6.0 + 0.0005 * 10, 6.0 + 0.0005 * 2188 };
+    ASSERT_EQ(ApplyRangeTo(edits, run, all, range).changed, 1000);
+    EXPECT_EQ(removed(run.scans[999]).size(), 20u);
+    EXPECT_LT(edits.historyBytes(), size_t(300) << 10) << edits.historyBytes() << " bytes";
+    edits.undo();
+    EXPECT_TRUE(removed(run.scans[0]).empty());
+    edits.redo();
+    EXPECT_EQ(removed(run.scans[0]).size(), 20u);
+
+    // A split keeps the scans it replaced (26 KB each): the oldest steps go
+    // once the history would hold more than its bound, the newest stays.
+    const auto halves = [](const Scan &source) { return std::vector<Scan>(2, source); };
+    for (int k = 0; k < 6; ++k)
+        ASSERT_TRUE(edits.replace(QStringLiteral("Split"), { 2 * k, 2 * k + 1 }, halves));
+    EXPECT_LE(edits.historyBytes(), bound);
+    ASSERT_TRUE(edits.replace(
+        QStringLiteral("Split"), std::vector<int>(all.begin(), all.begin() + 100), halves));
+    EXPECT_GT(edits.historyBytes(), bound) << "the step just done stays, whatever it holds";
+    int kept = 0;
+    while (edits.canUndo()) {
+        edits.undo();
+        ++kept;
+    }
+    EXPECT_EQ(kept, 1);
+}
+
+TEST(RemoveSuggested, CountsByKindAddUpToTheTotalOnAGeneratedRun)
+{
+    TestFolder folder;
+    RunPlan plan;
+    plan.cells = { 1 };
+    plan.speeds = { { 16000, 6, 12.0 } };
+    WriteRun(GenerateRun(plan), folder.path(QStringLiteral("run")));
+    NumLib numlib;
+    ::Run run = ReadRun({ folder.path(QStringLiteral("run")) }, numlib);
+    ASSERT_EQ(run.scans.size(), 6u);
+    RunEdits edits(run);
+    std::vector<int> all { 0, 1, 2, 3, 4, 5 };
+    const SuggestReport report = RemoveSuggestedFrom(edits, all);
+    ASSERT_GT(report.points, 0);
+    int sum = 0;
+    for (int count : report.kinds)
+        sum += count;
+    EXPECT_EQ(sum, report.points) << SuggestSummary(report).toStdString();
+}
+
 TEST(ScanSave, TheFourLayoutsOfTheEditorsSaves)
 {
     Scan scan = madeScan(QStringLiteral("a.RA1"), 5);
