@@ -2,6 +2,7 @@
 #include "runs/CheckSettingsDialog.h"
 
 #include "base/Platform.h"
+#include "runs/Buoyancy.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -55,11 +56,15 @@ CheckSettingsDialog::CheckSettingsDialog(
         form, QStringLiteral("&To (cm):"), "To", options.to ? numberText(*options.to) : QString());
     m_trim = field(form, QStringLiteral("T&rim (cm):"), "Trim", numberText(options.trim));
     m_ceiling = field(form, QStringLiteral("&Ceiling:"), "Ceiling", numberText(options.ceiling));
+    m_vbar = field(form, QStringLiteral("&v\u0304 (mL/g):"), "Vbar", numberText(options.vbar));
+    m_density
+        = field(form, QStringLiteral("\u03c1 (&g/mL):"), "Density", numberText(options.density));
     m_from->setPlaceholderText(QStringLiteral("from the scans"));
     m_to->setPlaceholderText(QStringLiteral("from the scans"));
     auto *note = new QLabel(QStringLiteral(
         "Empty From or To: each pair of scans is compared over its overlap, trimmed at each "
-        "end. Absorbance readings above the ceiling are left out."));
+        "end. Absorbance readings above the ceiling are left out. v\u0304 and \u03c1 turn "
+        "buoyant masses into masses, here and in the ln c window."));
     note->setWordWrap(true);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &CheckSettingsDialog::accept);
@@ -110,8 +115,31 @@ void CheckSettingsDialog::accept()
             QStringLiteral("Ceiling must be a number above 0 and at most %1.").arg(HighestCeiling));
         return;
     }
+    const std::optional<double> vbar = numberIn(m_vbar->text());
+    if (!vbar || *vbar < LowestVbar || *vbar > HighestVbar) {
+        refuse(m_vbar,
+            QStringLiteral("v\u0304 must be a number from %1 to %2 mL/g.")
+                .arg(LowestVbar)
+                .arg(HighestVbar));
+        return;
+    }
+    const std::optional<double> density = numberIn(m_density->text());
+    if (!density || *density < LowestDensity || *density > HighestDensity) {
+        refuse(m_density,
+            QStringLiteral("\u03c1 must be a number from %1 to %2 g/mL.")
+                .arg(LowestDensity)
+                .arg(HighestDensity));
+        return;
+    }
+    if (*vbar * *density == 1.0) {
+        refuse(m_density,
+            QStringLiteral("v\u0304 times \u03c1 must not be 1: the mass would have no buoyancy."));
+        return;
+    }
     chosen.trim = *trim;
     chosen.ceiling = *ceiling;
+    chosen.vbar = *vbar;
+    chosen.density = *density;
     m_options = chosen;
     QDialog::accept();
 }

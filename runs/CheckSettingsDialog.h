@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// "Check Settings": the range, trim and ceiling of the equilibrium check.
+// "Check Settings": the range, trim and ceiling of the equilibrium check,
+// and the v-bar and rho of the masses.
 // An empty From or To leaves that end to the scans. A value out of its
 // range is refused with a message naming the field and the range, and the
 // dialog stays open.
@@ -32,6 +33,8 @@ public:
     QLineEdit *toField() const { return m_to; }
     QLineEdit *trimField() const { return m_trim; }
     QLineEdit *ceilingField() const { return m_ceiling; }
+    QLineEdit *vbarField() const { return m_vbar; }
+    QLineEdit *densityField() const { return m_density; }
 
     void accept() override;
 
@@ -42,4 +45,6 @@ private:
     QLineEdit *m_to = nullptr;
     QLineEdit *m_trim = nullptr;
     QLineEdit *m_ceiling = nullptr;
+    QLineEdit *m_vbar = nullptr;
+    QLineEdit *m_density = nullptr;
 };

@@ -35,19 +35,6 @@ QString numberText(double value)
     return QString::number(value, 'g', 10);
 }
 
-// A value of the settings file, or `fallback` when it is missing, not a
-// number or out of [lowest, highest].
-double remembered(
-    const QString &file, const char *key, double fallback, double lowest, double highest)
-{
-    bool ok = false;
-    const double value
-        = QString::fromLatin1(ProfileReader(file).getString(LnCSection, key, QByteArray(), 64))
-              .trimmed()
-              .toDouble(&ok);
-    return ok && std::isfinite(value) && value >= lowest && value <= highest ? value : fallback;
-}
-
 QChartView *chartView(QChart *&chart, const char *name, const QString &title)
 {
     chart = new QChart;
@@ -120,18 +107,34 @@ QScatterSeries *dots(const std::vector<QPointF> &points, const QColor &colour)
 
 } // namespace
 
+void TakeHeaderConstants(const ScanHeader &header, LnCInput &input)
+{
+    input.absorbance = header.type == 'R';
+    QStringList wrong;
+    if (header.speed >= LnCDialog::LowestSpeed && header.speed <= LnCDialog::HighestSpeed)
+        input.rpm = header.speed;
+    else
+        wrong << QStringLiteral("a speed of %1 rpm").arg(header.speed);
+    if (header.temperature >= LnCDialog::LowestTemperature
+        && header.temperature <= LnCDialog::HighestTemperature)
+        input.temperature = header.temperature;
+    else
+        wrong << QStringLiteral("a temperature of %1 \u00b0C").arg(numberText(header.temperature));
+    if (!wrong.isEmpty())
+        input.headerProblem = QStringLiteral("The scan's header gives %1, which cannot be right.")
+                                  .arg(wrong.join(QStringLiteral(" and ")));
+}
+
 LnCInput LnCInputOf(const Scan &scan, const RunOptions &options)
 {
     LnCInput input;
     input.title = scan.name;
     input.points = GoodPoints(scan, options.ceiling);
     input.ceiling = options.ceiling;
+    input.buoyancy = Buoyancy { options.vbar, options.density };
     std::tie(input.lo, input.hi) = FitRange(input.points, options);
-    if (scan.header) {
-        input.rpm = scan.header->speed;
-        input.temperature = scan.header->temperature;
-        input.absorbance = scan.header->type == 'R';
-    }
+    if (scan.header)
+        TakeHeaderConstants(*scan.header, input);
     return input;
 }
 
@@ -145,8 +148,9 @@ LnCDialog::LnCDialog(const LnCInput &input, Platform &platform, QWidget *parent)
     const QString settings = platform.settingsFilePath();
     m_constants.rpm = input.rpm;
     m_constants.temperature = input.temperature;
-    m_constants.vbar = remembered(settings, VbarKey, 0.73, LowestVbar, HighestVbar);
-    m_constants.density = remembered(settings, DensityKey, 1.0, LowestDensity, HighestDensity);
+    const Buoyancy pair = input.buoyancy ? *input.buoyancy : RememberedBuoyancy(settings);
+    m_constants.vbar = pair.vbar;
+    m_constants.density = pair.density;
 
     m_lncView = chartView(m_lnc, "LnCChart", QStringLiteral("ln c against r\u00b2/2"));
     m_residualView = chartView(m_residuals, "ResidualChart", QStringLiteral("Residuals"));
@@ -175,7 +179,9 @@ LnCDialog::LnCDialog(const LnCInput &input, Platform &platform, QWidget *parent)
             fromHeader->setReadOnly(true);
             fromHeader->setToolTip(QStringLiteral("From the scan's header line"));
         } else {
-            fromHeader->setPlaceholderText(QStringLiteral("not in the scan: give it"));
+            fromHeader->setPlaceholderText(input.headerProblem.isEmpty()
+                    ? QStringLiteral("not in the scan: give it")
+                    : QStringLiteral("not right in the scan: give it"));
         }
     }
     m_vbar = field(QStringLiteral("&v\u0304 (mL/g):"), "Vbar", numberText(m_constants.vbar));
@@ -277,9 +283,7 @@ bool LnCDialog::refit()
         return false;
     }
     if (*vbar != m_constants.vbar || *density != m_constants.density)
-        WriteProfileStrings(m_platform.settingsFilePath(),
-            { { LnCSection, VbarKey, QByteArray::number(*vbar, 'g', 10) },
-                { LnCSection, DensityKey, QByteArray::number(*density, 'g', 10) } });
+        RememberBuoyancy(m_platform.settingsFilePath(), { *vbar, *density });
     m_constants = { rpm, temperature, *vbar, *density };
     m_fit = FitLnC(m_input.points, m_input.lo, m_input.hi, m_constants);
     showFit();
@@ -329,6 +333,8 @@ void LnCDialog::showFit()
                        .arg(m_fit.hi, 0, 'f', 4)
                 << QStringLiteral("rms of the fit: %1").arg(*m_fit.rms, 0, 'g', 4);
     } else {
+        if (!m_input.headerProblem.isEmpty() && !(m_constants.rpm && m_constants.temperature))
+            numbers << m_input.headerProblem;
         numbers << (m_constants.rpm && m_constants.temperature
                 ? QStringLiteral("No fit: %1 points; at least %2 are needed.")
                       .arg(m_fit.points)
@@ -350,8 +356,9 @@ QByteArray LnCDialog::pointsCsv() const
         const double xi = m_fit.lnc[i].x();
         const double ln = m_fit.lnc[i].y();
         const double line = m_fit.intercept + m_fit.sigma.value_or(0.0) * xi;
-        csv += ReportText(std::sqrt(2.0 * xi)) + ',' + ReportText(xi) + ','
-            + ReportText(std::exp(ln)) + ',' + ReportText(ln) + ',' + ReportText(line) + ','
+        // Radius and reading as the file holds them, not computed back.
+        csv += FloatText(m_fit.fitted[i].x) + ',' + ReportText(xi) + ','
+            + FloatText(m_fit.fitted[i].c) + ',' + ReportText(ln) + ',' + ReportText(line) + ','
             + ReportText(
                 i < m_fit.residuals.size() ? ReportValue(m_fit.residuals[i]) : ReportValue())
             + '\n';

@@ -3,9 +3,11 @@
 // the residuals below it and the apparent mass along the column, beside the
 // numbers of the fit and what may make it unreliable. The speed and the
 // temperature come from the scan's header line when it has one, else the
-// user gives them; vbar and rho are remembered in the settings file.
+// user gives them; vbar and rho are the remembered pair, or the run
+// window's.
 #pragma once
 
+#include "runs/Buoyancy.h"
 #include "runs/LnCFit.h"
 
 #include <QDialog>
@@ -25,20 +27,23 @@ struct LnCInput {
     std::vector<RadialPoint> points; // the good points, by rising radius
     double lo = 0.0; // the range fitted (cm)
     double hi = 0.0;
-    std::optional<double> rpm; // from the header line
+    std::optional<double> rpm; // from the header line, when it can be right
     std::optional<double> temperature;
-    bool absorbance = true; // the ceiling applies to its readings
+    // A header's speed or temperature that cannot be right, in words.
+    QString headerProblem;
+    bool absorbance = false; // the ceiling applies to its readings
     double ceiling = 1.5;
+    // The pair of the run window it is opened from; nothing: the remembered.
+    std::optional<Buoyancy> buoyancy;
 };
+
+// The speed and temperature of a header line, where they can be right; a
+// header's value that cannot (a speed of 0) is told in `headerProblem`.
+void TakeHeaderConstants(const ScanHeader &header, LnCInput &input);
 
 // A scan of a run as its row of the report fits it: its good points over
 // the options' range, or its first to last good point trimmed at each end.
 LnCInput LnCInputOf(const Scan &scan, const RunOptions &options);
-
-// The settings file's section of the window and its keys.
-constexpr const char *LnCSection = "LnCPlot";
-constexpr const char *VbarKey = "PartialSpecificVolume";
-constexpr const char *DensityKey = "Density";
 
 class LnCDialog : public QDialog
 {
@@ -50,10 +55,6 @@ public:
     static constexpr double HighestSpeed = 100000.0;
     static constexpr double LowestTemperature = -10.0;
     static constexpr double HighestTemperature = 60.0;
-    static constexpr double LowestVbar = 0.1;
-    static constexpr double HighestVbar = 2.0;
-    static constexpr double LowestDensity = 0.5;
-    static constexpr double HighestDensity = 2.0;
 
     LnCDialog(const LnCInput &input, Platform &platform, QWidget *parent = nullptr);
 

@@ -38,6 +38,16 @@ std::optional<Line> lineThrough(const std::vector<QPointF> &points, size_t first
 
 } // namespace
 
+bool UsableSpeed(double rpm)
+{
+    return std::isfinite(rpm) && rpm > 0.0;
+}
+
+bool UsableTemperature(double temperature)
+{
+    return std::isfinite(temperature) && temperature + ZeroCelsius > 0.0;
+}
+
 double BuoyantMassOf(double sigma, double rpm, double temperature)
 {
     const double omega = 2.0 * std::numbers::pi * rpm / 60.0;
@@ -64,13 +74,15 @@ LnCFit FitLnC(
             fit.lowestReading = std::min(fit.lowestReading, p.c);
             fit.highestReading = std::max(fit.highestReading, p.c);
         }
+        fit.fitted.push_back(p);
         fit.lnc.emplace_back(p.x * p.x / 2.0, std::log(p.c));
     }
     fit.points = int(fit.lnc.size());
-    if (!constants.rpm || !constants.temperature)
+    if (!constants.rpm || !constants.temperature || !UsableSpeed(*constants.rpm)
+        || !UsableTemperature(*constants.temperature))
         return fit;
     const std::optional<Line> line = lineThrough(fit.lnc, 0, fit.lnc.size());
-    if (!line)
+    if (!line || !std::isfinite(line->slope) || !std::isfinite(line->intercept))
         return fit;
     fit.sigma = line->slope;
     fit.intercept = line->intercept;

@@ -31,7 +31,8 @@ struct LnCFit {
     int points = 0; // fitted
     double lo = 0.0; // the range fitted (cm)
     double hi = 0.0;
-    std::vector<QPointF> lnc; // xi (cm^2), ln(reading)
+    std::vector<RadialPoint> fitted; // the points fitted, as read
+    std::vector<QPointF> lnc; // xi (cm^2), ln(reading), of each
     std::vector<double> residuals; // ln(reading) less the line, per point
     double lowestReading = 0.0; // of the points fitted
     double highestReading = 0.0;
@@ -45,6 +46,11 @@ struct LnCFit {
 
 // M (1 - vbar rho) from sigma at rpm and temperature (C).
 double BuoyantMassOf(double sigma, double rpm, double temperature);
+
+// Whether a speed (rpm) and a temperature (C) from a header can be a run's:
+// a speed of 0 or a temperature below absolute zero gives no mass.
+bool UsableSpeed(double rpm);
+bool UsableTemperature(double temperature);
 
 // What a run keeps of each scan's fit.
 struct FitSummary {

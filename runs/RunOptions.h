@@ -13,4 +13,7 @@ struct RunOptions {
     double ceiling = 1.5; // absorbance readings above it are left out
     double vbar = 0.73; // mL/g
     double density = 1.0; // g/mL
+    // vbar and density were given (on the command line); otherwise a run
+    // window takes the pair remembered in the settings file.
+    bool buoyancyGiven = false;
 };

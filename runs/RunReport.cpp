@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <charconv>
+#include <cmath>
 
 namespace
 {
@@ -27,7 +28,10 @@ const char *ReportColumnName(ReportColumn column)
     return columnNames[int(column)];
 }
 
-ReportValue ReportCell(const Run &run, const RunAnalysis &analysis, int index, ReportColumn column)
+namespace
+{
+
+ReportValue cellValue(const Run &run, const RunAnalysis &analysis, int index, ReportColumn column)
 {
     const Scan &scan = run.scans[size_t(index)];
     const std::optional<ScanHeader> &h = scan.header;
@@ -104,6 +108,17 @@ ReportValue ReportCell(const Run &run, const RunAnalysis &analysis, int index, R
     }
 }
 
+} // namespace
+
+ReportValue ReportCell(const Run &run, const RunAnalysis &analysis, int index, ReportColumn column)
+{
+    ReportValue value = cellValue(run, analysis, index, column);
+    // A header's speed of 0, or a score without noise, gives no number.
+    if (const auto *number = std::get_if<double>(&value); number && !std::isfinite(*number))
+        return {};
+    return value;
+}
+
 QByteArray ReportText(const ReportValue &value)
 {
     if (const auto *text = std::get_if<QByteArray>(&value)) {
@@ -116,9 +131,19 @@ QByteArray ReportText(const ReportValue &value)
     }
     if (const auto *whole = std::get_if<int64_t>(&value))
         return QByteArray::number(qlonglong(*whole));
-    if (const auto *number = std::get_if<double>(&value))
+    if (const auto *number = std::get_if<double>(&value); number && std::isfinite(*number))
         return shortest(*number);
     return {};
+}
+
+QByteArray FloatText(double value)
+{
+    const float held = float(value);
+    if (!std::isfinite(held))
+        return {};
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, held);
+    return QByteArray(text, int(result.ptr - text));
 }
 
 QByteArray RunReportCsv(const Run &run, const RunAnalysis &analysis)

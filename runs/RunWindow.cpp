@@ -4,6 +4,7 @@
 #include "base/Platform.h"
 #include "editor/PlotOutput.h"
 #include "runs/ApplyRangeDialog.h"
+#include "runs/Buoyancy.h"
 #include "runs/ChannelPlan.h"
 #include "runs/CheckSettingsDialog.h"
 #include "runs/GroupEdits.h"
@@ -47,6 +48,27 @@
 namespace
 {
 
+// What a scan was saved as: a later edit changes it, an undo back to what
+// was saved does not.
+size_t SavedState(const Scan &scan)
+{
+    size_t seed = qHash(scan.column);
+    for (int i = 0; i < scan.numPoints; ++i)
+        seed = qHashMulti(seed, scan.flag(i));
+    return seed;
+}
+
+// The options with the remembered v-bar and rho, unless they were given.
+RunOptions withBuoyancy(RunOptions options, Platform &platform)
+{
+    if (!options.buoyancyGiven) {
+        const Buoyancy pair = RememberedBuoyancy(platform.settingsFilePath());
+        options.vbar = pair.vbar;
+        options.density = pair.density;
+    }
+    return options;
+}
+
 QComboBox *filterBox(const char *name, const QString &caption, QHBoxLayout *row)
 {
     auto *label = new QLabel(caption);
@@ -68,8 +90,9 @@ RunWindow::RunWindow(
     , m_platform(platform)
     , m_run(std::move(run))
     , m_edits(std::make_unique<RunEdits>(m_run))
-    , m_analysis(AnalyseRun(m_run, options))
+    , m_analysis(AnalyseRun(m_run, withBuoyancy(options, platform)))
     , m_open(std::move(openScan))
+    , m_saveBase(FolderBesideRun(m_run))
 {
     setObjectName(QStringLiteral("RunWindow"));
     setWindowTitle(QStringLiteral("Run - ") + m_run.title);
@@ -401,21 +424,53 @@ void RunWindow::setOptions(const RunOptions &options)
     choose(chosen);
 }
 
+std::optional<int> RunWindow::actingScan(const QString &title)
+{
+    // The table's current row when it is one of the chosen scans, else the
+    // one scan chosen: never a row left over from an earlier choice.
+    const QModelIndex current = m_table->currentIndex();
+    if (current.isValid()) {
+        const int scan = current.data(RunTableModel::ScanRole).toInt();
+        if (std::find(m_chosen.begin(), m_chosen.end(), scan) != m_chosen.end())
+            return scan;
+    }
+    if (m_chosen.size() == 1)
+        return m_chosen.front();
+    m_platform.messageBox(m_chosen.empty()
+            ? QStringLiteral("Choose a scan in the table first.")
+            : QStringLiteral("%1 scans are chosen. Choose one of them in the table first.")
+                  .arg(m_chosen.size()),
+        title, MsgStyle::Information);
+    return std::nullopt;
+}
+
 void RunWindow::showLnC()
 {
-    const QModelIndex current = m_table->currentIndex();
-    if (!current.isValid())
+    const std::optional<int> chosen = actingScan(QStringLiteral("ln c vs r\u00b2/2"));
+    if (!chosen)
         return;
-    const Scan &scan = m_run.scans[size_t(current.data(RunTableModel::ScanRole).toInt())];
+    const Scan &scan = m_run.scans[size_t(*chosen)];
     LnCDialog dialog(LnCInputOf(scan, m_analysis.options), m_platform, this);
     m_platform.execModal(dialog);
+    // v-bar and rho changed there are the run's too.
+    const FitConstants &used = dialog.constants();
+    if (used.vbar != m_analysis.options.vbar || used.density != m_analysis.options.density) {
+        RunOptions options = m_analysis.options;
+        options.vbar = used.vbar;
+        options.density = used.density;
+        setOptions(options);
+    }
 }
 
 void RunWindow::checkSettings()
 {
     CheckSettingsDialog dialog(m_analysis.options, m_platform, this);
-    if (m_platform.execModal(dialog) == QDialog::Accepted)
-        setOptions(dialog.options());
+    if (m_platform.execModal(dialog) != QDialog::Accepted)
+        return;
+    const RunOptions &chosen = dialog.options();
+    if (chosen.vbar != m_analysis.options.vbar || chosen.density != m_analysis.options.density)
+        RememberBuoyancy(m_platform.settingsFilePath(), { chosen.vbar, chosen.density });
+    setOptions(chosen);
 }
 
 void RunWindow::chooseGroup(int group)
@@ -465,10 +520,10 @@ void RunWindow::selectRows(const std::vector<int> &scans)
 
 void RunWindow::openCurrentScan()
 {
-    const QModelIndex current = m_table->currentIndex();
-    if (!current.isValid() || !m_open)
+    if (!m_open)
         return;
-    m_open(*this, m_run.scans[size_t(current.data(RunTableModel::ScanRole).toInt())]);
+    if (const std::optional<int> scan = actingScan(QStringLiteral("Open in Editor")))
+        m_open(*this, m_run.scans[size_t(*scan)]);
 }
 
 void RunWindow::exportTable()
@@ -531,7 +586,6 @@ void RunWindow::runChanged(const ChosenIds &before, const QString &done)
         = m_tree->currentIndex().siblingAtColumn(0).data(RunTreeModel::GroupRole);
     const int group = current.isValid() ? current.toInt() : -1;
     m_analysis = AnalyseRun(m_run, m_analysis.options);
-    m_saved.clear();
     m_updating = true;
     m_tableModel->analysisChanged();
     m_treeModel->rebuild(m_analysis);
@@ -667,20 +721,21 @@ void RunWindow::saveSelected()
     std::vector<const Scan *> scans;
     for (int scan : m_chosen)
         scans.push_back(&m_run.scans[size_t(scan)]);
-    SaveSelectedDialog dialog(m_saveFolder, m_saveForm, int(scans.size()), m_platform, this);
+    SaveSelectedDialog dialog(
+        m_saveFolder, m_saveBase, m_saveForm, int(scans.size()), m_platform, this);
     if (m_platform.execModal(dialog) != QDialog::Accepted)
         return;
     m_saveFolder = dialog.folder();
     m_saveForm = dialog.form();
     const QString folder = QDir::toNativeSeparators(m_saveFolder);
-    if (!QDir().mkpath(m_saveFolder)) {
+    if (!QFileInfo(m_saveFolder).isDir() && !(dialog.makeFolder() && QDir().mkpath(m_saveFolder))) {
         m_platform.messageBox(
             QStringLiteral("The folder\n%1\ncannot be made. Nothing was saved.").arg(folder),
             QStringLiteral("Save Selected"), MsgStyle::Exclamation);
         return;
     }
     SaveRequest request { m_saveFolder, m_saveForm, false, SourceFiles(m_run) };
-    const QStringList existing = ExistingTargets(scans, m_saveFolder);
+    const QStringList existing = ExistingTargets(scans, m_saveFolder, request.sources);
     if (!existing.isEmpty()) {
         QStringList names;
         for (const QString &path : existing)
@@ -699,7 +754,7 @@ void RunWindow::saveSelected()
     const SaveResult result = SaveScans(scans, request);
     for (const Scan *scan : scans) {
         if (result.written.contains(QDir(m_saveFolder).filePath(SavedName(*scan))))
-            m_saved.insert(scan->id);
+            m_saved[scan->id] = SavedState(*scan);
     }
     QString text = QStringLiteral("%1 of %2 scans saved in\n%3")
                        .arg(result.written.size())
@@ -742,7 +797,9 @@ void RunWindow::closeEvent(QCloseEvent *event)
 {
     int unsaved = 0;
     for (const Scan &scan : m_run.scans) {
-        if ((scan.edited || scan.column > 0) && m_saved.count(scan.id) == 0)
+        const auto saved = m_saved.find(scan.id);
+        if ((scan.edited || scan.column > 0)
+            && (saved == m_saved.end() || saved->second != SavedState(scan)))
             ++unsaved;
     }
     if (unsaved > 0

@@ -13,7 +13,9 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 class Platform;
@@ -50,7 +52,9 @@ public:
     void choose(const std::vector<int> &scans);
     // Chooses the scans of group `group` (an index into the groups).
     void chooseGroup(int group);
-    // Opens the scan of the table's current row in the main window.
+    // Opens the chosen scan in the main window: the table's current row
+    // when it is chosen, else the one scan chosen; otherwise says what to
+    // choose.
     void openCurrentScan();
 
     QTreeView *tree() const { return m_tree; }
@@ -112,6 +116,9 @@ private:
     void showVerdict();
     void checkSettings();
     void showLnC();
+    // The scan Open in Editor and ln c act on, or nothing after telling
+    // the user (under `title`) what to choose.
+    std::optional<int> actingScan(const QString &title);
     // The ids of the chosen scans and of all, before a change.
     struct ChosenIds {
         std::set<uint64_t> chosen;
@@ -160,8 +167,9 @@ private:
     QAction *m_splitChannels = nullptr;
     QAction *m_saveSelected = nullptr;
     QString m_saveFolder;
-    // Scans written by Save Selected since the run last changed.
-    std::set<uint64_t> m_saved;
+    QString m_saveBase; // a folder typed without its whole path is taken from here
+    // Scans written by Save Selected, by id, with what they were saved as.
+    std::unordered_map<uint64_t, size_t> m_saved;
     SaveForm m_saveForm;
     QLabel *m_verdict = nullptr;
 };

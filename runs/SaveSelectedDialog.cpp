@@ -30,10 +30,11 @@ QRadioButton *choice(const QString &caption, const char *name, QVBoxLayout *box)
 
 } // namespace
 
-SaveSelectedDialog::SaveSelectedDialog(
-    const QString &folder, const SaveForm &form, int scans, Platform &platform, QWidget *parent)
+SaveSelectedDialog::SaveSelectedDialog(const QString &folder, const QString &base,
+    const SaveForm &form, int scans, Platform &platform, QWidget *parent)
     : QDialog(parent)
     , m_platform(platform)
+    , m_base(base)
 {
     setObjectName(QStringLiteral("SaveSelected"));
     setWindowTitle(QStringLiteral("Save Selected"));
@@ -41,6 +42,8 @@ SaveSelectedDialog::SaveSelectedDialog(
     m_folder = new QLineEdit(QDir::toNativeSeparators(folder));
     m_folder->setObjectName(QStringLiteral("Folder"));
     m_folder->setAccessibleName(QStringLiteral("Folder"));
+    // What is typed replaces the last folder rather than going on after it.
+    m_folder->selectAll();
     auto *browse = new QPushButton(QStringLiteral("&Browse..."));
     browse->setObjectName(QStringLiteral("Browse"));
     connect(browse, &QPushButton::clicked, this, &SaveSelectedDialog::browse);
@@ -49,6 +52,11 @@ SaveSelectedDialog::SaveSelectedDialog(
     folderRow->addWidget(browse);
     auto *folderLabel = new QLabel(QStringLiteral("&Folder:"));
     folderLabel->setBuddy(m_folder);
+    auto *baseLabel = new QLabel(QStringLiteral("A folder without its whole path is taken from %1")
+                                     .arg(QDir::toNativeSeparators(m_base)));
+    baseLabel->setObjectName(QStringLiteral("BaseFolder"));
+    baseLabel->setWordWrap(true);
+    baseLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto *points = new QGroupBox(QStringLiteral("Points"));
     auto *pointsLayout = new QVBoxLayout(points);
@@ -74,6 +82,7 @@ SaveSelectedDialog::SaveSelectedDialog(
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(folderLabel);
     layout->addLayout(folderRow);
+    layout->addWidget(baseLabel);
     auto *forms = new QHBoxLayout;
     forms->addWidget(points);
     forms->addWidget(x);
@@ -84,7 +93,10 @@ SaveSelectedDialog::SaveSelectedDialog(
 
 QString SaveSelectedDialog::folder() const
 {
-    return QDir::fromNativeSeparators(m_folder->text().trimmed());
+    const QString typed = QDir::fromNativeSeparators(m_folder->text().trimmed());
+    if (typed.isEmpty())
+        return {};
+    return QDir::cleanPath(QDir(m_base).absoluteFilePath(typed));
 }
 
 SaveForm SaveSelectedDialog::form() const
@@ -94,8 +106,8 @@ SaveForm SaveSelectedDialog::form() const
 
 void SaveSelectedDialog::browse()
 {
-    const std::optional<QString> chosen
-        = m_platform.askFolder(QStringLiteral("Save Selected Scans In"), folder());
+    const std::optional<QString> chosen = m_platform.askFolder(
+        QStringLiteral("Save Selected Scans In"), folder().isEmpty() ? m_base : folder());
     if (chosen)
         m_folder->setText(QDir::toNativeSeparators(*chosen));
 }
@@ -115,6 +127,17 @@ void SaveSelectedDialog::accept()
             QStringLiteral("%1\nis a file, not a folder.").arg(QDir::toNativeSeparators(chosen)),
             windowTitle(), MsgStyle::Exclamation);
         m_folder->setFocus();
+        return;
+    }
+    m_makeFolder = !info.exists();
+    if (m_makeFolder
+        && m_platform.messageBox(QStringLiteral("The folder\n%1\ndoes not exist. Make it?")
+                                     .arg(QDir::toNativeSeparators(chosen)),
+               windowTitle(), MsgStyle::YesNo | MsgStyle::Question)
+            != MsgAnswer::Yes) {
+        m_makeFolder = false;
+        m_folder->setFocus();
+        m_folder->selectAll();
         return;
     }
     QDialog::accept();

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Save Selected": the folder the chosen scans go to and the layout of the
 // files, as the four saves of a data set write them (Complete or Truncated,
-// x as R or as R^2/2).
+// x as R or as R^2/2). A folder typed without its whole path is taken from
+// the base folder the dialog shows, and one that does not exist is made
+// only when the user agrees.
 #pragma once
 
 #include "runs/ScanSave.h"
@@ -17,13 +19,17 @@ class SaveSelectedDialog : public QDialog
     Q_OBJECT
 
 public:
-    SaveSelectedDialog(const QString &folder, const SaveForm &form, int scans, Platform &platform,
-        QWidget *parent = nullptr);
+    SaveSelectedDialog(const QString &folder, const QString &base, const SaveForm &form, int scans,
+        Platform &platform, QWidget *parent = nullptr);
 
+    // The folder as a whole path: what the field holds, taken from the base
+    // when it is not whole.
     QString folder() const;
     SaveForm form() const;
 
     QLineEdit *folderField() const { return m_folder; }
+    // True once the user agreed to make a folder that did not exist.
+    bool makeFolder() const { return m_makeFolder; }
     QRadioButton *completeButton() const { return m_complete; }
     QRadioButton *truncatedButton() const { return m_truncated; }
     QRadioButton *radiusButton() const { return m_radius; }
@@ -35,6 +41,8 @@ private:
     void browse();
 
     Platform &m_platform;
+    QString m_base;
+    bool m_makeFolder = false;
     QLineEdit *m_folder = nullptr;
     QRadioButton *m_complete = nullptr;
     QRadioButton *m_truncated = nullptr;

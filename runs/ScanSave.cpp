@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <map>
+#include <optional>
 #include <set>
 
 QByteArray EditedScanText(const Scan &scan, const SaveForm &form)
@@ -66,14 +68,57 @@ QStringList SourceFiles(const Run &run)
     return QStringList(files.begin(), files.end());
 }
 
-QStringList ExistingTargets(const std::vector<const Scan *> &scans, const QString &folder)
+namespace
+{
+
+std::set<QString> canonicalPaths(const QStringList &files)
+{
+    std::set<QString> canonical;
+    for (const QString &file : files) {
+        const QString path = QFileInfo(file).canonicalFilePath();
+        if (!path.isEmpty())
+            canonical.insert(path);
+    }
+    return canonical;
+}
+
+} // namespace
+
+QString FolderBesideRun(const Run &run)
+{
+    // What holds each scan: its folder, or its archive (a file, so the
+    // folder above it is beside the run).
+    std::optional<QString> common;
+    for (const Scan &scan : run.scans) {
+        QString holder
+            = QDir::cleanPath(scan.archive.isEmpty() ? QFileInfo(scan.path).absolutePath()
+                                                     : QFileInfo(scan.archive).absoluteFilePath());
+        if (!common) {
+            common = holder;
+            continue;
+        }
+        // The deepest folder above both.
+        while (*common != holder) {
+            if (common->size() >= holder.size())
+                common = QFileInfo(*common).absolutePath();
+            else
+                holder = QFileInfo(holder).absolutePath();
+        }
+    }
+    return common ? QFileInfo(*common).absolutePath() : QDir::currentPath();
+}
+
+QStringList ExistingTargets(
+    const std::vector<const Scan *> &scans, const QString &folder, const QStringList &sources)
 {
     QStringList existing;
     const QDir dir(folder);
+    const std::set<QString> protect = canonicalPaths(sources);
     for (const Scan *scan : scans) {
-        const QString target = dir.filePath(SavedName(*scan));
-        if (QFileInfo::exists(target) && !existing.contains(target))
-            existing << target;
+        const QFileInfo target(dir.filePath(SavedName(*scan)));
+        if (target.exists() && protect.count(target.canonicalFilePath()) == 0
+            && !existing.contains(target.filePath()))
+            existing << target.filePath();
     }
     return existing;
 }
@@ -82,22 +127,23 @@ SaveResult SaveScans(const std::vector<const Scan *> &scans, const SaveRequest &
 {
     SaveResult result;
     const QDir dir(request.folder);
-    std::set<QString> sources;
-    for (const QString &source : request.sources) {
-        const QString canonical = QFileInfo(source).canonicalFilePath();
-        if (!canonical.isEmpty())
-            sources.insert(canonical);
-    }
-    std::set<QString> taken;
+    const std::set<QString> sources = canonicalPaths(request.sources);
+    std::map<QString, const Scan *> taken;
     for (const Scan *scan : scans) {
         const QString target = dir.filePath(SavedName(*scan));
         const auto fail = [&](const QString &reason) {
             result.failures.push_back({ target, reason });
         };
         // Two scans of one name (from two folders) would overwrite each other.
-        if (!taken.insert(SavedName(*scan)).second) {
-            fail(QStringLiteral("another chosen scan, %1, is saved under this name")
-                     .arg(scan->path));
+        const auto [first, added] = taken.emplace(SavedName(*scan), scan);
+        if (!added) {
+            fail(
+                QStringLiteral("%1 is not saved: another chosen scan, %2, is saved under this name")
+                    .arg(scan->path, first->second->path));
+            continue;
+        }
+        if (scan->numPoints < 1) {
+            fail(QStringLiteral("%1 holds no data points").arg(scan->path));
             continue;
         }
         const QFileInfo info(target);

@@ -45,8 +45,17 @@ struct SaveResult {
 // The files of the run, as SaveRequest::sources wants them.
 QStringList SourceFiles(const Run &run);
 
-// The targets of `scans` in `folder` that exist already.
-QStringList ExistingTargets(const std::vector<const Scan *> &scans, const QString &folder);
+// The folder beside the run, from which a save folder typed without its
+// whole path is taken: the one that holds the run's archive, or the folder
+// above the deepest one holding all its scan files. Never one the run's
+// scans were found in.
+QString FolderBesideRun(const Run &run);
 
-// Writes each scan, going on past a failure.
+// The targets of `scans` in `folder` that exist already, but for the files
+// of the run (`sources`), which are never replaced whatever the answer.
+QStringList ExistingTargets(
+    const std::vector<const Scan *> &scans, const QString &folder, const QStringList &sources = {});
+
+// Writes each scan, going on past a failure; a scan without points (an
+// empty split column) is not written.
 SaveResult SaveScans(const std::vector<const Scan *> &scans, const SaveRequest &request);

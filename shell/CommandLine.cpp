@@ -136,6 +136,8 @@ CommandLine ParseCommandLine(const QStringList &arguments)
                                           .arg(QLatin1String(number->name), value);
                 continue;
             }
+            if (number->plain == &RunOptions::vbar || number->plain == &RunOptions::density)
+                line.options.buoyancyGiven = true;
             if (number->optional)
                 line.options.*number->optional = parsed;
             else

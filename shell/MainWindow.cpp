@@ -511,11 +511,8 @@ void MainWindow::showLnC(const PlotFields &plot)
         }
         if (s.NumComments >= 2) {
             if (const std::optional<ScanHeader> header
-                = ParseScanHeader(s.CommentBuf.slot(2).trimmed())) {
-                input.rpm = header->speed;
-                input.temperature = header->temperature;
-                input.absorbance = header->type == 'R';
-            }
+                = ParseScanHeader(s.CommentBuf.slot(2).trimmed()))
+                TakeHeaderConstants(*header, input);
         }
         // Over the editor when it asks, so that the window can be used.
         QWidget *over = QApplication::activeModalWidget();

@@ -318,16 +318,28 @@ TEST(ScanSave, ExistingFilesAndTheRunsOwnFilesAreNotReplacedAndFailuresLeaveTheR
     ASSERT_EQ(result.failures.size(), 1u);
     EXPECT_TRUE(result.failures[0].reason.contains(QStringLiteral("never replaced")));
     EXPECT_EQ(readFileBytes(run.scans[3].path), source);
+    EXPECT_TRUE(ExistingTargets(scans, root, request.sources).isEmpty())
+        << "the run's own files are not offered for replacing";
 
     // Two scans of one name would overwrite each other: the second is not written.
     Scan twin = run.scans[2];
     twin.path = QStringLiteral("elsewhere/") + twin.name;
     const QString fresh = folder.path(QStringLiteral("fresh"));
     QDir().mkpath(fresh);
-    result = SaveScans({ scans[2], &twin }, { fresh, {}, false, {} });
+    // An empty split column holds nothing to save.
+    Scan empty = run.scans[1];
+    empty.name = QStringLiteral("00002-c3.RA1");
+    empty.path = QStringLiteral("run/00002-c3.RA1");
+    empty.numPoints = 0;
+    empty.points.clear();
+    result = SaveScans({ scans[2], &twin, &empty }, { fresh, {}, false, {} });
     EXPECT_EQ(result.written.size(), 1);
-    ASSERT_EQ(result.failures.size(), 1u);
-    EXPECT_TRUE(result.failures[0].reason.contains(QStringLiteral("elsewhere")));
+    ASSERT_EQ(result.failures.size(), 2u);
+    EXPECT_EQ(result.failures[0].reason,
+        QStringLiteral("%1 is not saved: another chosen scan, %2, is saved under this name")
+            .arg(twin.path, run.scans[2].path));
+    EXPECT_EQ(result.failures[1].reason, QStringLiteral("run/00002-c3.RA1 holds no data points"));
+    EXPECT_FALSE(QFileInfo::exists(QDir(fresh).filePath(empty.name)));
 
     // A full disk: each file fails with the system's reason.
     const QString full = folder.path(QStringLiteral("full"));

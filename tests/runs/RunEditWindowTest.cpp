@@ -7,6 +7,7 @@
 #include "runs/RunFilterModel.h"
 #include "runs/RunTableModel.h"
 #include "runs/RunWindow.h"
+#include "runs/SaveSelectedDialog.h"
 #include "runs/ScanSave.h"
 #include "support/EditorSupport.h"
 #include "support/RunEditRig.h"
@@ -214,10 +215,11 @@ TEST(RunEditWindow, SaveSelectedWritesTheBytesOfTheEditorsSavesAndAsksBeforeRepl
     h.saveSelected(*w, folder, false, true);
     EXPECT_EQ(readFileBytes(target), EditedScanText(w->run().scans[size_t(scan)], {}));
 
-    // Never into the run's own files, whatever the answer.
+    // Never into the run's own files: they are not offered for replacing.
     const QByteArray source = readFileBytes(w->run().scans[size_t(scan)].path);
-    h.platform.messageAnswers.push_back(MsgAnswer::Yes);
+    const size_t before = h.platform.messages.size();
     h.saveSelected(*w, h.root, false, true);
+    ASSERT_EQ(h.platform.messages.size(), before + 1) << "no question, only the summary";
     EXPECT_TRUE(h.platform.messages.back().text.contains(QStringLiteral("never replaced")));
     EXPECT_EQ(readFileBytes(w->run().scans[size_t(scan)].path), source);
 
@@ -232,6 +234,67 @@ TEST(RunEditWindow, SaveSelectedWritesTheBytesOfTheEditorsSavesAndAsksBeforeRepl
     const size_t asked = h.platform.messages.size();
     EXPECT_TRUE(w->close());
     EXPECT_EQ(h.platform.messages.size(), asked);
+}
+
+TEST(RunEditWindow, ASaveFolderWithoutItsPathGoesBesideTheRunAndIsMadeOnlyWhenAgreed)
+{
+    EditRig h;
+    RunWindow *w = h.openRun();
+    ASSERT_NE(w, nullptr);
+    w->chooseGroup(0);
+    h.applyRange(*w, QStringLiteral("6.85"), QStringLiteral("7.05"));
+    // Opening a scan moves the current folder into the run's.
+    w->table()->setCurrentIndex(
+        w->filterModel()->mapFromSource(w->tableModel()->index(w->chosen().front(), 0)));
+    w->openScanAction()->trigger();
+    w->chooseGroup(0);
+    const QString beside = h.folder.path(QStringLiteral("fit"));
+
+    // No to making it: nothing is made, nothing saved, the dialog stays.
+    bool stayed = false;
+    h.platform.messageAnswers.push_back(MsgAnswer::No);
+    h.platform.modalActions.push_back([&stayed](QDialog &dialog) {
+        auto &save = static_cast<SaveSelectedDialog &>(dialog);
+        save.folderField()->setText(QStringLiteral("fit"));
+        save.accept();
+        stayed = save.isVisible() || save.result() != QDialog::Accepted;
+    });
+    w->saveSelectedAction()->trigger();
+    EXPECT_TRUE(stayed);
+    ASSERT_FALSE(h.platform.messages.empty());
+    EXPECT_EQ(h.platform.messages.back().text,
+        QStringLiteral("The folder\n%1\ndoes not exist. Make it?")
+            .arg(QDir::toNativeSeparators(beside)));
+    EXPECT_FALSE(QFileInfo::exists(beside));
+    EXPECT_FALSE(QFileInfo::exists(QDir(h.root).filePath(QStringLiteral("fit"))));
+
+    // Yes: made beside the run, whatever the current folder, and named whole.
+    h.saveSelected(*w, QStringLiteral("fit"), false, true);
+    EXPECT_TRUE(QFileInfo(beside).isDir());
+    EXPECT_EQ(QDir(beside).entryList(QDir::Files).size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(QDir(h.root).filePath(QStringLiteral("fit"))));
+    EXPECT_EQ(h.platform.messages.back().text,
+        QStringLiteral("2 of 2 scans saved in\n%1").arg(QDir::toNativeSeparators(beside)));
+
+    // The field offers the last folder whole and selected: typing replaces it.
+    h.platform.modalActions.push_back([&](QDialog &dialog) {
+        auto &save = static_cast<SaveSelectedDialog &>(dialog);
+        EXPECT_EQ(save.folderField()->text(), QDir::toNativeSeparators(beside));
+        EXPECT_EQ(save.folderField()->selectedText(), save.folderField()->text());
+        save.reject();
+    });
+    w->saveSelectedAction()->trigger();
+
+    // One more edit after the save: one scan is unsaved, not every one.
+    w->chooseGroup(1);
+    h.applyRange(*w, QStringLiteral("6.85"), QStringLiteral("7.05"));
+    h.platform.messageAnswers.push_back(MsgAnswer::No);
+    EXPECT_FALSE(w->close());
+    EXPECT_TRUE(h.platform.messages.back().text.startsWith(
+        QStringLiteral("The edits of %1 scans").arg(w->chosen().size())))
+        << h.platform.messages.back().text.toStdString();
+    h.platform.messageAnswers.push_back(MsgAnswer::Yes);
+    EXPECT_TRUE(w->close());
 }
 
 TEST(RunEditWindow, AnEditInTheEditorComesBackToTheRunAsAStep)
