@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/RunTableModel.h"
 
+#include "runs/Verdict.h"
+
 #include <QStringList>
 
 namespace
@@ -24,7 +26,7 @@ const char *captionOf(ReportColumn column)
     case ReportColumn::Temperature:
         return "Temperature (\u00b0C)";
     case ReportColumn::Time:
-        return "Time (s)";
+        return "Time (h)";
     case ReportColumn::Omega2t:
         return "\u03c9\u00b2t (rad\u00b2/s)";
     case ReportColumn::Points:
@@ -55,6 +57,31 @@ const char *captionOf(ReportColumn column)
         return "Fit rms";
     default:
         return ReportColumnName(column);
+    }
+}
+
+// A number as a person reads it in the table; the exact value is in the
+// tip and in every export.
+QString readable(ReportColumn column, double value)
+{
+    switch (column) {
+    case ReportColumn::Wavelength:
+        return QString::number(value, 'g', 6);
+    case ReportColumn::Temperature:
+        return QString::number(value, 'f', 1);
+    case ReportColumn::Time:
+        return QString::number(value / 3600.0, 'f', 2);
+    case ReportColumn::Omega2t:
+        return QString::number(value, 'e', 4);
+    case ReportColumn::EqScore:
+        return ScoreText(value, 2);
+    case ReportColumn::BuoyantMass:
+    case ReportColumn::Mass:
+        return QString::number(value, 'f', 0);
+    case ReportColumn::Sigma:
+        return QString::number(value, 'g', 4);
+    default:
+        return QString::number(value, 'g', 3);
     }
 }
 
@@ -136,21 +163,31 @@ QVariant RunTableModel::data(const QModelIndex &index, int role) const
     const ReportColumn column = m_columns[size_t(index.column())];
     if (role == Qt::ToolTipRole && column == ReportColumn::File)
         return m_run.scans[size_t(scan)].path;
-    if (role != Qt::DisplayRole && role != SortRole)
+    if (role != Qt::DisplayRole && role != SortRole && role != Qt::ToolTipRole)
         return {};
     if (column == ReportColumn::File)
-        return m_run.scans[size_t(scan)].shown;
+        return role == Qt::ToolTipRole ? QVariant() : QVariant(m_run.scans[size_t(scan)].shown);
     const ReportValue value = ReportCell(m_run, m_analysis, scan, column);
+    const auto *number = std::get_if<double>(&value);
     if (role == SortRole) {
         if (const auto *whole = std::get_if<int64_t>(&value))
             return double(*whole);
-        if (const auto *number = std::get_if<double>(&value))
+        if (number)
             return *number;
+    }
+    if (role == Qt::ToolTipRole) {
+        if (column == ReportColumn::Time && std::holds_alternative<int64_t>(value))
+            return QStringLiteral("%1 s").arg(QString::fromLatin1(ReportText(value)));
+        return number ? QVariant(QString::fromLatin1(ReportText(value))) : QVariant();
     }
     if (const auto *text = std::get_if<QByteArray>(&value))
         return QString::fromLatin1(*text);
     if (std::holds_alternative<std::monostate>(value))
         return {};
+    if (column == ReportColumn::Time)
+        return readable(column, double(std::get<int64_t>(value)));
+    if (number)
+        return readable(column, *number);
     return QString::fromLatin1(ReportText(value));
 }
 

@@ -37,6 +37,7 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeView>
@@ -264,6 +265,7 @@ void RunWindow::createWidgets()
     // Wide enough for what the first rows hold, without measuring them all.
     m_table->horizontalHeader()->setResizeContentsPrecision(64);
     m_table->resizeColumnsToContents();
+    fitColumns();
     m_table->addAction(m_openScanAction);
     connect(m_table, &QTableView::doubleClicked, this, &RunWindow::openCurrentScan);
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -402,8 +404,13 @@ void RunWindow::showVerdict()
                 : QStringLiteral("Choose one setting for its equilibrium check."));
         return;
     }
-    m_verdict->setText(GroupText(m_analysis.groups.groups[size_t(group)]) + QStringLiteral(": ")
-        + VerdictText(m_run, m_analysis, group));
+    const ScanGroup &chosen = m_analysis.groups.groups[size_t(group)];
+    // Which experiment, when the run holds several.
+    const QString where = m_analysis.groups.experiments.size() > 1
+        ? m_analysis.groups.experiments[size_t(chosen.experiment)].name + QStringLiteral(", ")
+        : QString();
+    m_verdict->setText(
+        where + GroupText(chosen) + QStringLiteral(": ") + VerdictText(m_run, m_analysis, group));
 }
 
 void RunWindow::setOptions(const RunOptions &options)
@@ -422,6 +429,26 @@ void RunWindow::setOptions(const RunOptions &options)
         m_tree->setCurrentIndex(m_treeModel->groupIndex(group));
     m_updating = false;
     choose(chosen);
+    fitColumns();
+}
+
+void RunWindow::fitColumns()
+{
+    // The columns whose texts differ most in length, measured over every
+    // row (cheap next to the table's own measuring), so none is cut.
+    const QFontMetrics metrics = m_table->fontMetrics();
+    const int padding = 2 * m_table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    for (const int column : { m_tableModel->columnOf(ReportColumn::File),
+             m_tableModel->columnOf(ReportColumn::EqSince), m_tableModel->editsColumn() }) {
+        int widest = std::max(m_table->columnWidth(column),
+            metrics.horizontalAdvance(m_tableModel->headerData(column, Qt::Horizontal).toString())
+                + 3 * padding);
+        for (int row = 0; row < m_tableModel->rowCount(); ++row)
+            widest = std::max(widest,
+                metrics.horizontalAdvance(m_tableModel->index(row, column).data().toString())
+                    + padding);
+        m_table->setColumnWidth(column, widest); // the filter keeps the columns
+    }
 }
 
 std::optional<int> RunWindow::actingScan(const QString &title)
@@ -596,7 +623,7 @@ void RunWindow::runChanged(const ChosenIds &before, const QString &done)
     m_updating = false;
     choose(again);
     showUndoState();
-    m_table->resizeColumnToContents(0); // a split column's name is longer
+    fitColumns(); // a split column's name is longer, and edits are told
     if (!done.isEmpty())
         statusBar()->showMessage(done);
 }

@@ -114,6 +114,8 @@ private:
     void showStatus();
     void plotChosen();
     void showVerdict();
+    // Widens the columns whose texts would be cut.
+    void fitColumns();
     void checkSettings();
     void showLnC();
     // The scan Open in Editor and ln c act on, or nothing after telling

@@ -5,14 +5,13 @@
 
 #include <cmath>
 
-QString ScoreText(double score)
+QString ScoreText(double score, int fewest)
 {
-    // One decimal, or as many as it takes to tell the score from the limit.
-    const QString limit = QString::number(ScoreLimit, 'f', 1);
-    for (int decimals = 1; decimals < 6; ++decimals) {
+    // As many decimals as it takes to tell the score from the limit.
+    for (int decimals = fewest; decimals < 6; ++decimals) {
         const QString text = QString::number(score, 'f', decimals);
         if (score == ScoreLimit || text != QString::number(ScoreLimit, 'f', decimals))
-            return decimals == 1 && score == ScoreLimit ? limit : text;
+            return text;
     }
     return QString::number(score, 'g', 10);
 }

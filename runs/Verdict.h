@@ -13,6 +13,6 @@
 // reached.
 QString VerdictText(const Run &run, const RunAnalysis &analysis, int group);
 
-// A score with one decimal, or with as many as tell it from the limit of
-// 2.0 ("2.05", not "2.0", for 2.049).
-QString ScoreText(double score);
+// A score with `fewest` decimals, or with as many as tell it from the limit
+// of 2.0 ("2.05", not "2.0", for 2.049).
+QString ScoreText(double score, int fewest = 1);

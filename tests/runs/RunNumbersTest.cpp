@@ -10,6 +10,7 @@
 #include "runs/RunWindow.h"
 #include "support/CommandSupport.h"
 #include "support/Harness.h"
+#include "support/RunEditRig.h"
 #include "support/RunGenerator.h"
 
 #include <gtest/gtest.h>
@@ -225,4 +226,43 @@ TEST(RunNumbers, OpenAndLnCActOnTheChosenScanNotOnARowLeftOverFromBefore)
     w->openScanAction()->trigger();
     EXPECT_EQ(h.state->NumPts, w->run().scans[size_t(last)].numPoints);
     EXPECT_EQ(QFileInfo(h.state->ReadPath).fileName(), w->run().scans[size_t(last)].name);
+}
+
+TEST(RunNumbers, TheTableShowsReadableNumbersWithTheExactOnesInTheTipAndNoColumnCut)
+{
+    RunEditRig h(RunPlan {});
+    RunWindow *w = h.openRun();
+    ASSERT_NE(w, nullptr);
+    h.chooseAll(*w);
+    h.applyRange(*w, QStringLiteral("6.85"), QStringLiteral("7.05"));
+    const RunTableModel &model = *w->tableModel();
+    const int time = model.columnOf(ReportColumn::Time);
+    EXPECT_EQ(model.headerData(time, Qt::Horizontal).toString(), QStringLiteral("Time (h)"));
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const int64_t seconds = w->run().scans[size_t(row)].header->time;
+        EXPECT_EQ(model.index(row, time).data().toString(),
+            QString::number(double(seconds) / 3600.0, 'f', 2));
+        EXPECT_EQ(model.index(row, time).data(Qt::ToolTipRole).toString(),
+            QStringLiteral("%1 s").arg(seconds));
+        for (ReportColumn column : { ReportColumn::EqOffset, ReportColumn::EqTrend,
+                 ReportColumn::Sigma, ReportColumn::FitRms, ReportColumn::Mass }) {
+            const QModelIndex cell = model.index(row, model.columnOf(column));
+            const QString shown = cell.data().toString();
+            if (shown.isEmpty())
+                continue;
+            EXPECT_LE(shown.size(), 9) << shown.toStdString() << " " << ReportColumnName(column);
+            EXPECT_EQ(cell.data(Qt::ToolTipRole).toString().toLatin1(),
+                ReportText(ReportCell(w->run(), w->analysis(), row, column)));
+        }
+    }
+    const QFontMetrics metrics = w->table()->fontMetrics();
+    for (int column : { model.columnOf(ReportColumn::File), model.columnOf(ReportColumn::EqSince),
+             model.editsColumn() }) {
+        for (int row = 0; row < model.rowCount(); ++row)
+            EXPECT_GE(w->table()->columnWidth(column),
+                metrics.horizontalAdvance(model.index(row, column).data().toString()))
+                << column << " " << row;
+    }
+    h.platform.messageAnswers.push_back(MsgAnswer::Yes);
+    w->close();
 }

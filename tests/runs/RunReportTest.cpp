@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <map>
@@ -144,4 +145,34 @@ TEST(RunReport, UsageErrorsGetStatusOneAndNoTable)
         QStringLiteral("--to"), QStringLiteral("7.1"), scan });
     EXPECT_EQ(fine.status, 0) << fine.err.toStdString();
     EXPECT_TRUE(fine.out.startsWith(headerRow + '\n'));
+}
+
+TEST(RunReport, TheRunGeneratorPrintsItsUsageAndRefusesWhatItDoesNotKnow)
+{
+    TestFolder folder;
+    const QString tool
+        = QCoreApplication::applicationDirPath() + QStringLiteral("/kelvane_generate_run");
+    const struct {
+        QStringList arguments;
+        int status;
+        bool usageOnOut;
+    } rows[] = {
+        { { QStringLiteral("--help") }, 0, true },
+        { { QStringLiteral("-h") }, 0, true },
+        { {}, 1, false },
+        { { folder.path(QStringLiteral("x")), QStringLiteral("nonsense") }, 1, false },
+    };
+    for (const auto &row : rows) {
+        QProcess process;
+        process.setWorkingDirectory(folder.root());
+        process.start(tool, row.arguments);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), row.status) << row.arguments.join(u' ').toStdString();
+        const QByteArray out = process.readAllStandardOutput();
+        const QByteArray err = process.readAllStandardError();
+        EXPECT_TRUE((row.usageOnOut ? out : err).contains("usage: kelvane_generate_run FOLDER"))
+            << out.toStdString() << err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.path(QStringLiteral("--help"))));
+    EXPECT_FALSE(QFileInfo::exists(folder.path(QStringLiteral("x"))));
 }

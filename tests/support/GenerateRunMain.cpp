@@ -6,14 +6,40 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+
+namespace
+{
+
+constexpr const char *Usage
+    = "usage: kelvane_generate_run FOLDER [public|small|three-columns|settled|changing]\n"
+      "Writes a generated run of scans into FOLDER (made when missing):\n"
+      "  public         7 cells of 90 scans at 16000, 24000 and 30000 rpm (the default)\n"
+      "  small          2 cells of 21 scans at 16000 and 24000 rpm\n"
+      "  three-columns  the public run's shape with three sample columns a scan\n"
+      "  settled        one cell of 36 scans that come to equilibrium\n"
+      "  changing       one cell of 36 scans still far from it\n";
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    if (argc < 2) {
-        std::fprintf(stderr,
-            "usage: kelvane_generate_run FOLDER [public|small|three-columns|settled|changing]\n");
+    if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (argc < 2 || argv[1][0] == '-') {
+        std::fputs(Usage, stderr);
+        return 1;
+    }
+    const char *kinds[] = { "public", "small", "three-columns", "settled", "changing" };
+    if (argc > 2 && std::none_of(std::begin(kinds), std::end(kinds), [&](const char *kind) {
+            return std::strcmp(kind, argv[2]) == 0;
+        })) {
+        std::fprintf(stderr, "kelvane_generate_run: unknown kind '%s'\n%s", argv[2], Usage);
         return 1;
     }
     const char *kind = argc > 2 ? argv[2] : "public";
