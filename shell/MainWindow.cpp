@@ -497,23 +497,23 @@ void MainWindow::showLnC(const PlotFields &plot)
         const ProgramState &s = m_app.state;
         LnCInput input;
         input.title = QFileInfo(s.ReadPath).fileName();
-        // The data set as the user left it: its good points, from the first
-        // to the last good one, untrimmed.
-        for (int i = 1; i <= plot.PlotCount; ++i) {
-            if (plot.PlotFlag(i) > 0.0f)
-                input.points.push_back({ plot.PlotX(i), plot.PlotY(i) });
-        }
-        std::stable_sort(input.points.begin(), input.points.end(),
-            [](const RadialPoint &a, const RadialPoint &b) { return a.x < b.x; });
+        // The data set as the user left it: its good points (the rows the
+        // instrument could not measure left out, as in a run), from the
+        // first to the last good one, untrimmed and with no ceiling.
+        Scan points;
+        if (s.NumComments >= 2)
+            points.header = ParseScanHeader(s.CommentBuf.slot(2).trimmed());
+        points.numPoints = plot.PlotCount;
+        for (int i = 1; i <= plot.PlotCount; ++i)
+            points.points.insert(
+                points.points.end(), { plot.PlotX(i), plot.PlotY(i), plot.PlotFlag(i) });
+        input.points = GoodPoints(points, HUGE_VAL);
         if (!input.points.empty()) {
             input.lo = input.points.front().x;
             input.hi = input.points.back().x;
         }
-        if (s.NumComments >= 2) {
-            if (const std::optional<ScanHeader> header
-                = ParseScanHeader(s.CommentBuf.slot(2).trimmed()))
-                TakeHeaderConstants(*header, input);
-        }
+        if (points.header)
+            TakeHeaderConstants(*points.header, input);
         // Over the editor when it asks, so that the window can be used.
         QWidget *over = QApplication::activeModalWidget();
         LnCDialog dialog(input, m_app.platform, over ? over : this);

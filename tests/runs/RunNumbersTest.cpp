@@ -266,3 +266,19 @@ TEST(RunNumbers, TheTableShowsReadableNumbersWithTheExactOnesInTheTipAndNoColumn
     h.platform.messageAnswers.push_back(MsgAnswer::Yes);
     w->close();
 }
+
+TEST(RunNumbers, TheDataSetsLnCLeavesOutTheRowsTheInstrumentCouldNotMeasure)
+{
+    Harness h;
+    QByteArray bytes = IdealScanBytes({ { 13500.0, 0.2 } }, 20000, 20.0, 6.95, 7.15, 0.002, 0.0, 7);
+    const qsizetype at = bytes.indexOf("\n7.0500");
+    ASSERT_GT(at, 0);
+    bytes.insert(at + 1, "7.0501 1.0000000E+00 0.0000E+00\n7.0503 1.0000000E+00 0.0000E+00\n");
+    h.choose(h.folder.write(QStringLiteral("holes.RA1"), bytes), MenuEntry::GetNewData);
+    ASSERT_EQ(h.state->NumPts, 103);
+    h.platform.modalActions.push_back([](QDialog &dialog) {
+        EXPECT_EQ(static_cast<LnCDialog &>(dialog).fit().points, 101);
+        dialog.accept();
+    });
+    h.window->lnCAction()->trigger();
+}
