@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the run window plots for the chosen scans, without widgets: each
-// scan's good points coloured by its elapsed time, and below them each scan
-// minus the last scan of its group.
+// scan's good points coloured by its elapsed time, broken where points that
+// are not good lie between them, the points that are not good apart, and
+// below them each scan minus the last scan of its group; and, for a plot
+// left empty, why.
 #pragma once
 
 #include "runs/RunAnalysis.h"
@@ -19,7 +21,17 @@ struct OverlayCurve {
     std::optional<double> hours; // elapsed time; nothing without a header
     QColor colour;
     std::vector<QPointF> points; // radius (cm), value
+    // Where the line breaks: each index into `points` that starts a new
+    // stretch, a point that is not good lying between it and the one before.
+    std::vector<size_t> breaks;
+    // The radii (cm) whose readings set the reading axis: the range of the
+    // scan's check.
+    double from = 0.0;
+    double to = 0.0;
 };
+
+// The stretches of a curve's line, [begin, end) into its points.
+std::vector<std::pair<size_t, size_t>> Stretches(const OverlayCurve &curve);
 
 // The scores of one group's scans against their elapsed times.
 struct ScoreCurve {
@@ -34,6 +46,8 @@ struct ScoreCurve {
 // spikes stay and the plot looks the same at any size a screen has.
 constexpr int MaxOverlayCurves = 120;
 constexpr int MaxCurvePoints = 600;
+// The most points of one scan drawn apart from its curve, of each kind.
+constexpr int MaxApartPoints = 100;
 
 struct Overlay {
     int chosen = 0; // scans chosen; more than are plotted beyond MaxOverlayCurves
@@ -46,6 +60,15 @@ struct Overlay {
     std::vector<ScoreCurve> scores; // of the groups the chosen scans belong to
     double firstHours = 0.0; // the colour scale's ends
     double lastHours = 0.0;
+    // The points of the plotted scans that are not good, drawn apart and
+    // thinned as the curves are: readings above the ceiling and rows the
+    // instrument could not measure (greyed), and points removed.
+    std::vector<QPointF> greyed;
+    std::vector<QPointF> removed;
+    // Why a plot shows nothing, when it does not; empty otherwise.
+    QString overlayNote;
+    QString differenceNote;
+    QString scoreNote;
 };
 
 // The colour of a time at `fraction` (0 first, 1 last) of the scale: dark
@@ -64,8 +87,9 @@ QString CellText(int cell, int column);
 // "Cell 1, Absorbance, 280-281 nm, 16000 rpm".
 QString GroupText(const ScanGroup &group);
 
-// The points of a curve thinned to at most MaxCurvePoints as above.
-std::vector<QPointF> Thinned(std::vector<QPointF> points);
+// The points of a curve thinned to at most `most` (MaxCurvePoints unless
+// given) as above.
+std::vector<QPointF> Thinned(std::vector<QPointF> points, int most = MaxCurvePoints);
 
 // "12.3 h" (one decimal).
 QString HoursText(double hours);

@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The run window's plots, drawn by Qt Charts: the chosen scans overlaid and
-// coloured by elapsed time with a colour scale; below them, on two tabs,
-// each scan minus the last scan of its group (offsets removed or not), and
-// the scores of the equilibrium check against elapsed time with the limit
-// of 2.0. A drag zooms (the overlay and the differences share the radius
-// axis), the right button zooms out, a drag with Shift held sets the range
-// of the checks, and the pointer over a curve names its scan.
+// coloured by elapsed time with a colour scale, their points that are not
+// good apart (greyed: above the ceiling or not measured; light: removed);
+// below them, on two tabs, each scan minus the last scan of its group
+// (offsets removed or not), and the scores of the equilibrium check against
+// elapsed time with the limit of 2.0. The reading axes hold the readings
+// within the range of each scan's check, so a meniscus spike does not flatten
+// the gradient; Show Everything fits every point. The overlay's and the
+// differences' plot areas share their left and right edges, so one radius
+// lies above the same radius. A drag zooms (the two share the radius axis),
+// the right button zooms out, a drag with Shift held sets the range of the
+// checks, and the pointer over a curve names its scan. A plot with nothing
+// to show says why.
 #pragma once
 
 #include "runs/Overlay.h"
@@ -18,12 +24,15 @@
 class QChart;
 class QChartView;
 class QCheckBox;
+class QColorAxis;
+class QGraphicsSimpleTextItem;
 class QLabel;
 class QLineSeries;
 class QPainter;
+class CurvesItem;
 class QTabWidget;
-class QValueAxis;
 class RangeChartView;
+class TidyAxis;
 
 class RunPlots : public QWidget
 {
@@ -44,10 +53,26 @@ public:
     // The line that names the scan under the pointer.
     QLabel *hoverLabel() const { return m_hover; }
 
+    // What draws the curves of the overlay and of the differences.
+    CurvesItem *overlayCurves() const { return m_overlayCurves; }
+    CurvesItem *differenceCurves() const { return m_differenceCurves; }
+
+    // What an empty plot says; empty while it shows something.
+    QString overlayNote() const;
+    QString differenceNote() const;
+    QString scoreNote() const;
+
     // Both radius plots back to the extent of their curves.
     void resetZoom();
-    // The radius axis' range as shown.
+    // The axes fitted to every point plotted, spikes and points that are
+    // not good included; else the reading axes to the readings checked.
+    void setShowEverything(bool everything);
+    bool showsEverything() const { return m_everything; }
+    // The radius axis' range as shown, and the reading axes'.
     std::pair<double, double> radiusRange() const;
+    std::pair<double, double> readingRange() const;
+    std::pair<double, double> differenceRange() const;
+    std::pair<double, double> timeRange() const;
     // The range of the checks, shown as a band on the overlay.
     void setCheckRange(std::optional<double> from, std::optional<double> to);
 
@@ -63,11 +88,20 @@ signals:
     void rangeChosen(double from, double to);
     void offsetsToggled(bool removed);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
-    void fill(QChart *chart, QValueAxis *x, QValueAxis *y, const std::vector<OverlayCurve> &curves,
-        std::vector<QLineSeries *> &series, bool colourScale);
+    void fillColourScale();
+    void fitColourScale();
     void fillScores();
+    void fitOverlay();
+    void fitDifferences();
+    void fitScores();
     void syncRadius(qreal from, qreal to);
+    void scheduleAlignment();
+    void alignPlotAreas();
+    void placeNotes();
     QChartView *lowerView() const;
 
     Overlay m_overlay;
@@ -79,14 +113,26 @@ private:
     QChart *m_overlayChart = nullptr;
     QChart *m_differenceChart = nullptr;
     QChart *m_scoreChart = nullptr;
-    QValueAxis *m_overlayX = nullptr;
-    QValueAxis *m_overlayY = nullptr;
-    QValueAxis *m_differenceX = nullptr;
-    QValueAxis *m_differenceY = nullptr;
-    QValueAxis *m_scoreX = nullptr;
-    QValueAxis *m_scoreY = nullptr;
-    std::vector<QLineSeries *> m_overlaySeries;
-    std::vector<QLineSeries *> m_differenceSeries;
+    TidyAxis *m_overlayX = nullptr;
+    TidyAxis *m_overlayY = nullptr;
+    TidyAxis *m_differenceX = nullptr;
+    TidyAxis *m_differenceY = nullptr;
+    TidyAxis *m_scoreX = nullptr;
+    TidyAxis *m_scoreY = nullptr;
+    CurvesItem *m_overlayCurves = nullptr;
+    CurvesItem *m_differenceCurves = nullptr;
+    // Empty series that tie each chart's axes to a domain, so that zooming
+    // and the maps of Qt Charts work.
+    QLineSeries *m_overlayAnchor = nullptr;
+    QLineSeries *m_differenceAnchor = nullptr;
+    QLineSeries *m_limit = nullptr;
+    QColorAxis *m_colourScale = nullptr;
+    QGraphicsSimpleTextItem *m_overlayNote = nullptr;
+    QGraphicsSimpleTextItem *m_differenceNote = nullptr;
+    QGraphicsSimpleTextItem *m_scoreNote = nullptr;
     QLabel *m_hover = nullptr;
+    bool m_everything = false;
     bool m_syncing = false;
+    bool m_aligning = false;
+    bool m_alignmentDue = false;
 };

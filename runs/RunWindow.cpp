@@ -187,6 +187,13 @@ void RunWindow::createMenus()
         [this] { m_plots->lowerTabs()->setCurrentIndex(0); });
     connect(
         scores, &QAction::triggered, this, [this] { m_plots->lowerTabs()->setCurrentIndex(1); });
+    view->addSeparator();
+    m_showEverything = action(view, "ShowEverything", QStringLiteral("Show &Everything"));
+    m_showEverything->setCheckable(true);
+    m_showEverything->setToolTip(QStringLiteral(
+        "Fit the axes to every point, spikes and points left out of the check included"));
+    connect(m_showEverything, &QAction::toggled, this,
+        [this](bool everything) { m_plots->setShowEverything(everything); });
 
     connect(m_exportTable, &QAction::triggered, this, &RunWindow::exportTable);
     for (int format = 0; format < 3; ++format) {

@@ -76,6 +76,8 @@ public:
     // Export Plot as PNG, SVG and PDF.
     QAction *exportPlotAction(int format) const { return m_exportPlot[size_t(format)]; }
     QAction *resetZoomAction() const { return m_resetZoom; }
+    // The axes fitted to every point plotted, or to the readings checked.
+    QAction *showEverythingAction() const { return m_showEverything; }
     QAction *checkSettingsAction() const { return m_checkSettings; }
     QAction *clearRangeAction() const { return m_clearRange; }
     // The verdict of the chosen group, in words.
@@ -159,6 +161,7 @@ private:
     QAction *m_openScanAction = nullptr;
     std::array<QAction *, 3> m_exportPlot {};
     QAction *m_resetZoom = nullptr;
+    QAction *m_showEverything = nullptr;
     QAction *m_lnC = nullptr;
     QAction *m_checkSettings = nullptr;
     QAction *m_clearRange = nullptr;

@@ -1,14 +1,137 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "runs/RunPlots.h"
 #include "runs/AxisTicks.h"
 #include "runs/ChartMap.h"
+#include "runs/CurvesItem.h"
+#include "runs/GoodPoints.h"
 #include "runs/PlotExtent.h"
+#include "runs/RangeChartView.h"
+#include "runs/RunWindow.h"
+#include "runs/TidyAxis.h"
+#include "support/RunEditRig.h"
 
 #include <gtest/gtest.h>
 
-#include <QStringList>
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QCoreApplication>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
+#include <QImage>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QTabWidget>
 
 #include <algorithm>
 #include <cmath>
+
+namespace
+{
+
+// A started program with a generated run, on a screen of the given size.
+struct PlotRig : Harness {
+    explicit PlotRig(RunPlan runPlan, QSize screen = QSize(1280, 1024))
+        : Harness(NumLib::defaultCandidates(), screen)
+        , plan(std::move(runPlan))
+    {
+        WriteRun(GenerateRun(plan), root);
+    }
+    RunWindow *open()
+    {
+        platform.runPathAnswers.push_back(QStringList { root });
+        window->openRunAction()->trigger();
+        RunWindow *w = window->runWindows().empty() ? nullptr : window->runWindows().back();
+        settle();
+        return w;
+    }
+    // The plots line up after the layouts of this turn of the event loop.
+    static void settle()
+    {
+        for (int i = 0; i < 10; ++i)
+            QCoreApplication::processEvents();
+    }
+    RunPlan plan;
+    QString root = folder.path(QStringLiteral("run"));
+};
+
+// One cell at one wavelength, its scans with the menisci of real scans.
+RunPlan realMenisciPlan()
+{
+    RunPlan plan;
+    plan.cells = { 1 };
+    plan.speeds = { { 16000, 6, 12.0 }, { 24000, 6, 10.0 } };
+    plan.wavelengths = { 280 };
+    plan.innerSpike = -2.0;
+    plan.outerSpike = 2.0;
+    return plan;
+}
+
+// Every text item the view's scene shows: tick labels, titles, notes.
+QStringList sceneTexts(QChartView *view)
+{
+    QStringList texts;
+    for (QGraphicsItem *item : view->scene()->items()) {
+        if (!item->isVisible())
+            continue;
+        if (const auto *text = dynamic_cast<QGraphicsTextItem *>(item))
+            texts << text->toPlainText();
+        else if (const auto *simple = dynamic_cast<QGraphicsSimpleTextItem *>(item))
+            texts << simple->text();
+    }
+    return texts;
+}
+
+// The x in the plots' coordinates of the visible label `text` in a view.
+std::optional<double> labelX(RunPlots &plots, QChartView *view, const QString &text)
+{
+    for (QGraphicsItem *item : view->scene()->items()) {
+        const auto *label = dynamic_cast<QGraphicsTextItem *>(item);
+        if (!label || !label->isVisible() || label->toPlainText() != text)
+            continue;
+        const QPointF centre = label->mapToScene(label->boundingRect().center());
+        return view->viewport()->mapTo(&plots, view->mapFromScene(centre)).x();
+    }
+    return std::nullopt;
+}
+
+// The left and right edges of a chart's plot area in the plots' coordinates.
+std::pair<int, int> edges(RunPlots &plots, QChartView *view)
+{
+    const QRectF area = view->chart()->plotArea();
+    const auto at = [&](QPointF p) {
+        return view->viewport()
+            ->mapTo(&plots, view->mapFromScene(view->chart()->mapToScene(p)))
+            .x();
+    };
+    return { at(area.topLeft()), at(area.topRight()) };
+}
+
+// The pixel of a value of a curves item's chart in its view's viewport.
+QPoint viewPixel(QChartView *view, CurvesItem *curves, const QPointF &value)
+{
+    return view->mapFromScene(view->chart()->mapToScene(curves->map().toPixel(value)));
+}
+
+// Good readings of the plotted scans within their checks' ranges, but the
+// generator's meniscus spikes (at 6.80 cm at the first speed).
+ValueRange checkedReadings(const Overlay &overlay)
+{
+    ValueRange range { 1e9, -1e9 };
+    for (const OverlayCurve &curve : overlay.scans) {
+        for (const QPointF &p : curve.points) {
+            if (p.x() >= curve.from && p.x() <= curve.to && std::fabs(p.x() - 6.80) >= 0.0061) {
+                range.from = std::min(range.from, p.y());
+                range.to = std::max(range.to, p.y());
+            }
+        }
+    }
+    return range;
+}
+
+} // namespace
 
 TEST(AxisTicks, TidyStepsExactValuesAndLabelsWithoutANegativeZero)
 {
@@ -133,4 +256,255 @@ TEST(ChartMap, ValuesToPixelsAndBack)
     EXPECT_EQ(map.toPixel({ 7.0, 2.0 }), QPointF(210, 20));
     EXPECT_EQ(map.toValue({ 110, 70 }), QPointF(6.5, 1.0));
     EXPECT_FALSE(ChartMap(QRectF(10, 20, 200, 100), 6.0, 6.0, 0.0, 2.0).isValid());
+}
+
+TEST(RunPlots, TheAxesHoldTheReadingsCheckedAndShowEverythingHoldsEveryPoint)
+{
+    PlotRig h(realMenisciPlan());
+    RunWindow *w = h.open();
+    ASSERT_NE(w, nullptr);
+    RunPlots &plots = *w->plots();
+    const Overlay &overlay = plots.overlay();
+    ASSERT_EQ(overlay.scans.size(), 6u);
+
+    // The readings within the checks' ranges, the steep top included; the
+    // spikes (-2, +2) and the saturated base (4.0) off the axis.
+    const ValueRange checked = checkedReadings(overlay);
+    const auto [low, high] = plots.readingRange();
+    EXPECT_LE(low, checked.from);
+    EXPECT_GE(high, checked.to);
+    EXPECT_GT(low, -0.3);
+    EXPECT_LT(high, checked.to + 0.2 * (checked.to - checked.from));
+    // The differences likewise: their shape, not the menisci's misfit.
+    EXPECT_LT(plots.differenceRange().second, 0.5);
+    EXPECT_GT(plots.differenceRange().first, -0.5);
+    // The radii of the scans with a small margin, not widened to whole ticks.
+    double first = 1e9, last = -1e9;
+    for (const Scan &scan : w->run().scans) {
+        first = std::min(first, double(scan.x(0)));
+        last = std::max(last, double(scan.x(scan.numPoints - 1)));
+    }
+    const auto [from, to] = plots.radiusRange();
+    EXPECT_LT(from, first);
+    EXPECT_GT(from, first - 0.03 * (last - first));
+    EXPECT_GT(to, last);
+    EXPECT_LT(to, last + 0.03 * (last - first));
+
+    // The scores of the later speed over their own hours, not from 0.
+    w->chooseGroup(1);
+    double earliest = 1e9, latest = -1e9;
+    for (const ScoreCurve &curve : plots.overlay().scores) {
+        for (const QPointF &p : curve.points) {
+            earliest = std::min(earliest, p.x());
+            latest = std::max(latest, p.x());
+        }
+    }
+    ASSERT_GT(earliest, 10.0);
+    const auto [start, end] = plots.timeRange();
+    EXPECT_LT(start, earliest);
+    EXPECT_GT(start, earliest - 0.1 * (latest - earliest));
+    EXPECT_GT(end, latest);
+
+    // View > Show Everything, after the entries there were: every point,
+    // and Reset Zoom keeps to it.
+    QAction *everything = w->showEverythingAction();
+    ASSERT_TRUE(everything->isCheckable());
+    const QList<QAction *> view = w->menuBar()->actions().last()->menu()->actions();
+    EXPECT_EQ(view.last(), everything);
+    EXPECT_EQ(everything->text(), QStringLiteral("Show &Everything"));
+    everything->trigger();
+    const auto showAll = [&plots] {
+        const auto [bottom, top] = plots.readingRange();
+        EXPECT_LE(bottom, -2.0);
+        EXPECT_GE(top, 4.0) << "the saturated rows, greyed";
+    };
+    showAll();
+    w->resetZoomAction()->trigger();
+    showAll();
+    everything->trigger();
+    EXPECT_LT(plots.readingRange().second, 2.0);
+}
+
+TEST(RunPlots, AnEmptyPlotSaysWhyAndTheOverlayKeepsItsRadii)
+{
+    const auto radiiShown = [](RunPlots &plots, double from, double to) {
+        const auto [left, right] = plots.radiusRange();
+        EXPECT_GE(left, from - 0.05);
+        EXPECT_LE(left, from);
+        EXPECT_GE(right, to);
+        EXPECT_LE(right, to + 0.05);
+    };
+    {
+        // A setting of a single scan.
+        RunPlan plan;
+        plan.cells = { 1 };
+        plan.speeds = { { 16000, 1, 12.0 }, { 24000, 1, 10.0 } };
+        plan.wavelengths = { 280 };
+        PlotRig h(plan);
+        RunWindow *w = h.open();
+        ASSERT_NE(w, nullptr);
+        ASSERT_EQ(w->chosen().size(), 1u);
+        RunPlots &plots = *w->plots();
+        EXPECT_EQ(plots.differenceNote(),
+            QStringLiteral("One scan: no other scan to compare with the last"));
+        EXPECT_FALSE(plots.scoreNote().isEmpty());
+        EXPECT_TRUE(plots.overlayNote().isEmpty());
+        const Scan &scan = w->run().scans[size_t(w->chosen().front())];
+        radiiShown(plots, scan.x(0), scan.x(scan.numPoints - 1));
+        EXPECT_TRUE(sceneTexts(plots.differenceView()).contains(plots.differenceNote()));
+    }
+    {
+        // Scans that a range left with a few points.
+        RunPlan plan;
+        plan.cells = { 1 };
+        plan.speeds = { { 16000, 6, 12.0 } };
+        plan.wavelengths = { 280 };
+        RunEditRig h(plan);
+        RunWindow *w = h.openRun();
+        ASSERT_NE(w, nullptr);
+        h.applyRange(*w, QStringLiteral("6.900"), QStringLiteral("6.906"));
+        PlotRig::settle();
+        RunPlots &plots = *w->plots();
+        ASSERT_EQ(plots.overlay().scans.size(), 6u);
+        for (const OverlayCurve &curve : plots.overlay().scans)
+            EXPECT_LE(curve.points.size(), 8u);
+        EXPECT_EQ(plots.differenceNote(), QStringLiteral("Too few points left to compare"));
+        radiiShown(plots, 6.9, 6.906);
+        const ValueRange readings = checkedReadings(plots.overlay());
+        EXPECT_LE(plots.readingRange().first, readings.from);
+        EXPECT_GE(plots.readingRange().second, readings.to);
+    }
+}
+
+TEST(RunPlots, LinesBreakAtPointsThatAreNotGoodAndThoseAreDrawnApart)
+{
+    RunPlan plan;
+    plan.cells = { 1 };
+    plan.speeds = { { 16000, 4, 12.0 } };
+    plan.wavelengths = { 280 };
+    PlotRig h(plan);
+    RunWindow *w = h.open();
+    ASSERT_NE(w, nullptr);
+    const Overlay &overlay = w->plots()->overlay();
+    ASSERT_EQ(overlay.scans.size(), 4u);
+    size_t greyed = 0;
+    for (const OverlayCurve &curve : overlay.scans) {
+        const Scan &scan = w->run().scans[size_t(curve.scan)];
+        const std::vector<PointStanding> standings = PointStandings(scan, 1.5);
+        // No point that is not good lies between two points of one stretch.
+        for (const auto &[begin, end] : Stretches(curve)) {
+            for (size_t i = 0; i < standings.size(); ++i) {
+                if (standings[i] == PointStanding::Good)
+                    continue;
+                const double x = scan.x(int(i));
+                EXPECT_FALSE(x > curve.points[begin].x() && x < curve.points[end - 1].x())
+                    << scan.name.toStdString() << " point " << i;
+            }
+        }
+        EXPECT_GE(curve.breaks.size(), 1u) << "the place-holder rows in the column";
+        greyed += size_t(std::count_if(standings.begin(), standings.end(), [](PointStanding s) {
+            return s == PointStanding::PlaceHolder || s == PointStanding::AboveCeiling;
+        }));
+    }
+    EXPECT_EQ(overlay.greyed.size(), greyed) << "each above the ceiling or not measured";
+    EXPECT_TRUE(std::any_of(overlay.greyed.begin(), overlay.greyed.end(),
+        [](const QPointF &p) { return p.y() == 4.0; }));
+
+    // One scan with a stretch of its column removed in the editor: no line
+    // across the gap, and the removed points apart.
+    const int index = w->analysis().groups.groups.front().scans.back();
+    const Scan &scan = w->run().scans[size_t(index)];
+    std::vector<float> flags;
+    for (int i = 0; i < scan.numPoints; ++i) {
+        const bool gap = scan.x(i) > 6.92f && scan.x(i) < 7.00f;
+        flags.push_back(gap ? -std::fabs(scan.flag(i)) : scan.flag(i));
+    }
+    ASSERT_TRUE(w->takeEditorFlags(scan.id, flags));
+    w->choose({ index });
+    PlotRig::settle();
+    RunPlots &plots = *w->plots();
+    ASSERT_EQ(plots.overlay().scans.size(), 1u);
+    EXPECT_FALSE(plots.overlay().removed.empty());
+    const QImage image = plots.overlayView()->grab().toImage();
+    const QColor colour = plots.overlay().scans.front().colour;
+    const auto near = [](QColor a, QColor b) {
+        return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green())
+            + std::abs(a.blue() - b.blue())
+            < 60;
+    };
+    CurvesItem *curves = plots.overlayCurves();
+    const int x = viewPixel(plots.overlayView(), curves, { 6.96, 0.0 }).x();
+    const QRectF area = plots.overlayView()->chart()->plotArea();
+    const int top
+        = viewPixel(plots.overlayView(), curves, { 6.96, plots.readingRange().second }).y();
+    const int bottom
+        = viewPixel(plots.overlayView(), curves, { 6.96, plots.readingRange().first }).y();
+    ASSERT_GT(bottom - top, 50) << area.height();
+    int line = 0, dots = 0;
+    for (int y = top; y <= bottom; ++y) {
+        line += near(image.pixelColor(x, y), colour) ? 1 : 0;
+        for (int dx = -4; dx <= 4; ++dx)
+            dots += near(image.pixelColor(x + dx, y), QColor(215, 160, 160)) ? 1 : 0;
+    }
+    EXPECT_EQ(line, 0) << "no line across the removed points";
+    EXPECT_GT(dots, 0) << "the removed points drawn apart";
+}
+
+TEST(RunPlots, TheOverlayAndTheDifferencesShareTheirPlotAreasEdges)
+{
+    for (const QSize screen : { QSize(1280, 1024), QSize(640, 480) }) {
+        RunPlan plan = realMenisciPlan();
+        plan.offsetSpread = 0.3; // differences of other sizes: labels of other widths
+        PlotRig h(plan, screen);
+        RunWindow *w = h.open();
+        ASSERT_NE(w, nullptr);
+        RunPlots &plots = *w->plots();
+        ASSERT_EQ(plots.lowerTabs()->currentIndex(), 0);
+        const auto top = edges(plots, plots.overlayView());
+        const auto bottom = edges(plots, plots.differenceView());
+        EXPECT_NEAR(top.first, bottom.first, 1) << screen.width();
+        EXPECT_NEAR(top.second, bottom.second, 1) << screen.width() << ": the colour scale";
+        // One radius above the same radius.
+        const AxisTicks &ticks = static_cast<const TidyAxis *>(
+            plots.overlayView()->chart()->axes(Qt::Horizontal).front())
+                                     ->ticks();
+        ASSERT_GE(ticks.count, 2);
+        const QString radius = ticks.text(1);
+        const std::optional<double> above = labelX(plots, plots.overlayView(), radius);
+        const std::optional<double> below = labelX(plots, plots.differenceView(), radius);
+        ASSERT_TRUE(above && below) << radius.toStdString();
+        EXPECT_NEAR(*above, *below, 1.5) << radius.toStdString();
+        // And again after the window changes its size.
+        w->resize(w->width() * 3 / 4, w->height());
+        PlotRig::settle();
+        EXPECT_NEAR(edges(plots, plots.overlayView()).second,
+            edges(plots, plots.differenceView()).second, 1);
+    }
+}
+
+TEST(RunPlots, TickLabelsShowWholeNumbersAndNeverANegativeZero)
+{
+    const QRegularExpression negativeZero(QStringLiteral("^-0(\\.0*)?$"));
+    const auto check = [&negativeZero](QChartView *view, const char *where) {
+        const QStringList texts = sceneTexts(view);
+        EXPECT_GE(texts.size(), 4) << where;
+        for (const QString &text : texts) {
+            EXPECT_FALSE(text.contains(QStringLiteral("...")))
+                << where << ": " << text.toStdString();
+            EXPECT_FALSE(negativeZero.match(text).hasMatch())
+                << where << ": " << text.toStdString();
+        }
+    };
+    for (const QSize screen : { QSize(1280, 1024), QSize(640, 480) }) {
+        PlotRig h(realMenisciPlan(), screen);
+        RunWindow *w = h.open();
+        ASSERT_NE(w, nullptr);
+        const std::string size = std::to_string(screen.width());
+        RunPlots &plots = *w->plots();
+        check(plots.overlayView(), ("overlay " + size).c_str());
+        check(plots.differenceView(), ("differences " + size).c_str());
+        plots.lowerTabs()->setCurrentIndex(1);
+        PlotRig::settle();
+        check(plots.scoreView(), ("scores " + size).c_str());
+    }
 }

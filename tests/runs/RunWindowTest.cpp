@@ -95,11 +95,6 @@ QStringList tableText(RunWindow &w)
     return cells;
 }
 
-int seriesCount(QChartView *view)
-{
-    return int(view->chart()->series().size());
-}
-
 int rowOfScan(RunWindow &w, const QString &shown)
 {
     for (int row = 0; row < w.filterModel()->rowCount(); ++row) {
@@ -142,8 +137,8 @@ TEST(RunWindow, OpenRunShowsTheTableTheGroupsAndTheFirstGroupPlotted)
     // The first group is chosen: its scans plotted and their rows selected.
     const ScanGroup &first = w->analysis().groups.groups.front();
     EXPECT_EQ(w->chosen(), first.scans);
-    EXPECT_EQ(seriesCount(w->plots()->overlayView()), int(first.scans.size()));
-    EXPECT_EQ(seriesCount(w->plots()->differenceView()), int(first.scans.size()) - 1)
+    EXPECT_EQ(w->plots()->overlay().scans.size(), first.scans.size());
+    EXPECT_EQ(w->plots()->overlay().differences.size(), first.scans.size() - 1)
         << "each scan but the last, minus the last";
     EXPECT_EQ(w->table()->selectionModel()->selectedRows().size(), qsizetype(first.scans.size()));
     EXPECT_TRUE(h.platform.messages.empty());
@@ -157,7 +152,7 @@ TEST(RunWindow, ChoosingInTheTreeOrTheTablePlotsThoseScansColouredByTime)
     // A whole cell from the tree.
     w->tree()->setCurrentIndex(w->tree()->model()->index(1, 0));
     EXPECT_EQ(w->chosen().size(), 12u);
-    EXPECT_EQ(seriesCount(w->plots()->overlayView()), 12);
+    EXPECT_EQ(w->plots()->overlay().scans.size(), 12u);
     for (int scan : w->chosen())
         EXPECT_EQ(w->run().scans[size_t(scan)].header->cell, 2);
 

@@ -205,7 +205,7 @@ GeneratedRun GenerateRun(const RunPlan &plan)
                     for (const SampleColumn &column : columns) {
                         const Profile profile { plan, column, plan.loading * ext };
                         if (std::fabs(x - column.meniscus) < 0.006) {
-                            reading += x < column.meniscus ? -0.35 : 0.9; // the meniscus spike
+                            reading += x < column.meniscus ? plan.innerSpike : plan.outerSpike;
                             placed = true;
                         } else if (x > column.meniscus && x <= column.bottom) {
                             reading += profile.at(s, x, at - starts[size_t(s)], starts);

@@ -46,6 +46,11 @@ struct RunPlan {
     // cm every meniscus and bottom (and the radii scanned with them) move at
     // each later speed, as the rotor stretches: columns + shift * speed index.
     double columnShiftPerSpeed = 0.0;
+    // What the menisci add to the readings: the reference's spike just
+    // inside each meniscus, the sample's just outside (real scans reach -2
+    // and +2).
+    double innerSpike = -0.35;
+    double outerSpike = 0.9;
     double step = 0.0012; // mean radial step (cm); steps vary by up to 60 %
     bool evenSteps = false;
     bool variants = true; // the header and file variants of real runs
