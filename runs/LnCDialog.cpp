@@ -5,6 +5,7 @@
 #include "base/Profile.h"
 #include "runs/RunExport.h"
 #include "runs/RunReport.h"
+#include "runs/TidyAxis.h"
 
 #include <QChart>
 #include <QChartView>
@@ -59,12 +60,13 @@ std::pair<QValueAxis *, QValueAxis *> clearChart(QChart *chart, const QString &x
         chart->removeAxis(axis);
         delete axis;
     }
-    auto *xAxis = new QValueAxis;
+    // Tidy ticks, as many as the chart's size holds whole.
+    auto *xAxis = new TidyAxis;
     xAxis->setTitleText(x);
-    auto *yAxis = new QValueAxis;
+    auto *yAxis = new TidyAxis;
     yAxis->setTitleText(y);
-    chart->addAxis(xAxis, Qt::AlignBottom);
-    chart->addAxis(yAxis, Qt::AlignLeft);
+    xAxis->addTo(chart, Qt::AlignBottom);
+    yAxis->addTo(chart, Qt::AlignLeft);
     return { xAxis, yAxis };
 }
 
@@ -75,7 +77,7 @@ void attach(QChart *chart, QXYSeries *series, const std::pair<QValueAxis *, QVal
     series->attachAxis(axes.second);
 }
 
-// The axes round the points, a little wider, with tidy ends.
+// The axes round the points, a little wider.
 void fitAxes(const std::pair<QValueAxis *, QValueAxis *> &axes, const std::vector<QPointF> &points)
 {
     if (points.empty())
@@ -91,8 +93,6 @@ void fitAxes(const std::pair<QValueAxis *, QValueAxis *> &axes, const std::vecto
     const double dy = y1 > y0 ? 0.05 * (y1 - y0) : std::max(1e-6, 0.05 * std::fabs(y0));
     axes.first->setRange(x0 - dx, x1 + dx);
     axes.second->setRange(y0 - dy, y1 + dy);
-    axes.first->applyNiceNumbers();
-    axes.second->applyNiceNumbers();
 }
 
 QScatterSeries *dots(const std::vector<QPointF> &points, const QColor &colour)

@@ -4,6 +4,7 @@
 #include "runs/ChartMap.h"
 #include "runs/CurvesItem.h"
 #include "runs/GoodPoints.h"
+#include "runs/LnCDialog.h"
 #include "runs/PlotExtent.h"
 #include "runs/RangeChartView.h"
 #include "runs/RunWindow.h"
@@ -24,6 +25,7 @@
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTableView>
 
 #include <algorithm>
 #include <cmath>
@@ -506,5 +508,19 @@ TEST(RunPlots, TickLabelsShowWholeNumbersAndNeverANegativeZero)
         plots.lowerTabs()->setCurrentIndex(1);
         PlotRig::settle();
         check(plots.scoreView(), ("scores " + size).c_str());
+
+        // The ln c window of a scan, at its own size for this screen.
+        w->table()->setCurrentIndex(w->table()->model()->index(0, 0));
+        bool shown = false;
+        h.platform.modalActions.push_back([&](QDialog &dialog) {
+            auto &lnc = static_cast<LnCDialog &>(dialog);
+            PlotRig::settle();
+            for (QChartView *view : { lnc.lncView(), lnc.residualView(), lnc.massView() })
+                check(view, ("ln c " + size + " " + view->objectName().toStdString()).c_str());
+            shown = true;
+            dialog.accept();
+        });
+        w->lnCAction()->trigger();
+        EXPECT_TRUE(shown);
     }
 }
