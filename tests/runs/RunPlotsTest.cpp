@@ -26,6 +26,7 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTest>
 
 #include <algorithm>
 #include <cmath>
@@ -523,4 +524,39 @@ TEST(RunPlots, TickLabelsShowWholeNumbersAndNeverANegativeZero)
         w->lnCAction()->trigger();
         EXPECT_TRUE(shown);
     }
+}
+
+TEST(RunPlots, TheRangeBandSaysItIsTheRangeOfEverySetting)
+{
+    PlotRig h(realMenisciPlan());
+    RunWindow *w = h.open();
+    ASSERT_NE(w, nullptr);
+    RangeChartView *view = w->plots()->overlayView();
+    EXPECT_TRUE(view->bandCaption().isEmpty()) << "no band";
+    EXPECT_TRUE(view->toolTip().contains(QStringLiteral("every setting")));
+    CurvesItem *curves = w->plots()->overlayCurves();
+    const double middle
+        = (w->plots()->readingRange().first + w->plots()->readingRange().second) / 2;
+    QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+        viewPixel(view, curves, { 6.85, middle }));
+    QTest::mouseMove(view->viewport(), viewPixel(view, curves, { 6.95, middle }));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+        viewPixel(view, curves, { 7.0, middle }));
+    ASSERT_TRUE(w->analysis().options.from);
+    PlotRig::settle();
+    EXPECT_EQ(view->bandCaption(), QStringLiteral("Range of every setting's check"));
+    const QRect caption = view->captionRect().toRect();
+    ASSERT_TRUE(view->viewport()->rect().contains(caption));
+    // The caption is drawn: text of the band's colour inside its rectangle.
+    const QImage image = view->grab().toImage();
+    int inked = 0;
+    for (int y = caption.top(); y <= caption.bottom(); ++y)
+        for (int x = caption.left(); x <= caption.right(); ++x)
+            inked += image.pixelColor(view->viewport()->mapTo(view, QPoint(x, y))).blue() > 150
+                    && image.pixelColor(view->viewport()->mapTo(view, QPoint(x, y))).red() < 100
+                ? 1
+                : 0;
+    EXPECT_GT(inked, 20);
+    w->clearRangeAction()->trigger();
+    EXPECT_TRUE(view->bandCaption().isEmpty());
 }
