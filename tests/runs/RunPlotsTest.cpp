@@ -21,6 +21,7 @@
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -451,6 +452,14 @@ TEST(RunPlots, LinesBreakAtPointsThatAreNotGoodAndThoseAreDrawnApart)
     }
     EXPECT_EQ(line, 0) << "no line across the removed points";
     EXPECT_GT(dots, 0) << "the removed points drawn apart";
+
+    // The pointer on the curve names its scan; off it, none.
+    const OverlayCurve &shown = plots.overlay().scans.front();
+    const QPointF on = curves->map().toPixel(shown.points[shown.points.size() / 3]);
+    EXPECT_EQ(curves->scanAt(on + QPointF(0.0, 2.0)), index);
+    EXPECT_EQ(curves->scanAt(on + QPointF(0.0, 40.0)), -1);
+    plots.hoverScan(curves->scanAt(on));
+    EXPECT_TRUE(plots.hoverLabel()->text().startsWith(scan.name));
 }
 
 TEST(RunPlots, TheOverlayAndTheDifferencesShareTheirPlotAreasEdges)
