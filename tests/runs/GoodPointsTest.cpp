@@ -37,6 +37,8 @@ QByteArray idealScanWith(const QByteArray &extra, int at)
 {
     const QByteArray bytes
         = IdealScanBytes({ { 12000.0, 0.2 } }, 20000, 20.0, 6.8, 7.05, 0.001, 0.002, 7);
+    if (extra.isEmpty())
+        return bytes;
     QList<QByteArray> lines = bytes.split('\n');
     lines.insert(2 + at, extra.chopped(1));
     return lines.join('\n');
