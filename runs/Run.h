@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -57,5 +58,8 @@ struct Run {
     QString title; // the folder's or archive's name; for several paths, the first one's
     std::vector<Scan> scans;
     std::vector<ReadFailure> failures;
+    // Every file the run was read from (scan files and archives), as whole
+    // paths: never written over, whatever is done to their scans since.
+    QStringList sources;
     bool cancelled = false;
 };

@@ -88,6 +88,7 @@ void readFile(ScanReader &reader, const ScanSource &source, Run &run)
         run.failures.push_back({ source.path, QStringLiteral("is not a regular file") });
         return;
     }
+    run.sources << source.whole;
     QFile file(source.path);
     if (!file.open(QIODevice::ReadOnly)) {
         run.failures.push_back({ source.path, file.errorString() });
@@ -112,6 +113,7 @@ void readFile(ScanReader &reader, const ScanSource &source, Run &run)
 void readArchive(
     ScanReader &reader, const ScanSource &source, const ReadProgress &progress, Run &run)
 {
+    run.sources << source.whole;
     std::vector<Scan> scans;
     const auto take = [&](ArchiveMember &&member) {
         const QString path = source.path + QLatin1Char('/') + member.name;

@@ -88,7 +88,7 @@ private:
             if (isFolder)
                 visit(joined(folder, name), shown, files);
             else
-                files.push_back({ joined(folder, name), shown, false });
+                files.push_back({ joined(folder, name), shown, {}, false });
         }
     }
 
@@ -130,8 +130,10 @@ FoundSources FindScanSources(const QStringList &paths, const std::function<bool(
         } else if (info.isDir()) {
             FolderWalk(cancelled, found).walk(path);
         } else {
-            found.sources.push_back({ path, info.fileName(), IsArchiveName(path) });
+            found.sources.push_back({ path, info.fileName(), {}, IsArchiveName(path) });
         }
     }
+    for (ScanSource &source : found.sources)
+        source.whole = QDir::cleanPath(QFileInfo(source.path).absoluteFilePath());
     return found;
 }
