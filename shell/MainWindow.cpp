@@ -595,17 +595,23 @@ std::vector<RunWindow *> MainWindow::runWindows() const
 void MainWindow::openRunScan(RunWindow &window, const Scan &scan)
 {
     m_runScan = {};
+    bool loaded = false;
     if (scan.edited || scan.column > 0) {
         // It has no file as it stands: the library reads it from memory.
-        runCommand([this, &scan] {
-            GetDataFromMemory(m_app, *this, scan.path,
+        runCommand([this, &scan, &loaded] {
+            loaded = GetDataFromMemory(m_app, *this, scan.path,
                 QFileInfo(scan.archive.isEmpty() ? scan.path : scan.archive).absolutePath(),
                 ScanFileText(scan));
         });
     } else if (scan.archive.isEmpty()) {
-        openNamedFile(scan.path);
+        const QString file = QFileInfo(scan.path).absoluteFilePath();
+        runCommand([this, &file, &loaded] {
+            loaded = GetNamedData(m_app, *this, file);
+            if (loaded)
+                rememberFile(file);
+        });
     } else {
-        runCommand([this, &scan] {
+        runCommand([this, &scan, &loaded] {
             const MemberBytes member
                 = ReadArchiveMember(scan.archive, scan.member, ArchiveLimits());
             if (!member.error.isEmpty()) {
@@ -614,11 +620,13 @@ void MainWindow::openRunScan(RunWindow &window, const Scan &scan)
                     QStringLiteral("Get Data File"), MsgStyle::Exclamation);
                 return;
             }
-            GetDataFromMemory(
+            loaded = GetDataFromMemory(
                 m_app, *this, scan.path, QFileInfo(scan.archive).absolutePath(), member.bytes);
         });
     }
-    if (m_app.state.NumPts == scan.numPoints && !m_app.state.DataFileName.isEmpty())
+    // Only a data set that is this scan may send its commits back to it: a
+    // failed load leaves the data set loaded before in place.
+    if (loaded && m_app.state.NumPts == scan.numPoints)
         m_runScan = { &window, scan.id, m_app.state.DataFileName };
     // The data set is edited here: bring this window forward.
     raise();

@@ -1,0 +1,156 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A scan of a run opened in the main window: the link that carries the
+// editor's commits back to the run window, and where its working files go.
+#include "runs/RunEdits.h"
+#include "runs/RunFilterModel.h"
+#include "runs/RunTableModel.h"
+#include "runs/RunWindow.h"
+#include "support/EditorSupport.h"
+#include "support/RunEditRig.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QProcess>
+#include <QTableView>
+
+namespace
+{
+
+// Two cells of six scans at one speed in "run", with 00099.RA1 a copy of
+// 00001.RA1 under another name: two scans of the same point count.
+struct LinkRig : RunEditRig {
+    LinkRig()
+        : RunEditRig(smallPlan())
+    {
+        QFile::copy(root + QStringLiteral("/00001.RA1"), root + QStringLiteral("/00099.RA1"));
+    }
+    static RunPlan smallPlan()
+    {
+        RunPlan plan;
+        plan.speeds = { { 16000, 6, 12.0 } };
+        plan.variants = false;
+        return plan;
+    }
+    RunWindow *openRunOf(const QString &path)
+    {
+        platform.runPathAnswers.push_back(QStringList { path });
+        window->openRunAction()->trigger();
+        return window->runWindows().empty() ? nullptr : window->runWindows().back();
+    }
+    // The scan shown as `shown` opened from the table, as a double click does.
+    void open(RunWindow &w, const QString &shown)
+    {
+        w.table()->setCurrentIndex(
+            w.filterModel()->mapFromSource(w.tableModel()->index(indexOf(w, shown), 0)));
+        w.openScanAction()->trigger();
+    }
+    static int indexOf(const RunWindow &w, const QString &shown)
+    {
+        for (size_t i = 0; i < w.run().scans.size(); ++i) {
+            if (w.run().scans[i].shown == shown)
+                return int(i);
+        }
+        return -1;
+    }
+    // Edit > Data (graphically): the first good point at or past `from` is
+    // removed and the editor left with "Exit and update data set"; its number.
+    int removeInEditor(float from)
+    {
+        int good = 0;
+        for (int i = 1; i <= state->NumPts && good == 0; ++i)
+            good = state->DataPts.flag(i) > 0.0f && state->DataPts.x(i) >= from ? i : 0;
+        if (good == 0)
+            return 0;
+        platform.modalActions.push_back([good](QDialog &dialog) {
+            auto &editor = static_cast<PlotWindow &>(dialog);
+            editor.button(2)->trigger();
+            clickAt(editor, plotPositionOf(editor, good));
+            editor.button(7)->trigger();
+        });
+        trigger(MenuEntry::DoPlotwork);
+        return good;
+    }
+};
+
+std::vector<float> flagsOf(const Scan &scan)
+{
+    std::vector<float> flags;
+    for (int i = 0; i < scan.numPoints; ++i)
+        flags.push_back(scan.flag(i));
+    return flags;
+}
+
+bool packed(const QString &folder, const QString &archive)
+{
+    QProcess tar;
+    tar.setWorkingDirectory(folder);
+    tar.start(QStringLiteral("tar"), { QStringLiteral("-czf"), archive, QStringLiteral(".") });
+    return tar.waitForFinished(60000) && tar.exitStatus() == QProcess::NormalExit
+        && tar.exitCode() == 0;
+}
+
+} // namespace
+
+TEST(RunScan, AScanThatFailsToOpenIsNotLinkedAndTheNextCommitChangesNoScanOfTheRun)
+{
+    enum class Break { Deleted, Unreadable, ArchiveMoved };
+    const struct {
+        const char *name;
+        Break how;
+    } rows[] = {
+        { "deleted", Break::Deleted },
+        { "unreadable", Break::Unreadable },
+        { "archive moved", Break::ArchiveMoved },
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        LinkRig h;
+        const PermissionsBind binding;
+        if (row.how == Break::Unreadable && !binding.active())
+            GTEST_SKIP() << "permissions cannot be made to bind here";
+        const QString archive = h.folder.path(QStringLiteral("run.tar.gz"));
+        if (row.how == Break::ArchiveMoved) {
+            ASSERT_TRUE(packed(h.root, archive));
+        }
+        RunWindow *w = h.openRunOf(row.how == Break::ArchiveMoved ? archive : h.root);
+        ASSERT_NE(w, nullptr);
+        const int a = LinkRig::indexOf(*w, QStringLiteral("00001.RA1"));
+        const int b = LinkRig::indexOf(*w, QStringLiteral("00099.RA1"));
+        ASSERT_GE(a, 0);
+        ASSERT_GE(b, 0);
+        const std::vector<std::vector<float>> before
+            = { flagsOf(w->run().scans[size_t(a)]), flagsOf(w->run().scans[size_t(b)]) };
+
+        h.open(*w, QStringLiteral("00001.RA1"));
+        ASSERT_EQ(h.state->NumPts, w->run().scans[size_t(a)].numPoints);
+        const QString moved = h.root + QStringLiteral("/00099.RA1");
+        switch (row.how) {
+        case Break::Deleted:
+            ASSERT_TRUE(QFile::remove(moved));
+            break;
+        case Break::Unreadable:
+            ASSERT_TRUE(QFile::setPermissions(moved, {}));
+            break;
+        case Break::ArchiveMoved:
+            ASSERT_TRUE(QFile::rename(archive, archive + QStringLiteral(".moved")));
+            break;
+        }
+        const size_t said = h.platform.messages.size();
+        h.open(*w, QStringLiteral("00099.RA1"));
+        ASSERT_EQ(h.platform.messages.size(), said + 1);
+        EXPECT_TRUE(h.platform.messages.back().text.contains(QStringLiteral("could not be read")))
+            << h.platform.messages.back().text.toStdString();
+
+        // The data set is still A, which the run no longer links: its
+        // commit stays with the data set.
+        ASSERT_GT(h.removeInEditor(6.9f), 0);
+        EXPECT_TRUE(h.state->CommitEdits);
+        EXPECT_EQ(flagsOf(w->run().scans[size_t(a)]), before[0]);
+        EXPECT_EQ(flagsOf(w->run().scans[size_t(b)]), before[1]);
+        EXPECT_FALSE(w->edits().canUndo());
+        QFile::setPermissions(moved, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        w->close();
+    }
+}
