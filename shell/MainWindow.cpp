@@ -687,14 +687,19 @@ void MainWindow::DoPlotwork_Click()
     // The shortcut reaches the entry even while its menu waits for a data set.
     if (!action(MenuEntry::EditMenuChoice)->isEnabled())
         return;
-    runCommand([this] { DoPlotwork(m_app, *this); });
     const ProgramState &s = m_app.state;
-    if (s.CommitEdits && m_runScan.window && s.DataFileName == m_runScan.name) {
+    const auto flags = [&s] {
         std::vector<float> flags;
         for (int i = 1; i <= s.NumPts; ++i)
             flags.push_back(s.DataPts.flag(i));
-        m_runScan.window->takeEditorFlags(m_runScan.scan, flags);
-    }
+        return flags;
+    };
+    // What the editor is given: only what it changes goes back to the run,
+    // which may have been edited since the scan was opened.
+    const std::vector<float> handed = flags();
+    runCommand([this] { DoPlotwork(m_app, *this); });
+    if (s.CommitEdits && m_runScan.window && s.DataFileName == m_runScan.name)
+        m_runScan.window->takeEditorFlags(m_runScan.scan, handed, flags());
 }
 
 std::optional<float> MainWindow::askNoiseLevel(float offered)

@@ -154,3 +154,38 @@ TEST(RunScan, AScanThatFailsToOpenIsNotLinkedAndTheNextCommitChangesNoScanOfTheR
         w->close();
     }
 }
+
+TEST(RunScan, ACommitChangesOnlyWhatTheEditorChangedAndKeepsLaterGroupEdits)
+{
+    LinkRig h;
+    RunWindow *w = h.openRunOf(h.root);
+    ASSERT_NE(w, nullptr);
+    h.open(*w, QStringLiteral("00001.RA1"));
+    const int scan = LinkRig::indexOf(*w, QStringLiteral("00001.RA1"));
+    ASSERT_EQ(w->chosen(), std::vector<int> { scan });
+    // A range applied in the run window after the scan was opened: the data
+    // set in the main window does not show it.
+    h.applyRange(*w, QStringLiteral("6.85"), QStringLiteral("7.05"));
+    const std::vector<float> ranged = flagsOf(w->run().scans[size_t(scan)]);
+    const auto removed = [](const std::vector<float> &flags) {
+        return int(std::count_if(flags.begin(), flags.end(), [](float f) { return f < 0.0f; }));
+    };
+    ASSERT_GT(removed(ranged), 10);
+
+    // Two commits, each of one point inside the range.
+    std::vector<float> expected = ranged;
+    for (const float from : { 6.9f, 7.0f }) {
+        const int good = h.removeInEditor(from);
+        ASSERT_GT(good, 0);
+        ASSERT_TRUE(h.state->CommitEdits);
+        expected[size_t(good - 1)] = h.state->DataPts.flag(good);
+        EXPECT_EQ(flagsOf(w->run().scans[size_t(scan)]), expected) << "after the edit at " << from;
+    }
+    EXPECT_EQ(removed(expected), removed(ranged) + 2);
+    EXPECT_EQ(w->undoAction()->text(), QStringLiteral("&Undo Edit 00001.RA1"));
+    w->undoAction()->trigger();
+    w->undoAction()->trigger();
+    EXPECT_EQ(flagsOf(w->run().scans[size_t(scan)]), ranged) << "each commit one step";
+    h.platform.messageAnswers.push_back(MsgAnswer::Yes);
+    w->close();
+}
