@@ -75,8 +75,12 @@ private:
                 continue;
             struct stat child {
             };
-            if (::stat(QFile::encodeName(joined(folder, name)).constData(), &child) != 0)
-                continue; // a dangling link
+            const QString path = joined(folder, name);
+            if (::stat(QFile::encodeName(path).constData(), &child) != 0) {
+                const int error = errno;
+                m_found.problems.push_back({ path, lookFailure(path, error) });
+                continue;
+            }
             if (S_ISDIR(child.st_mode))
                 entries.emplace_back(name, true);
             else if (S_ISREG(child.st_mode) && IsScanFileName(name))
@@ -93,6 +97,17 @@ private:
     }
 
     static QString errorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+    // Why an entry whose name the folder lists cannot be looked at: a link
+    // whose target is missing, or a folder without search permission.
+    static QString lookFailure(const QString &path, int error)
+    {
+        const QString target = QFileInfo(path).symLinkTarget();
+        if (!target.isEmpty())
+            return QStringLiteral("is a link to %1, which cannot be looked at: %2")
+                .arg(target, errorText(error));
+        return QStringLiteral("cannot be looked at: %1").arg(errorText(error));
+    }
 
     const std::function<bool()> &m_cancelled;
     FoundSources &m_found;

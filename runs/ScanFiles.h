@@ -29,12 +29,15 @@ struct SourceProblem {
 
 struct FoundSources {
     std::vector<ScanSource> sources; // in the order named; a folder's files by their place
-    std::vector<SourceProblem> problems; // named paths that do not exist or cannot be searched
+    // Named paths that do not exist, folders that cannot be searched, and
+    // entries of a folder that cannot be looked at, with the system's reason.
+    std::vector<SourceProblem> problems;
 };
 
 // A named file is read whatever its name (an archive as one); a named folder
-// gives its scan files and those of its subfolders (hidden ones left out),
-// each folder visited
-// once however symbolic links lead back to it. `cancelled`, when given, is
-// asked between folders.
+// gives its scan files and those of its subfolders, each folder visited once
+// however symbolic links lead back to it. Hidden entries (names starting with
+// a dot) are left out without a word; any other entry that cannot be looked
+// at (a dangling link, an entry of a folder without search permission) is a
+// problem. `cancelled`, when given, is asked between folders.
 FoundSources FindScanSources(const QStringList &paths, const std::function<bool()> &cancelled = {});

@@ -162,7 +162,7 @@ TEST(RunScan, ACommitChangesOnlyWhatTheEditorChangedAndKeepsLaterGroupEdits)
     ASSERT_NE(w, nullptr);
     h.open(*w, QStringLiteral("00001.RA1"));
     const int scan = LinkRig::indexOf(*w, QStringLiteral("00001.RA1"));
-    ASSERT_EQ(w->chosen(), std::vector<int> { scan });
+    w->choose({ scan });
     // A range applied in the run window after the scan was opened: the data
     // set in the main window does not show it.
     h.applyRange(*w, QStringLiteral("6.85"), QStringLiteral("7.05"));
