@@ -29,6 +29,7 @@ struct Scan {
     QString shown; // its place under the folder or archive it came from
     QString archive; // the archive that holds it; empty for a plain file
     QString member; // its name inside that archive
+    int occurrence = 0; // how many members of that name came before it in the archive
     QByteArray description; // line 1, without its line end
     std::optional<ScanHeader> header; // line 2, when it has the header's layout
     int32_t numPoints = 0;

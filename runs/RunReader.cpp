@@ -134,9 +134,13 @@ void readArchive(
         scan.shown = member.name;
         scan.archive = source.path;
         scan.member = member.name;
+        scan.occurrence = member.occurrence;
         scans.push_back(std::move(scan));
     };
-    const auto want = [](const QString &name) { return IsScanFileName(fileName(name)); };
+    // Hidden members (a Mac's "__MACOSX/._00001.RA1") are left out as a
+    // folder's hidden files are.
+    const auto want
+        = [](const QString &name) { return IsScanFileName(fileName(name)) && !IsHiddenPath(name); };
     const auto refuse = [&](const QString &name, const QString &reason) {
         run.failures.push_back({ source.path + QLatin1Char('/') + name, reason });
     };

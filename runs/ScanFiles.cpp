@@ -71,7 +71,7 @@ private:
         while (const dirent *entry = ::readdir(dir)) {
             const QString name = QFile::decodeName(entry->d_name);
             // Hidden files and folders (".", "..", ".Trash") are not the run's.
-            if (name.startsWith(QLatin1Char('.')))
+            if (IsHiddenPath(name))
                 continue;
             struct stat child {
             };
@@ -133,6 +133,13 @@ bool IsScanFileName(const QString &name)
                || kind == QLatin1String("WA") || kind == QLatin1String("WI")
                || kind == QLatin1String("FI"))
         && isCellDigit(ext[2], '9');
+}
+
+bool IsHiddenPath(const QString &path)
+{
+    const QStringList parts = path.split(QLatin1Char('/'));
+    return std::any_of(parts.begin(), parts.end(),
+        [](const QString &part) { return part.startsWith(QLatin1Char('.')); });
 }
 
 FoundSources FindScanSources(const QStringList &paths, const std::function<bool()> &cancelled)

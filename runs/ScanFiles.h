@@ -14,6 +14,10 @@
 // with a cell digit, and .dat; either letter case. Logs and the rest are not.
 bool IsScanFileName(const QString &name);
 
+// True when a part of the '/'-separated `path` starts with a dot: hidden,
+// as a folder's hidden files and folders are.
+bool IsHiddenPath(const QString &path);
+
 // A file to read, found under one of the named paths.
 struct ScanSource {
     QString path; // as found: the named path, joined with the file's place under it

@@ -613,7 +613,7 @@ void MainWindow::openRunScan(RunWindow &window, const Scan &scan)
     } else {
         runCommand([this, &scan, &loaded] {
             const MemberBytes member
-                = ReadArchiveMember(scan.archive, scan.member, ArchiveLimits());
+                = ReadArchiveMember(scan.archive, scan.member, ArchiveLimits(), scan.occurrence);
             if (!member.error.isEmpty()) {
                 m_app.platform.messageBox(
                     QStringLiteral("%1\ncould not be read: %2").arg(scan.path, member.error),

@@ -189,3 +189,56 @@ TEST(RunScan, ACommitChangesOnlyWhatTheEditorChangedAndKeepsLaterGroupEdits)
     h.platform.messageAnswers.push_back(MsgAnswer::Yes);
     w->close();
 }
+
+TEST(RunScan, AMemberOfAnArchiveOpensAsItselfAHardLinkAsTheFileItNames)
+{
+    LinkRig h;
+    // 00002.RA1 a second name of 00001.RA1, and a later 00003.RA1 appended
+    // under the same name with the readings of 00004.RA1.
+    const QString archive = h.folder.path(QStringLiteral("run.tar"));
+    QProcess shell;
+    shell.setWorkingDirectory(h.root);
+    shell.start(QStringLiteral("sh"),
+        { QStringLiteral("-c"),
+            QStringLiteral("rm 00002.RA1 && ln 00001.RA1 00002.RA1 && tar -cf %1 ."
+                           " && cp 00004.RA1 00003.RA1 && tar -rf %1 ./00003.RA1")
+                .arg(archive) });
+    ASSERT_TRUE(shell.waitForFinished(60000) && shell.exitCode() == 0)
+        << shell.readAllStandardError().toStdString();
+    RunWindow *w = h.openRunOf(archive);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->run().failures.empty());
+    std::vector<int> third;
+    for (size_t i = 0; i < w->run().scans.size(); ++i) {
+        if (w->run().scans[i].shown == QStringLiteral("00003.RA1"))
+            third.push_back(int(i));
+    }
+    ASSERT_EQ(third.size(), 2u) << "both members of one name";
+    const int linked = LinkRig::indexOf(*w, QStringLiteral("00002.RA1"));
+    ASSERT_GE(linked, 0) << "the hard link is a scan";
+    const struct {
+        const char *name;
+        int scan;
+        int like; // the scan whose points it holds
+    } rows[] = {
+        { "the first 00003.RA1", third[0], third[0] },
+        { "the later 00003.RA1", third[1], LinkRig::indexOf(*w, QStringLiteral("00004.RA1")) },
+        { "the hard link", linked, LinkRig::indexOf(*w, QStringLiteral("00001.RA1")) },
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const Scan &scan = w->run().scans[size_t(row.scan)];
+        const Scan &like = w->run().scans[size_t(row.like)];
+        EXPECT_EQ(scan.points, like.points);
+        w->table()->setCurrentIndex(
+            w->filterModel()->mapFromSource(w->tableModel()->index(row.scan, 0)));
+        w->openScanAction()->trigger();
+        ASSERT_EQ(h.state->NumPts, scan.numPoints);
+        for (int i = 0; i < scan.numPoints; ++i) {
+            ASSERT_EQ(h.state->DataPts.x(i + 1), scan.x(i)) << i;
+            ASSERT_EQ(h.state->DataPts.conc(i + 1), scan.reading(i)) << i;
+        }
+    }
+    EXPECT_TRUE(h.platform.messages.empty());
+    EXPECT_NE(w->run().scans[size_t(third[0])].points, w->run().scans[size_t(third[1])].points);
+}
