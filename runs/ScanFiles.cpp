@@ -155,7 +155,17 @@ FoundSources FindScanSources(const QStringList &paths, const std::function<bool(
             found.sources.push_back({ path, info.fileName(), {}, IsArchiveName(path) });
         }
     }
-    for (ScanSource &source : found.sources)
+    // A file named twice (a folder and one of its files, a folder twice or
+    // through a link) is read once, where it came first. Two hard links of
+    // one file stay two files, as an archive of their folder keeps them.
+    std::set<QString> taken;
+    std::vector<ScanSource> once;
+    for (ScanSource &source : found.sources) {
         source.whole = QDir::cleanPath(QFileInfo(source.path).absoluteFilePath());
+        const QString canonical = QFileInfo(source.whole).canonicalFilePath();
+        if (taken.insert(canonical.isEmpty() ? source.whole : canonical).second)
+            once.push_back(std::move(source));
+    }
+    found.sources = std::move(once);
     return found;
 }

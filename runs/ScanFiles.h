@@ -43,5 +43,6 @@ struct FoundSources {
 // however symbolic links lead back to it. Hidden entries (names starting with
 // a dot) are left out without a word; any other entry that cannot be looked
 // at (a dangling link, an entry of a folder without search permission) is a
-// problem. `cancelled`, when given, is asked between folders.
+// problem. A file found more than once (after links are followed) is taken
+// where it came first. `cancelled`, when given, is asked between folders.
 FoundSources FindScanSources(const QStringList &paths, const std::function<bool()> &cancelled = {});

@@ -16,10 +16,12 @@
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QProcess>
 
 #include <map>
 #include <set>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -302,4 +304,57 @@ TEST(Overlay, LongCurvesAreThinnedKeepingTheirSpikes)
     EXPECT_EQ(thin.front().x(), points.front().x());
     const std::vector<QPointF> few(points.begin(), points.begin() + 300);
     EXPECT_EQ(Thinned(few), few) << "a short curve as it is";
+}
+
+TEST(RunReader, AFileNamedTwiceIsReadOnceAndHardLinksStayTwoFiles)
+{
+    TestFolder folder;
+    RunPlan plan;
+    plan.cells = { 1 };
+    plan.speeds = { { 16000, 6, 12.0 } };
+    ASSERT_TRUE(WriteRun(GenerateRun(plan), folder.path(QStringLiteral("run"))));
+    ASSERT_TRUE(
+        QFile::link(folder.path(QStringLiteral("run")), folder.path(QStringLiteral("alias"))));
+    const CommandPlace here { folder.root(), false };
+    const auto report = [&here](const QStringList &paths) {
+        return kelvane(QStringList { QStringLiteral("--report") } + paths, here);
+    };
+    const Finished once = report({ QStringLiteral("run") });
+    ASSERT_EQ(once.status, 0) << once.err.toStdString();
+    ASSERT_EQ(once.out.count('\n'), 7);
+    const struct {
+        const char *name;
+        QStringList paths;
+    } rows[] = {
+        { "a folder and one of its files",
+            { QStringLiteral("run"), QStringLiteral("run/00001.RA1") } },
+        { "a folder twice", { QStringLiteral("run"), QStringLiteral("./run/") } },
+        { "a folder and a link to it", { QStringLiteral("run"), QStringLiteral("alias") } },
+        { "a file, then its folder", { QStringLiteral("run/00001.RA1"), QStringLiteral("run") } },
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const Finished twice = report(row.paths);
+        EXPECT_EQ(twice.status, 0);
+        EXPECT_EQ(twice.out.count('\n'), 7);
+        if (row.paths.first() == QStringLiteral("run")) {
+            EXPECT_EQ(twice.out, once.out);
+        }
+    }
+
+    // Two names of one file are two files, in the folder as in its archive.
+    ASSERT_TRUE(QFile::remove(folder.path(QStringLiteral("run/00006.RA1"))));
+    ASSERT_EQ(::link(QFile::encodeName(folder.path(QStringLiteral("run/00005.RA1"))).constData(),
+                  QFile::encodeName(folder.path(QStringLiteral("run/00006.RA1"))).constData()),
+        0);
+    QProcess tar;
+    tar.setWorkingDirectory(folder.path(QStringLiteral("run")));
+    tar.start(QStringLiteral("tar"),
+        { QStringLiteral("-czf"), folder.path(QStringLiteral("run.tar.gz")), QStringLiteral(".") });
+    ASSERT_TRUE(tar.waitForFinished(60000) && tar.exitCode() == 0);
+    const Finished linked = report({ QStringLiteral("run") });
+    const Finished packed = report({ QStringLiteral("run.tar.gz") });
+    EXPECT_EQ(linked.out.count('\n'), 7);
+    EXPECT_EQ(packed.status, 0) << packed.err.toStdString();
+    EXPECT_EQ(QByteArray(packed.out).replace("run.tar.gz/", "run/"), linked.out);
 }
