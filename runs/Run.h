@@ -25,6 +25,10 @@ struct RadiusRange {
 
 struct Scan {
     QString path; // as found, e.g. "run/2026/00012.RA1" or "run.tar.gz/00012.RA1"
+    // What is on disk, as a whole path resolved when the run was read: the
+    // scan's file, or the archive that holds it. What opens or protects the
+    // scan's file uses this; the current folder may have moved since.
+    QString file;
     QString name; // the file name alone
     QString shown; // its place under the folder or archive it came from
     QString archive; // the archive that holds it; empty for a plain file

@@ -22,6 +22,7 @@
 #include "operations/InvertSign.h"
 #include "operations/Noise.h"
 #include "operations/NoiseDialog.h"
+#include "runs/ChannelSplit.h"
 #include "runs/LnCDialog.h"
 #include "runs/RunArchive.h"
 #include "runs/RunReader.h"
@@ -531,13 +532,11 @@ void MainWindow::OpenRun_Click()
         openRun(*paths);
 }
 
-void MainWindow::openRun(const QStringList &named, const RunOptions &options)
+void MainWindow::openRun(const QStringList &paths, const RunOptions &options)
 {
-    // Whole paths: loading a scan later moves the current folder, and the
-    // run's files must still be found (and never written over) then.
-    QStringList paths;
-    for (const QString &path : named)
-        paths << QFileInfo(path).absoluteFilePath();
+    // As named, so that the table says what the report says; the run keeps
+    // the whole path of each file beside it, since opening a scan later
+    // moves the current folder.
     runCommand([this, &paths, &options] {
         // Without the library no scan can be read: say so before reading.
         m_app.numlib.load();
@@ -596,32 +595,32 @@ void MainWindow::openRunScan(RunWindow &window, const Scan &scan)
 {
     m_runScan = {};
     bool loaded = false;
+    // By whole paths: the current folder may have moved since the run was read.
+    QString name = scan.archive.isEmpty() ? scan.file : scan.file + QLatin1Char('/') + scan.member;
+    if (scan.column > 0)
+        name = ColumnFileName(name, scan.column);
+    const QString folder = QFileInfo(scan.file).absolutePath();
     if (scan.edited || scan.column > 0) {
         // It has no file as it stands: the library reads it from memory.
-        runCommand([this, &scan, &loaded] {
-            loaded = GetDataFromMemory(m_app, *this, scan.path,
-                QFileInfo(scan.archive.isEmpty() ? scan.path : scan.archive).absolutePath(),
-                ScanFileText(scan));
-        });
+        runCommand(
+            [&] { loaded = GetDataFromMemory(m_app, *this, name, folder, ScanFileText(scan)); });
     } else if (scan.archive.isEmpty()) {
-        const QString file = QFileInfo(scan.path).absoluteFilePath();
-        runCommand([this, &file, &loaded] {
-            loaded = GetNamedData(m_app, *this, file);
+        runCommand([&] {
+            loaded = GetNamedData(m_app, *this, scan.file);
             if (loaded)
-                rememberFile(file);
+                rememberFile(scan.file);
         });
     } else {
-        runCommand([this, &scan, &loaded] {
+        runCommand([&] {
             const MemberBytes member
-                = ReadArchiveMember(scan.archive, scan.member, ArchiveLimits(), scan.occurrence);
+                = ReadArchiveMember(scan.file, scan.member, ArchiveLimits(), scan.occurrence);
             if (!member.error.isEmpty()) {
                 m_app.platform.messageBox(
-                    QStringLiteral("%1\ncould not be read: %2").arg(scan.path, member.error),
+                    QStringLiteral("%1\ncould not be read: %2").arg(name, member.error),
                     QStringLiteral("Get Data File"), MsgStyle::Exclamation);
                 return;
             }
-            loaded = GetDataFromMemory(
-                m_app, *this, scan.path, QFileInfo(scan.archive).absolutePath(), member.bytes);
+            loaded = GetDataFromMemory(m_app, *this, name, folder, member.bytes);
         });
     }
     // Only a data set that is this scan may send its commits back to it: a

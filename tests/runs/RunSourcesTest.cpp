@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The files a run was read from, through the run window: never written
 // over, whatever was done to their scans since.
+#include "runs/RunFilterModel.h"
+#include "runs/RunTableModel.h"
 #include "runs/RunWindow.h"
+#include "support/CommandSupport.h"
 #include "support/RunEditRig.h"
 #include "support/RunGenerator.h"
 
@@ -9,6 +12,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QTableView>
 
 namespace
 {
@@ -75,5 +79,42 @@ TEST(RunSources, SaveSelectedNeverReplacesAFileWhoseScanWasSplit)
         << h.platform.messages.back().text.toStdString();
     EXPECT_EQ(readFileBytes(original), before);
     h.platform.messageAnswers.push_back(MsgAnswer::Yes);
+    w->close();
+}
+
+TEST(RunSources, ARunNamedByRelativePathsExportsTheReportsBytesAndOpensItsScansAfterTheFolderMoves)
+{
+    RunEditRig h(RunPlan {});
+    const QString folder = QDir::currentPath();
+    ASSERT_EQ(folder, h.folder.root());
+    const QStringList named = { QStringLiteral("run"), QStringLiteral("./run/00002.RA1") };
+    h.window->openRun(named);
+    ASSERT_EQ(h.window->runWindows().size(), 1u);
+    RunWindow *w = h.window->runWindows().back();
+    EXPECT_EQ(w->run().scans[0].path, QStringLiteral("run/00001.RA1")) << "the path as found";
+    EXPECT_EQ(w->run().scans[0].file, h.root + QStringLiteral("/00001.RA1"));
+
+    const Finished report = kelvane(
+        QStringList { QStringLiteral("--report") } + named, CommandPlace { folder, false });
+    ASSERT_EQ(report.status, 0) << report.err.toStdString();
+    const auto exported = [&h, w](const QString &name) {
+        h.platform.fileAnswers.push_back(h.folder.path(name));
+        w->exportTableAction()->trigger();
+        return readFileBytes(h.folder.path(name));
+    };
+    EXPECT_EQ(exported(QStringLiteral("table.csv")), report.out);
+
+    // Opening scans moves the current folder: each still opens by its
+    // whole path, and the table's bytes stay the report's.
+    for (const int scan : { 3, 5 }) {
+        w->table()->setCurrentIndex(
+            w->filterModel()->mapFromSource(w->tableModel()->index(scan, 0)));
+        w->openScanAction()->trigger();
+        EXPECT_EQ(h.state->ReadPath, w->run().scans[size_t(scan)].file);
+        EXPECT_EQ(h.state->NumPts, w->run().scans[size_t(scan)].numPoints);
+    }
+    EXPECT_NE(QDir::currentPath(), folder);
+    EXPECT_TRUE(h.platform.messages.empty());
+    EXPECT_EQ(exported(QStringLiteral("again.csv")), report.out);
     w->close();
 }
