@@ -16,6 +16,7 @@
 #include "datafiles/GetData.h"
 #include "datafiles/OpenFile.h"
 #include "datafiles/SaveEditedFile.h"
+#include "datafiles/WorkFile.h"
 #include "editor/PlotWindow.h"
 #include "editor/Plotwork.h"
 #include "operations/BlankCommands.h"
@@ -32,8 +33,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCryptographicHash>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -591,6 +595,22 @@ std::vector<RunWindow *> MainWindow::runWindows() const
     return open;
 }
 
+QString MainWindow::runWorkFolder(const Run &run) const
+{
+    const QString cache = m_app.platform.cacheFolderPath();
+    // Named by the run's files, so that the same run opened again takes the
+    // same folder and two runs of one title do not share one.
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const QString &file : SourceFiles(run))
+        hash.addData(QFile::encodeName(file) + '\n');
+    QString title = run.title;
+    title.replace(QLatin1Char('/'), QLatin1Char('_'));
+    while (title.startsWith(QLatin1Char('.')))
+        title.remove(0, 1);
+    return cache + QStringLiteral("/runs/") + title + QLatin1Char('-')
+        + QString::fromLatin1(hash.result().toHex().left(12));
+}
+
 void MainWindow::openRunScan(RunWindow &window, const Scan &scan)
 {
     m_runScan = {};
@@ -600,13 +620,19 @@ void MainWindow::openRunScan(RunWindow &window, const Scan &scan)
     if (scan.column > 0)
         name = ColumnFileName(name, scan.column);
     const QString folder = QFileInfo(scan.file).absolutePath();
+    // The working files go into a folder of the program's own, one a run,
+    // never among the instrument's files; the current folder (where the
+    // file dialogs start) is the scan's own, as for any file.
+    const QString workFiles = runWorkFolder(window.run());
+    const QString unmade = MakeWorkFilesFolder(workFiles);
     if (scan.edited || scan.column > 0) {
         // It has no file as it stands: the library reads it from memory.
-        runCommand(
-            [&] { loaded = GetDataFromMemory(m_app, *this, name, folder, ScanFileText(scan)); });
+        runCommand([&] {
+            loaded = GetDataFromMemory(m_app, *this, name, folder, ScanFileText(scan), workFiles);
+        });
     } else if (scan.archive.isEmpty()) {
         runCommand([&] {
-            loaded = GetNamedData(m_app, *this, scan.file);
+            loaded = GetNamedData(m_app, *this, scan.file, workFiles);
             if (loaded)
                 rememberFile(scan.file);
         });
@@ -620,8 +646,13 @@ void MainWindow::openRunScan(RunWindow &window, const Scan &scan)
                     QStringLiteral("Get Data File"), MsgStyle::Exclamation);
                 return;
             }
-            loaded = GetDataFromMemory(m_app, *this, name, folder, member.bytes);
+            loaded = GetDataFromMemory(m_app, *this, name, folder, member.bytes, workFiles);
         });
+    }
+    if (loaded && !unmade.isEmpty()) {
+        setNotice(QStringLiteral("The folder for working files %1 cannot be made (%2). The scan "
+                                 "is open; the Edited Data File view shows it from memory.")
+                      .arg(QDir::toNativeSeparators(workFiles), unmade));
     }
     // Only a data set that is this scan may send its commits back to it: a
     // failed load leaves the data set loaded before in place.

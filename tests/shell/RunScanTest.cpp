@@ -1,18 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A scan of a run opened in the main window: the link that carries the
 // editor's commits back to the run window, and where its working files go.
+#include "datafiles/CommentsDialog.h"
 #include "runs/RunEdits.h"
 #include "runs/RunFilterModel.h"
 #include "runs/RunTableModel.h"
 #include "runs/RunWindow.h"
+#include "shell/QtPlatform.h"
 #include "support/EditorSupport.h"
 #include "support/RunEditRig.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
+#include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QTableView>
 
 namespace
@@ -241,4 +247,135 @@ TEST(RunScan, AMemberOfAnArchiveOpensAsItselfAHardLinkAsTheFileItNames)
     }
     EXPECT_TRUE(h.platform.messages.empty());
     EXPECT_NE(w->run().scans[size_t(third[0])].points, w->run().scans[size_t(third[1])].points);
+}
+
+namespace
+{
+
+// Every file under `folder`, with a digest of its bytes.
+std::map<QString, QByteArray> filesUnder(const QString &folder)
+{
+    std::map<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        files[file]
+            = QCryptographicHash::hash(readFileBytes(file), QCryptographicHash::Sha1).toHex();
+    }
+    return files;
+}
+
+} // namespace
+
+TEST(RunScan, TheWorkingFilesOfARunsScanGoToTheProgramsCacheFolderNeverIntoTheRun)
+{
+    enum class From { File, Archive, Memory };
+    const struct {
+        const char *name;
+        From from;
+    } rows[] = {
+        { "a scan file", From::File },
+        { "an archive's member", From::Archive },
+        { "an edited scan", From::Memory },
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        LinkRig h;
+        const PermissionsBind binding;
+        if (!binding.active())
+            GTEST_SKIP() << "permissions cannot be made to bind here";
+        EXPECT_TRUE(h.platform.cacheFolder.startsWith(h.folder.root()));
+        const QString archive = h.folder.path(QStringLiteral("packed/run.tar.gz"));
+        QDir().mkpath(h.folder.path(QStringLiteral("packed")));
+        ASSERT_TRUE(packed(h.root, archive));
+        const QString runFolder = row.from == From::Archive ? QFileInfo(archive).path() : h.root;
+        RunWindow *w = h.openRunOf(row.from == From::Archive ? archive : h.root);
+        ASSERT_NE(w, nullptr);
+        const int scan = LinkRig::indexOf(*w, QStringLiteral("00002.RA1"));
+        if (row.from == From::Memory) {
+            w->choose({ scan });
+            h.applyRange(*w, QStringLiteral("6.85"), QStringLiteral("7.05"));
+        }
+        // The run's folder is read-only: a working file there would fail.
+        const auto writable = QFile::permissions(runFolder);
+        ASSERT_TRUE(QFile::setPermissions(runFolder, writable & ~QFileDevice::WriteOwner));
+        const std::map<QString, QByteArray> before = filesUnder(runFolder);
+
+        h.open(*w, QStringLiteral("00002.RA1"));
+        ASSERT_EQ(h.state->NumPts, w->run().scans[size_t(scan)].numPoints);
+        EXPECT_EQ(h.window->notice()->text(), QString());
+        const QString runCache = QFileInfo(h.state->TmpPath).path();
+        EXPECT_EQ(QFileInfo(runCache).path(), h.platform.cacheFolder + QStringLiteral("/runs"));
+        EXPECT_EQ(QFileInfo(h.state->TmpPath).fileName(), QStringLiteral("~kelvane.tmp"));
+        EXPECT_FALSE(h.workFile().isEmpty());
+        // The dialogs start beside the scan (for a member, its archive).
+        EXPECT_EQ(QDir::currentPath(), runFolder);
+
+        // Commands that rewrite the working file, and the comment editor's
+        // scratch file, keep to that folder.
+        h.trigger(MenuEntry::InvertC);
+        h.platform.modalActions.push_back(
+            [](QDialog &dialog) { dynamic_cast<CommentsDialog &>(dialog).okButton()->click(); });
+        h.trigger(MenuEntry::EditComment1);
+        EXPECT_EQ(QFileInfo(h.state->CommentTmpPath).path(), runCache);
+        EXPECT_EQ(QFileInfo(h.state->TmpPath).path(), runCache);
+        EXPECT_EQ(h.window->notice()->text(), QString());
+        EXPECT_EQ(filesUnder(runFolder), before) << "nothing written into the run's folder";
+        EXPECT_TRUE(h.platform.messages.empty());
+
+        // Another run has a folder of its own.
+        QFile::setPermissions(runFolder, writable);
+        const QString other = h.folder.path(QStringLiteral("other"));
+        ASSERT_TRUE(WriteRun(GenerateRun(LinkRig::smallPlan()), other));
+        RunWindow *second = h.openRunOf(other);
+        ASSERT_NE(second, nullptr);
+        h.open(*second, QStringLiteral("00001.RA1"));
+        EXPECT_NE(QFileInfo(h.state->TmpPath).path(), runCache);
+        EXPECT_EQ(QFileInfo(QFileInfo(h.state->TmpPath).path()).path(),
+            h.platform.cacheFolder + QStringLiteral("/runs"));
+
+        // A file opened on its own keeps its working file beside it.
+        const QString single = h.example(QStringLiteral("radius-scan.dat"));
+        h.window->openNamedFile(single);
+        EXPECT_EQ(h.state->TmpPath, h.folder.path(QStringLiteral("~kelvane.tmp")));
+        EXPECT_FALSE(h.workFile().isEmpty());
+        if (row.from == From::Memory)
+            h.platform.messageAnswers.push_back(MsgAnswer::Yes);
+        w->close();
+    }
+}
+
+TEST(RunScan, ACacheFolderThatCannotBeMadeIsSaidPlainlyAndTheScanStillOpens)
+{
+    LinkRig h;
+    h.folder.write(QStringLiteral("cache-file"), "not a folder\n");
+    h.platform.cacheFolder = h.folder.path(QStringLiteral("cache-file/kelvane"));
+    RunWindow *w = h.openRunOf(h.root);
+    ASSERT_NE(w, nullptr);
+    const std::map<QString, QByteArray> before = filesUnder(h.root);
+    h.open(*w, QStringLiteral("00002.RA1"));
+    EXPECT_EQ(h.state->NumPts,
+        w->run().scans[size_t(LinkRig::indexOf(*w, QStringLiteral("00002.RA1")))].numPoints);
+    EXPECT_TRUE(h.window->action(MenuEntry::EditMenuChoice)->isEnabled());
+    const QString notice = h.window->notice()->text();
+    EXPECT_TRUE(notice.startsWith(QStringLiteral("The folder for working files %1/runs/")
+                                      .arg(QDir::toNativeSeparators(h.platform.cacheFolder))))
+        << notice.toStdString();
+    EXPECT_TRUE(
+        notice.contains(QStringLiteral(" cannot be made (Not a directory). The scan is open")))
+        << notice.toStdString();
+    EXPECT_EQ(filesUnder(h.root), before);
+    EXPECT_TRUE(h.platform.messages.empty());
+}
+
+TEST(RunScan, TheDesktopsCacheFolderIsXdgCacheHomesOrTheHomesDotCache)
+{
+    TestFolder folder;
+    const QByteArray home = qgetenv("HOME");
+    qputenv("XDG_CACHE_HOME", folder.path(QStringLiteral("cache")).toLocal8Bit());
+    EXPECT_EQ(QtPlatform::standardCacheFolder(), folder.path(QStringLiteral("cache/kelvane")));
+    qunsetenv("XDG_CACHE_HOME");
+    qputenv("HOME", folder.root().toLocal8Bit());
+    EXPECT_EQ(QtPlatform::standardCacheFolder(), folder.path(QStringLiteral(".cache/kelvane")));
+    qputenv("HOME", home);
 }
