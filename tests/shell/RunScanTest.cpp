@@ -334,8 +334,18 @@ TEST(RunScan, TheWorkingFilesOfARunsScanGoToTheProgramsCacheFolderNeverIntoTheRu
         EXPECT_EQ(QFileInfo(QFileInfo(h.state->TmpPath).path()).path(),
             h.platform.cacheFolder + QStringLiteral("/runs"));
 
-        // A file opened on its own keeps its working file beside it.
+        // Get Data places its working file before the dialog, where the
+        // data set's went; the commands after it, beside the file chosen.
+        const std::map<QString, QByteArray> otherBefore = filesUnder(other);
+        const QString secondCache = QFileInfo(h.state->TmpPath).path();
         const QString single = h.example(QStringLiteral("radius-scan.dat"));
+        h.choose(single, MenuEntry::GetNewData);
+        EXPECT_EQ(QFileInfo(h.state->TmpPath).path(), secondCache);
+        h.trigger(MenuEntry::InvertC);
+        EXPECT_EQ(h.state->TmpPath, h.folder.path(QStringLiteral("~kelvane.tmp")));
+        EXPECT_EQ(filesUnder(other), otherBefore);
+        // A file opened on its own keeps its working file beside it.
+        QFile::remove(h.state->TmpPath);
         h.window->openNamedFile(single);
         EXPECT_EQ(h.state->TmpPath, h.folder.path(QStringLiteral("~kelvane.tmp")));
         EXPECT_FALSE(h.workFile().isEmpty());
