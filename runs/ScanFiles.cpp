@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <set>
@@ -45,8 +46,11 @@ public:
         visit(named, QString(), files);
         std::sort(files.begin(), files.end(),
             [](const ScanSource &a, const ScanSource &b) { return a.shown < b.shown; });
-        for (ScanSource &file : files)
+        const QString whole = QDir::cleanPath(QFileInfo(named).absoluteFilePath());
+        for (ScanSource &file : files) {
+            file.whole = joined(whole, file.shown);
             m_found.sources.push_back(std::move(file));
+        }
     }
 
 private:
@@ -67,7 +71,17 @@ private:
                 { folder, QStringLiteral("cannot be searched: %1").arg(errorText(errno)) });
             return;
         }
-        std::vector<std::pair<QString, bool>> entries; // name, is a folder
+        // Links resolved once for the folder; a file that is no link is
+        // then known by its name in it.
+        char *resolved = ::realpath(native.constData(), nullptr);
+        const QString canonicalFolder = resolved ? QFile::decodeName(resolved) : QString();
+        std::free(resolved);
+        struct Entry {
+            QString name;
+            bool folder;
+            QString canonical;
+        };
+        std::vector<Entry> entries;
         while (const dirent *entry = ::readdir(dir)) {
             const QString name = QFile::decodeName(entry->d_name);
             // Hidden files and folders (".", "..", ".Trash") are not the run's.
@@ -81,18 +95,23 @@ private:
                 m_found.problems.push_back({ path, lookFailure(path, error) });
                 continue;
             }
-            if (S_ISDIR(child.st_mode))
-                entries.emplace_back(name, true);
-            else if (S_ISREG(child.st_mode) && IsScanFileName(name))
-                entries.emplace_back(name, false);
+            if (S_ISDIR(child.st_mode)) {
+                entries.push_back({ name, true, {} });
+            } else if (S_ISREG(child.st_mode) && IsScanFileName(name)) {
+                const bool plain = entry->d_type == DT_REG && !canonicalFolder.isEmpty();
+                entries.push_back({ name, false,
+                    plain ? joined(canonicalFolder, name) : QFileInfo(path).canonicalFilePath() });
+            }
         }
         ::closedir(dir);
-        for (const auto &[name, isFolder] : entries) {
-            const QString shown = under.isEmpty() ? name : under + QLatin1Char('/') + name;
-            if (isFolder)
-                visit(joined(folder, name), shown, files);
+        for (Entry &entry : entries) {
+            const QString shown
+                = under.isEmpty() ? entry.name : under + QLatin1Char('/') + entry.name;
+            if (entry.folder)
+                visit(joined(folder, entry.name), shown, files);
             else
-                files.push_back({ joined(folder, name), shown, {}, false });
+                files.push_back(
+                    { joined(folder, entry.name), shown, {}, std::move(entry.canonical), false });
         }
     }
 
@@ -152,7 +171,9 @@ FoundSources FindScanSources(const QStringList &paths, const std::function<bool(
         } else if (info.isDir()) {
             FolderWalk(cancelled, found).walk(path);
         } else {
-            found.sources.push_back({ path, info.fileName(), {}, IsArchiveName(path) });
+            found.sources.push_back(
+                { path, info.fileName(), QDir::cleanPath(info.absoluteFilePath()),
+                    info.canonicalFilePath(), IsArchiveName(path) });
         }
     }
     // A file named twice (a folder and one of its files, a folder twice or
@@ -161,9 +182,7 @@ FoundSources FindScanSources(const QStringList &paths, const std::function<bool(
     std::set<QString> taken;
     std::vector<ScanSource> once;
     for (ScanSource &source : found.sources) {
-        source.whole = QDir::cleanPath(QFileInfo(source.path).absoluteFilePath());
-        const QString canonical = QFileInfo(source.whole).canonicalFilePath();
-        if (taken.insert(canonical.isEmpty() ? source.whole : canonical).second)
+        if (taken.insert(source.canonical.isEmpty() ? source.whole : source.canonical).second)
             once.push_back(std::move(source));
     }
     found.sources = std::move(once);

@@ -23,6 +23,7 @@ struct ScanSource {
     QString path; // as found: the named path, joined with the file's place under it
     QString shown; // the file's place under the named folder (its name for a named file)
     QString whole; // the same file as a whole path, resolved once when found
+    QString canonical; // and with links followed: the same file named twice has one
     bool archive = false; // an archive, whose scan members are read in place
 };
 
