@@ -2,7 +2,8 @@
 // Every service the program takes from its desktop goes through Platform:
 // message boxes, file dialogs, running our own windows modally, sleeping and
 // event processing, the clock, random numbers, the single-instance guard,
-// the settings file's place, printers, the clipboard and the screen.
+// the settings file's place, the cache folder, printers, the clipboard and
+// the screen.
 //
 // QtPlatform is the real one. Tests use a scripted one that answers dialogs
 // from a queue and records what was asked, so every command runs headless
@@ -154,6 +155,10 @@ public:
 
     // Full path of "Kelvane.ini".
     virtual QString settingsFilePath() = 0;
+
+    // The folder of the program's own working files that are not the
+    // user's (those of scans opened from a run); it may not exist yet.
+    virtual QString cacheFolderPath() = 0;
 
     virtual QString defaultPrinterName() = 0;
     virtual QStringList printerNames() = 0;

@@ -148,6 +148,10 @@ struct ProgramState : PlotFields {
     QString WorkDir; // ends in a directory separator
     QString TmpPath;
     QString CommentTmpPath;
+    // Where the working files go while the data set is a scan opened from a
+    // run (ends in a directory separator): a folder of the program's own,
+    // never the run's. Empty otherwise: WorkDir, as for any file.
+    QString WorkFilesDir;
     QString PrinterName;
     QString AppVersion; // set at start-up
 

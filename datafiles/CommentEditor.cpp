@@ -22,7 +22,7 @@ void LocateCommentFile(ProgramState &state)
     state.WorkDir = QDir::currentPath();
     if (!state.WorkDir.endsWith(QLatin1Char('/')))
         state.WorkDir += QLatin1Char('/');
-    state.CommentTmpPath = state.WorkDir + QStringLiteral("~comment.tmp");
+    state.CommentTmpPath = WorkFilesFolder(state) + QStringLiteral("~comment.tmp");
     if (FileExists(state.CommentTmpPath))
         QFile::remove(state.CommentTmpPath);
 }

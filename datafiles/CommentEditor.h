@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Edit > Comment Lines: the comment lines of the data set edited as free
 // text in the Comments window. The text goes out to the scratch file
-// "~comment.tmp" in the working folder and comes back from it on OK; each
+// "~comment.tmp" beside the working file and comes back from it on OK; each
 // line is cut or blank-padded to 96 characters and at most 50 are kept.
 // Should the scratch file fail, the text travels in memory instead, so the
 // editor still opens and nothing typed is lost. Cancel keeps everything.

@@ -266,6 +266,7 @@ void LoadFitDataSet(AppContext &app, MainView &view, int index)
     const QByteArray text = ReadTextFile(path);
     s.FitDataFiles(index) = path;
     s.ReadPath = path;
+    s.WorkFilesDir.clear(); // a file of the fit list: its working file goes where files' go
     app.numlib.getdata(s.RawPts, s.NumPts, s.ReadPath, s.NumComments, s.CommentBuf);
     view.setViewText(ViewTab::DataFile, text);
 

@@ -20,6 +20,13 @@ namespace
 constexpr const char *DialogTitle = "Get Data File";
 constexpr const char *FileKind = "data file";
 
+// A folder as ProgramState keeps it, ending in a separator; empty stays empty.
+QString FolderPath(const QString &folder)
+{
+    return folder.isEmpty() || folder.endsWith(QLatin1Char('/')) ? folder
+                                                                 : folder + QLatin1Char('/');
+}
+
 // Reads the chosen file into the data set. The dialog and the read form one
 // unit: a cancel, a file that cannot be read or one without points ends it
 // where it stands, keeping what was already done. False when it ended early.
@@ -51,7 +58,12 @@ bool PickAndReadDataFile(AppContext &app, MainView &view)
 {
     const std::optional<ChosenFile> chosen = ChooseTextFile(app, QLatin1String(DialogTitle),
         QStringLiteral("Data File | *.*"), QLatin1String(FileKind));
-    return chosen && ReadDataFile(app, view, *chosen);
+    if (!chosen)
+        return false;
+    // A file of the user's choosing: this command's working file was placed
+    // before the dialog, the later ones go where any file's go.
+    app.state.WorkFilesDir.clear();
+    return ReadDataFile(app, view, *chosen);
 }
 
 // What follows the unit whatever its outcome: the blank, the working file
@@ -91,7 +103,7 @@ bool GetNewData(AppContext &app, MainView &view)
     return read;
 }
 
-bool GetNamedData(AppContext &app, MainView &view, const QString &path)
+bool GetNamedData(AppContext &app, MainView &view, const QString &path, const QString &workFiles)
 {
     ProgramState &s = app.state;
     app.numlib.load();
@@ -103,6 +115,7 @@ bool GetNamedData(AppContext &app, MainView &view, const QString &path)
     // As the dialog does when it closes on a file; here before the working
     // file is placed, since no earlier folder was the user's choice.
     QDir::setCurrent(file.absolutePath());
+    s.WorkFilesDir = FolderPath(workFiles);
     LocateWorkFile(s);
     const bool read = ReadDataFile(app, view, *chosen);
     if (!read)
@@ -112,7 +125,7 @@ bool GetNamedData(AppContext &app, MainView &view, const QString &path)
 }
 
 bool GetDataFromMemory(AppContext &app, MainView &view, const QString &name, const QString &folder,
-    const QByteArray &bytes)
+    const QByteArray &bytes, const QString &workFiles)
 {
     ProgramState &s = app.state;
     app.numlib.load();
@@ -124,6 +137,7 @@ bool GetDataFromMemory(AppContext &app, MainView &view, const QString &name, con
         return false;
     }
     QDir::setCurrent(folder);
+    s.WorkFilesDir = FolderPath(workFiles);
     LocateWorkFile(s);
     const bool read = ReadDataFile(app, view, { name, bytes, memory.path() });
     if (!read)

@@ -9,8 +9,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
+#include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 void AppendPointLine(QByteArray &out, const char *lead, double x, const NumberPattern &xPattern,
     float conc, float flag, int flagGap)
@@ -62,9 +65,30 @@ void LocateWorkFile(ProgramState &state)
     state.WorkDir = QDir::currentPath();
     if (!state.WorkDir.endsWith(QLatin1Char('/')))
         state.WorkDir += QLatin1Char('/');
-    state.TmpPath = state.WorkDir + QStringLiteral("~kelvane.tmp");
+    state.TmpPath = WorkFilesFolder(state) + QStringLiteral("~kelvane.tmp");
     if (FileExists(state.TmpPath))
         QFile::remove(state.TmpPath);
+}
+
+QString WorkFilesFolder(const ProgramState &state)
+{
+    return state.WorkFilesDir.isEmpty() ? state.WorkDir : state.WorkFilesDir;
+}
+
+QString MakeWorkFilesFolder(const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (info.isDir())
+        return {};
+    const QString above = info.absolutePath();
+    if (above != info.absoluteFilePath()) {
+        const QString why = MakeWorkFilesFolder(above);
+        if (!why.isEmpty())
+            return why;
+    }
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return QFileInfo(folder).isDir() ? QString() : QString::fromLocal8Bit(std::strerror(ENOTDIR));
 }
 
 void WriteWorkFile(ProgramState &state, MainView &view, FlagGap gap)

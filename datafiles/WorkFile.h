@@ -19,9 +19,17 @@ class MainView;
 
 enum class FlagGap { Three, Two };
 
-// Steps 1 to 3 of the rewrite: WorkDir from the current directory, TmpPath,
-// and an existing working file there deleted.
+// Steps 1 to 3 of the rewrite: WorkDir from the current directory, TmpPath
+// (in WorkFilesDir when that is set, else in WorkDir), and an existing
+// working file there deleted.
 void LocateWorkFile(ProgramState &state);
+
+// The folder the working files go in: WorkFilesDir when set, else WorkDir.
+QString WorkFilesFolder(const ProgramState &state);
+
+// Makes `folder` and the folders above it that are missing, for the user
+// alone. Returns the system's reason when that fails, else an empty text.
+QString MakeWorkFilesFolder(const QString &folder);
 
 // Steps 4 to 7: writes TmpPath and shows the text in the Edited Data File
 // view. The view always shows the data set; when the file cannot be

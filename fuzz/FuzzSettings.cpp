@@ -35,6 +35,7 @@ public:
     float uniformRandom() override { return 0.0f; }
     bool anotherInstanceRunning() override { return false; }
     QString settingsFilePath() override { return m_file; }
+    QString cacheFolderPath() override { abort(); }
     QString defaultPrinterName() override { return {}; }
     QStringList printerNames() override { return {}; }
     QSize screenSize() override { return { 1024, 768 }; }

@@ -201,6 +201,7 @@ std::vector<Scan> SplitScan(const Scan &scan, const std::vector<RadiusRange> &co
         Scan part;
         part.column = int(k) + 1;
         part.path = ColumnFileName(scan.path, part.column);
+        part.file = scan.file;
         part.name = ColumnFileName(scan.name, part.column);
         part.shown = ColumnFileName(scan.shown, part.column);
         part.archive = scan.archive;

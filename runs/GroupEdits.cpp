@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -80,17 +81,19 @@ QString SuggestSummary(const SuggestReport &report)
         .arg(parts.join(QStringLiteral(", ")));
 }
 
-bool TakeEditorFlags(RunEdits &edits, Run &run, int scan, const std::vector<float> &flags)
+bool TakeEditorFlags(RunEdits &edits, Run &run, int scan, const std::vector<float> &handed,
+    const std::vector<float> &flags)
 {
     if (scan < 0 || size_t(scan) >= run.scans.size())
         return false;
-    return edits.editFlags(
-        tr("Edit %1").arg(run.scans[size_t(scan)].name), { scan }, [&flags](Scan &edited) {
+    const auto same = [](float a, float b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+    return edits.editFlags(tr("Edit %1").arg(run.scans[size_t(scan)].name), { scan },
+        [&handed, &flags, &same](Scan &edited) {
             bool changed = false;
-            for (int i = 0; i < edited.numPoints && size_t(i) < flags.size(); ++i) {
+            const size_t count = std::min(flags.size(), handed.size());
+            for (int i = 0; i < edited.numPoints && size_t(i) < count; ++i) {
                 float &flag = edited.points[size_t(3 * i + 2)];
-                if (flag != flags[size_t(i)]
-                    && !(std::isnan(flag) && std::isnan(flags[size_t(i)]))) {
+                if (!same(handed[size_t(i)], flags[size_t(i)]) && !same(flag, flags[size_t(i)])) {
                     flag = flags[size_t(i)];
                     changed = true;
                 }

@@ -39,5 +39,8 @@ SuggestReport RemoveSuggestedFrom(
 // point are left out.
 QString SuggestSummary(const SuggestReport &report);
 
-// "Edit 00012.RA1": the step of an edit made in the editor.
-bool TakeEditorFlags(RunEdits &edits, Run &run, int scan, const std::vector<float> &flags);
+// "Edit 00012.RA1": the step of an edit made in the editor. Only the points
+// whose flag the editor changed from `handed` (what it was given) to
+// `flags` change, so edits made to the scan since it was opened stay.
+bool TakeEditorFlags(RunEdits &edits, Run &run, int scan, const std::vector<float> &handed,
+    const std::vector<float> &flags);

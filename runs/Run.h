@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -24,10 +25,15 @@ struct RadiusRange {
 
 struct Scan {
     QString path; // as found, e.g. "run/2026/00012.RA1" or "run.tar.gz/00012.RA1"
+    // What is on disk, as a whole path resolved when the run was read: the
+    // scan's file, or the archive that holds it. What opens or protects the
+    // scan's file uses this; the current folder may have moved since.
+    QString file;
     QString name; // the file name alone
     QString shown; // its place under the folder or archive it came from
     QString archive; // the archive that holds it; empty for a plain file
     QString member; // its name inside that archive
+    int occurrence = 0; // how many members of that name came before it in the archive
     QByteArray description; // line 1, without its line end
     std::optional<ScanHeader> header; // line 2, when it has the header's layout
     int32_t numPoints = 0;
@@ -57,5 +63,8 @@ struct Run {
     QString title; // the folder's or archive's name; for several paths, the first one's
     std::vector<Scan> scans;
     std::vector<ReadFailure> failures;
+    // Every file the run was read from (scan files and archives), as whole
+    // paths: never written over, whatever is done to their scans since.
+    QStringList sources;
     bool cancelled = false;
 };

@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <limits>
+#include <map>
+#include <vector>
 
 namespace
 {
@@ -67,6 +69,16 @@ QString MemberName(archive_entry *entry)
     return {};
 }
 
+// The name a hard link names, as MemberName gives names.
+QString LinkTarget(archive_entry *entry)
+{
+    if (const char *utf8 = archive_entry_hardlink_utf8(entry))
+        return NormalName(QString::fromUtf8(utf8));
+    if (const char *raw = archive_entry_hardlink(entry))
+        return NormalName(QString::fromLatin1(raw));
+    return {};
+}
+
 QString UnsafeNameReason(const QString &name)
 {
     if (name.isEmpty())
@@ -78,6 +90,19 @@ QString UnsafeNameReason(const QString &name)
         return QStringLiteral("path with '..' refused");
     return {};
 }
+
+using WantMember = std::function<bool(const QString &name, int occurrence)>;
+using TakeMember = std::function<void(ArchiveMember &&member)>;
+using RefuseMember
+    = std::function<void(const QString &name, int occurrence, const QString &reason)>;
+
+// A wanted hard link, read once the member it names is read again.
+struct PendingLink {
+    QString name;
+    int occurrence = 0;
+    QString target;
+    qint64 data = 0; // the position of the entry that holds its bytes
+};
 
 // One pass over one archive. libarchive reads tar and zip through the
 // callbacks below; a gzip stream is inflated here, so that its CRC is
@@ -96,6 +121,7 @@ public:
         constexpr qint64 most = std::numeric_limits<qsizetype>::max() / 4;
         m_memberLimit = std::clamp<qint64>(limits.memberBytes, 0, most);
         m_totalLimit = std::clamp<qint64>(limits.totalBytes, 0, most);
+        m_source.seek(0); // a second pass starts where the first ended
         const QByteArray magic = m_source.read(4);
         m_gzip = magic.startsWith("\x1f\x8b");
         // A zip's directory is at its end, so a cut zip has none; libarchive
@@ -119,9 +145,17 @@ public:
     ArchiveReader(const ArchiveReader &) = delete;
     ArchiveReader &operator=(const ArchiveReader &) = delete;
 
-    QString read(const std::function<bool(const QString &)> &want,
-        const std::function<void(ArchiveMember &&)> &take,
-        const std::function<void(const QString &, const QString &)> &refuse);
+    // The first pass: every member but the wanted hard links, which are
+    // kept for the second.
+    QString read(const WantMember &want, const TakeMember &take, const RefuseMember &refuse);
+    const std::vector<PendingLink> &links() const { return m_links; }
+    qint64 decompressed() const { return m_decompressed; }
+    // The second pass, over the same source: the members the links name,
+    // handed over under the links' names. Their bytes count against the
+    // total again, on top of `counted` from the first pass, which inflated
+    // the whole stream already.
+    QString readLinks(const std::vector<PendingLink> &links, qint64 counted, const TakeMember &take,
+        const RefuseMember &refuse);
 
 private:
     enum class Stop { None, Truncated, Damaged, OverTotal, Cancelled, ReadError };
@@ -142,6 +176,14 @@ private:
         return source.seek(source.pos() + step) ? step : 0;
     }
 
+    // What a name stands for: the last entry stored under it.
+    struct Named {
+        qint64 data = -1; // the entry holding the bytes
+        bool regular = false;
+        QString refusal; // why a member of this name is refused, if it is
+    };
+
+    bool open();
     la_ssize_t readSome(const void **buffer);
     la_ssize_t inflateSome();
     la_int64_t seek(la_int64_t offset, int whence);
@@ -166,6 +208,11 @@ private:
     QByteArray m_out; // inflated bytes; libarchive may keep pointing into them
     QByteArray m_chunk; // a member's bytes on their way to the member
     qint64 m_decompressed = 0;
+    // Off in the second pass: the stream it inflates was counted whole.
+    bool m_counting = true;
+    std::map<QString, Named> m_named;
+    std::map<QString, int> m_occurrences;
+    std::vector<PendingLink> m_links;
     Stop m_stop = Stop::None;
     QString m_stopDetail;
 };
@@ -243,7 +290,7 @@ la_ssize_t ArchiveReader::inflateSome()
         }
     }
     const qint64 made = m_out.size() - qint64(m_zlib.avail_out);
-    return countDecompressed(made) ? la_ssize_t(made) : ARCHIVE_FATAL;
+    return !m_counting || countDecompressed(made) ? la_ssize_t(made) : ARCHIVE_FATAL;
 }
 
 la_int64_t ArchiveReader::seek(la_int64_t offset, int whence)
@@ -283,7 +330,7 @@ ArchiveReader::Outcome ArchiveReader::readMember(
             return Outcome::Refused;
         }
         bytes.append(m_chunk.constData(), qsizetype(got));
-        if (!m_gzip && !countDecompressed(got))
+        if (!m_gzip && m_counting && !countDecompressed(got))
             return Outcome::Failed;
     }
     // A zip member may claim more than it holds.
@@ -321,9 +368,7 @@ QString ArchiveReader::failure(const QString &member) const
     return QStringLiteral("the archive is damaged (%1)").arg(said) + at;
 }
 
-QString ArchiveReader::read(const std::function<bool(const QString &)> &want,
-    const std::function<void(ArchiveMember &&)> &take,
-    const std::function<void(const QString &, const QString &)> &refuse)
+bool ArchiveReader::open()
 {
     m_archive = archive_read_new();
     archive_read_support_format_tar(m_archive);
@@ -336,10 +381,16 @@ QString ArchiveReader::read(const std::function<bool(const QString &)> &want,
         archive_read_set_seek_callback(m_archive, seekCallback);
         archive_read_set_skip_callback(m_archive, skipCallback);
     }
-    if (archive_read_open1(m_archive) != ARCHIVE_OK)
+    m_opened = archive_read_open1(m_archive) == ARCHIVE_OK;
+    return m_opened;
+}
+
+QString ArchiveReader::read(
+    const WantMember &want, const TakeMember &take, const RefuseMember &refuse)
+{
+    if (!open())
         return failure({});
-    m_opened = true;
-    for (;;) {
+    for (qint64 ordinal = 0;; ++ordinal) {
         if (cancelledNow())
             return failure({});
         archive_entry *entry = nullptr;
@@ -349,11 +400,43 @@ QString ArchiveReader::read(const std::function<bool(const QString &)> &want,
             break;
         if (status < ARCHIVE_WARN)
             return failure({});
-        if (archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry))
+        const bool link = archive_entry_hardlink(entry) != nullptr;
+        ArchiveMember member { MemberName(entry), {}, 0 };
+        if (!link && archive_entry_filetype(entry) != AE_IFREG) {
+            m_named[member.name] = { ordinal, false, {} };
             continue;
-        ArchiveMember member { MemberName(entry), {} };
+        }
+        member.occurrence = m_occurrences[member.name]++;
         QString refusal = UnsafeNameReason(member.name);
-        if (refusal.isEmpty() && want && !want(member.name))
+        if (link) {
+            // A second name of a file stored before it (GNU tar stores one
+            // so): the file it names, under its own name.
+            const QString target = LinkTarget(entry);
+            const auto named = m_named.find(target);
+            const Named names = named == m_named.end() ? Named() : named->second;
+            m_named[member.name]
+                = { names.data, names.regular, refusal.isEmpty() ? names.refusal : refusal };
+            if (refusal.isEmpty() && want && !want(member.name, member.occurrence))
+                continue;
+            if (refusal.isEmpty()) {
+                if (named == m_named.end() || names.data < 0)
+                    refusal = QStringLiteral("hard link to '%1', which the archive does not "
+                                             "hold before it")
+                                  .arg(target);
+                else if (!names.regular)
+                    continue; // it names a folder, a symbolic link or a device
+                else if (!names.refusal.isEmpty())
+                    refusal = QStringLiteral("hard link to '%1', which is refused: %2")
+                                  .arg(target, names.refusal);
+            }
+            if (refusal.isEmpty())
+                m_links.push_back({ member.name, member.occurrence, target, names.data });
+            else if (refuse)
+                refuse(member.name, member.occurrence, refusal);
+            continue;
+        }
+        m_named[member.name] = { ordinal, true, refusal };
+        if (refusal.isEmpty() && want && !want(member.name, member.occurrence))
             continue;
         if (refusal.isEmpty() && archive_entry_is_encrypted(entry))
             refusal = QStringLiteral("encrypted member refused");
@@ -370,7 +453,7 @@ QString ArchiveReader::read(const std::function<bool(const QString &)> &want,
             }
         }
         if (refuse)
-            refuse(member.name, refusal);
+            refuse(member.name, member.occurrence, refusal);
     }
     // The gzip trailer's CRC and length check the whole stream, so it is read
     // to its end even past the tar's own end.
@@ -382,16 +465,93 @@ QString ArchiveReader::read(const std::function<bool(const QString &)> &want,
     return {};
 }
 
-QString ReadFrom(QIODevice &source, const ArchiveLimits &limits,
-    const std::function<bool(const QString &)> &want,
-    const std::function<void(ArchiveMember &&)> &take,
-    const std::function<void(const QString &, const QString &)> &refuse,
-    const std::function<bool()> &cancelled)
+QString ArchiveReader::readLinks(const std::vector<PendingLink> &links, qint64 counted,
+    const TakeMember &take, const RefuseMember &refuse)
+{
+    if (!open())
+        return failure({});
+    m_counting = false;
+    m_decompressed = counted;
+    std::multimap<qint64, const PendingLink *> byData;
+    for (const PendingLink &link : links)
+        byData.emplace(link.data, &link);
+    for (qint64 ordinal = 0; !byData.empty(); ++ordinal) {
+        if (cancelledNow())
+            return failure({});
+        archive_entry *entry = nullptr;
+        const int status = archive_read_next_header(m_archive, &entry);
+        if (status == ARCHIVE_EOF)
+            break;
+        if (status < ARCHIVE_WARN)
+            return failure({});
+        const auto [first, last] = byData.equal_range(ordinal);
+        if (first == last)
+            continue;
+        QByteArray bytes;
+        QString refusal;
+        if (archive_entry_is_encrypted(entry))
+            refusal = QStringLiteral("encrypted member refused");
+        else if (readMember(entry, bytes, refusal) == Outcome::Failed)
+            return failure(MemberName(entry));
+        for (auto at = first; at != last; ++at) {
+            const PendingLink &link = *at->second;
+            if (!refusal.isEmpty()) {
+                if (refuse)
+                    refuse(link.name, link.occurrence,
+                        QStringLiteral("hard link to '%1', which cannot be read: %2")
+                            .arg(link.target, refusal));
+                continue;
+            }
+            // Each name counts, so that many links to one big member are
+            // bounded as that many members would be.
+            if (!countDecompressed(bytes.size()))
+                return failure({});
+            if (take)
+                take({ link.name, bytes, link.occurrence });
+        }
+        byData.erase(first, last);
+    }
+    for (const auto &[data, link] : byData) {
+        if (refuse)
+            refuse(link->name, link->occurrence,
+                QStringLiteral("hard link to '%1', which cannot be found again").arg(link->target));
+    }
+    return {};
+}
+
+QString ReadFrom(QIODevice &source, const ArchiveLimits &limits, const WantMember &want,
+    const TakeMember &take, const RefuseMember &refuse, const std::function<bool()> &cancelled)
 {
     if (source.size() == 0)
         return QStringLiteral("the file is empty, not an archive");
-    ArchiveReader reader(source, limits, cancelled);
-    return reader.read(want, take, refuse);
+    std::vector<PendingLink> links;
+    qint64 counted = 0;
+    {
+        ArchiveReader reader(source, limits, cancelled);
+        const QString error = reader.read(want, take, refuse);
+        if (!error.isEmpty())
+            return error;
+        links = reader.links();
+        counted = reader.decompressed();
+    }
+    if (links.empty())
+        return {};
+    ArchiveReader again(source, limits, cancelled);
+    return again.readLinks(links, counted, take, refuse);
+}
+
+WantMember WantByName(const std::function<bool(const QString &name)> &want)
+{
+    if (!want)
+        return {};
+    return [&want](const QString &name, int) { return want(name); };
+}
+
+RefuseMember RefuseByName(const std::function<void(const QString &, const QString &)> &refuse)
+{
+    if (!refuse)
+        return {};
+    return [&refuse](const QString &name, int, const QString &reason) { refuse(name, reason); };
 }
 
 } // namespace
@@ -414,7 +574,7 @@ QString ReadArchive(const QString &path, const ArchiveLimits &limits,
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return QStringLiteral("cannot open the archive: %1").arg(file.errorString());
-    return ReadFrom(file, limits, want, take, refuse, cancelled);
+    return ReadFrom(file, limits, WantByName(want), take, RefuseByName(refuse), cancelled);
 }
 
 QString ReadArchiveBytes(const QByteArray &archive, const ArchiveLimits &limits,
@@ -426,23 +586,33 @@ QString ReadArchiveBytes(const QByteArray &archive, const ArchiveLimits &limits,
     QBuffer buffer;
     buffer.setData(archive);
     buffer.open(QIODevice::ReadOnly);
-    return ReadFrom(buffer, limits, want, take, refuse, cancelled);
+    return ReadFrom(buffer, limits, WantByName(want), take, RefuseByName(refuse), cancelled);
 }
 
 MemberBytes ReadArchiveMember(
-    const QString &archive, const QString &member, const ArchiveLimits &limits)
+    const QString &archive, const QString &member, const ArchiveLimits &limits, int occurrence)
 {
     const QString wanted = NormalName(member);
     bool done = false;
     MemberBytes result;
-    const QString failure = ReadArchive(
-        archive, limits, [&](const QString &name) { return !done && name == wanted; },
+    QFile file(archive);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        result.error = QStringLiteral("cannot open the archive: %1").arg(file.errorString());
+        return result;
+    }
+    const auto mine = [&](const QString &name, int nth) {
+        return !done && name == wanted && nth == occurrence;
+    };
+    const QString failure = ReadFrom(
+        file, limits, mine,
         [&](ArchiveMember &&found) {
+            if (!mine(found.name, found.occurrence))
+                return;
             result.bytes = std::move(found.bytes);
             done = true;
         },
-        [&](const QString &name, const QString &reason) {
-            if (!done && name == wanted) {
+        [&](const QString &name, int nth, const QString &reason) {
+            if (mine(name, nth)) {
                 result.error = reason;
                 done = true;
             }
@@ -450,9 +620,11 @@ MemberBytes ReadArchiveMember(
         // Reading ends once the member is had.
         [&] { return done; });
     if (!done) {
-        result.error = failure.isEmpty()
-            ? QStringLiteral("the archive holds no file named '%1'").arg(wanted)
-            : failure;
+        result.error = !failure.isEmpty() ? failure
+            : occurrence > 0 ? QStringLiteral("the archive holds fewer than %1 files named '%2'")
+                                   .arg(occurrence + 1)
+                                   .arg(wanted)
+                             : QStringLiteral("the archive holds no file named '%1'").arg(wanted);
     }
     return result;
 }

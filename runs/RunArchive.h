@@ -27,13 +27,15 @@ struct ArchiveLimits {
 struct ArchiveMember {
     QString name; // as stored, with a leading "./" removed; '/' separators
     QByteArray bytes; // the whole member
+    int occurrence = 0; // how many members of this name came before it (0 for the first)
 };
 
 // True for names ending in .tar.gz, .tgz, .tar or .zip, in any letter case.
 // Looks at the name only.
 bool IsArchiveName(const QString &path);
 
-// Reads every regular-file member of the archive at `path`, in archive order.
+// Reads every regular-file member of the archive at `path`, in archive order,
+// then its wanted hard links.
 //
 // For each regular file, in this order:
 // - a name that is absolute ("/x", "C:/x") or has a ".." component goes to
@@ -45,7 +47,17 @@ bool IsArchiveName(const QString &path);
 //   `limits.memberBytes`, delivers more bytes than that (reading stops at the
 //   limit) or cannot be decompressed goes to `refuse` and is passed over;
 // - any other wanted member goes whole to `take`.
-// Folders, links (symbolic and hard) and devices are skipped without a word.
+// A hard link (the second name of a file, which tar stores as a link to the
+// member stored before it) is a member under its own name with the bytes of
+// the member it names: the names are checked and asked about as above, and
+// once the first pass is done a second one reads the members the wanted
+// links name and hands each link to `take` (their bytes count against
+// `limits.totalBytes` once for every link). A link to a member that the
+// archive does not hold before it, or that is refused or cannot be read,
+// goes to `refuse` with that reason.
+// Folders, symbolic links and devices (and hard links to them) are skipped
+// without a word. Members of one name are handed over apart, each with its
+// `occurrence`.
 // Names are decoded from UTF-8 where libarchive can, else from Latin-1.
 //
 // Returns an empty string on success, else the reason the archive as a whole
@@ -78,10 +90,11 @@ struct MemberBytes {
     QString error; // empty when `bytes` is the member
 };
 
-// The first member named `member` (compared as ReadArchive names them, so a
-// leading "./" does not matter), read under the same rules and limits.
-// Reading stops once it is read, so damage further on is not seen. Otherwise
-// `error` says why: the archive's failure, the member's refusal, or that the
-// archive holds no regular file of that name.
+// The member named `member` (compared as ReadArchive names them, so a
+// leading "./" does not matter) of that `occurrence` (0 for the first of the
+// name), read under the same rules and limits; a hard link as the member it
+// names. Reading stops once it is read, so damage further on is not seen.
+// Otherwise `error` says why: the archive's failure, the member's refusal,
+// or that the archive holds no such regular file or hard link.
 MemberBytes ReadArchiveMember(
-    const QString &archive, const QString &member, const ArchiveLimits &limits);
+    const QString &archive, const QString &member, const ArchiveLimits &limits, int occurrence = 0);

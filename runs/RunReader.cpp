@@ -84,11 +84,12 @@ QString fileName(const QString &path)
 void readFile(ScanReader &reader, const ScanSource &source, Run &run)
 {
     // A pipe or device named on its own would block the read or never end.
-    if (!QFileInfo(source.path).isFile()) {
+    if (!QFileInfo(source.whole).isFile()) {
         run.failures.push_back({ source.path, QStringLiteral("is not a regular file") });
         return;
     }
-    QFile file(source.path);
+    run.sources << source.whole;
+    QFile file(source.whole);
     if (!file.open(QIODevice::ReadOnly)) {
         run.failures.push_back({ source.path, file.errorString() });
         return;
@@ -98,12 +99,13 @@ void readFile(ScanReader &reader, const ScanSource &source, Run &run)
     file.close();
     Scan scan;
     if (why.isEmpty())
-        why = reader.read(source.path, head, scan);
+        why = reader.read(source.whole, head, scan);
     if (!why.isEmpty()) {
         run.failures.push_back({ source.path, why });
         return;
     }
     scan.path = source.path;
+    scan.file = source.whole;
     scan.name = fileName(source.path);
     scan.shown = source.shown;
     run.scans.push_back(std::move(scan));
@@ -112,6 +114,7 @@ void readFile(ScanReader &reader, const ScanSource &source, Run &run)
 void readArchive(
     ScanReader &reader, const ScanSource &source, const ReadProgress &progress, Run &run)
 {
+    run.sources << source.whole;
     std::vector<Scan> scans;
     const auto take = [&](ArchiveMember &&member) {
         const QString path = source.path + QLatin1Char('/') + member.name;
@@ -128,18 +131,23 @@ void readArchive(
             return;
         }
         scan.path = path;
+        scan.file = source.whole;
         scan.name = fileName(member.name);
         scan.shown = member.name;
         scan.archive = source.path;
         scan.member = member.name;
+        scan.occurrence = member.occurrence;
         scans.push_back(std::move(scan));
     };
-    const auto want = [](const QString &name) { return IsScanFileName(fileName(name)); };
+    // Hidden members (a Mac's "__MACOSX/._00001.RA1") are left out as a
+    // folder's hidden files are.
+    const auto want
+        = [](const QString &name) { return IsScanFileName(fileName(name)) && !IsHiddenPath(name); };
     const auto refuse = [&](const QString &name, const QString &reason) {
         run.failures.push_back({ source.path + QLatin1Char('/') + name, reason });
     };
     const QString error
-        = ReadArchive(source.path, ArchiveLimits(), want, take, refuse, progress.cancelled);
+        = ReadArchive(source.whole, ArchiveLimits(), want, take, refuse, progress.cancelled);
     if (!error.isEmpty())
         run.failures.push_back({ source.path, error });
     // Damage is told by the gzip check at the stream's end: what came before

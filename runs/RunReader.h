@@ -24,7 +24,9 @@ struct ReadProgress {
 // Reads the scans of `paths` (scan files, folders with their subfolders,
 // archives). A file that gives no scan (missing, unreadable, empty, binary,
 // too large, without data points, a refused archive member) is listed in
-// Run::failures with the reason, and the rest are read. Throws NumLibError
+// Run::failures with the reason, and the rest are read. Paths are kept as
+// named (Scan::path); each file is read by its whole path, resolved once at
+// the start (Scan::file, Run::sources). Throws NumLibError
 // before anything is read when the library cannot be loaded. Safe to run
 // on a worker thread once numlib has been loaded.
 Run ReadRun(const QStringList &paths, NumLib &numlib, const ReadProgress &progress = {});

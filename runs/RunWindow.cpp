@@ -810,10 +810,12 @@ void RunWindow::saveSelected()
                                  .arg(folder));
 }
 
-bool RunWindow::takeEditorFlags(uint64_t scan, const std::vector<float> &flags)
+bool RunWindow::takeEditorFlags(
+    uint64_t scan, const std::vector<float> &handed, const std::vector<float> &flags)
 {
     const int index = m_edits->indexOf(scan);
-    if (index < 0 || size_t(m_run.scans[size_t(index)].numPoints) != flags.size()) {
+    if (index < 0 || size_t(m_run.scans[size_t(index)].numPoints) != flags.size()
+        || handed.size() != flags.size()) {
         m_platform.messageBox(QStringLiteral("The scan edited is no longer in the run \"%1\" as it "
                                              "was opened; the edits stay with the data set only.")
                                   .arg(m_run.title),
@@ -821,7 +823,7 @@ bool RunWindow::takeEditorFlags(uint64_t scan, const std::vector<float> &flags)
         return false;
     }
     const ChosenIds before = chosenIds();
-    if (TakeEditorFlags(*m_edits, m_run, index, flags))
+    if (TakeEditorFlags(*m_edits, m_run, index, handed, flags))
         runChanged(
             before, QStringLiteral("%1 edited in the editor").arg(m_run.scans[size_t(index)].name));
     return true;

@@ -96,9 +96,11 @@ public:
     QAction *splitChannelsAction() const { return m_splitChannels; }
     QAction *saveSelectedAction() const { return m_saveSelected; }
     // The flags the editor left in a scan opened from here (by its id), as
-    // one step. False, after telling the user, when the scan is gone or no
-    // longer has that many points.
-    bool takeEditorFlags(uint64_t scan, const std::vector<float> &flags);
+    // one step: the points whose flag it changed from `handed`. False, after
+    // telling the user, when the scan is gone or no longer has that many
+    // points.
+    bool takeEditorFlags(
+        uint64_t scan, const std::vector<float> &handed, const std::vector<float> &flags);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

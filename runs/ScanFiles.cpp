@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <set>
@@ -45,8 +46,11 @@ public:
         visit(named, QString(), files);
         std::sort(files.begin(), files.end(),
             [](const ScanSource &a, const ScanSource &b) { return a.shown < b.shown; });
-        for (ScanSource &file : files)
+        const QString whole = QDir::cleanPath(QFileInfo(named).absoluteFilePath());
+        for (ScanSource &file : files) {
+            file.whole = joined(whole, file.shown);
             m_found.sources.push_back(std::move(file));
+        }
     }
 
 private:
@@ -67,32 +71,62 @@ private:
                 { folder, QStringLiteral("cannot be searched: %1").arg(errorText(errno)) });
             return;
         }
-        std::vector<std::pair<QString, bool>> entries; // name, is a folder
+        // Links resolved once for the folder; a file that is no link is
+        // then known by its name in it.
+        char *resolved = ::realpath(native.constData(), nullptr);
+        const QString canonicalFolder = resolved ? QFile::decodeName(resolved) : QString();
+        std::free(resolved);
+        struct Entry {
+            QString name;
+            bool folder;
+            QString canonical;
+        };
+        std::vector<Entry> entries;
         while (const dirent *entry = ::readdir(dir)) {
             const QString name = QFile::decodeName(entry->d_name);
             // Hidden files and folders (".", "..", ".Trash") are not the run's.
-            if (name.startsWith(QLatin1Char('.')))
+            if (IsHiddenPath(name))
                 continue;
             struct stat child {
             };
-            if (::stat(QFile::encodeName(joined(folder, name)).constData(), &child) != 0)
-                continue; // a dangling link
-            if (S_ISDIR(child.st_mode))
-                entries.emplace_back(name, true);
-            else if (S_ISREG(child.st_mode) && IsScanFileName(name))
-                entries.emplace_back(name, false);
+            const QString path = joined(folder, name);
+            if (::stat(QFile::encodeName(path).constData(), &child) != 0) {
+                const int error = errno;
+                m_found.problems.push_back({ path, lookFailure(path, error) });
+                continue;
+            }
+            if (S_ISDIR(child.st_mode)) {
+                entries.push_back({ name, true, {} });
+            } else if (S_ISREG(child.st_mode) && IsScanFileName(name)) {
+                const bool plain = entry->d_type == DT_REG && !canonicalFolder.isEmpty();
+                entries.push_back({ name, false,
+                    plain ? joined(canonicalFolder, name) : QFileInfo(path).canonicalFilePath() });
+            }
         }
         ::closedir(dir);
-        for (const auto &[name, isFolder] : entries) {
-            const QString shown = under.isEmpty() ? name : under + QLatin1Char('/') + name;
-            if (isFolder)
-                visit(joined(folder, name), shown, files);
+        for (Entry &entry : entries) {
+            const QString shown
+                = under.isEmpty() ? entry.name : under + QLatin1Char('/') + entry.name;
+            if (entry.folder)
+                visit(joined(folder, entry.name), shown, files);
             else
-                files.push_back({ joined(folder, name), shown, false });
+                files.push_back(
+                    { joined(folder, entry.name), shown, {}, std::move(entry.canonical), false });
         }
     }
 
     static QString errorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+    // Why an entry whose name the folder lists cannot be looked at: a link
+    // whose target is missing, or a folder without search permission.
+    static QString lookFailure(const QString &path, int error)
+    {
+        const QString target = QFileInfo(path).symLinkTarget();
+        if (!target.isEmpty())
+            return QStringLiteral("is a link to %1, which cannot be looked at: %2")
+                .arg(target, errorText(error));
+        return QStringLiteral("cannot be looked at: %1").arg(errorText(error));
+    }
 
     const std::function<bool()> &m_cancelled;
     FoundSources &m_found;
@@ -120,6 +154,13 @@ bool IsScanFileName(const QString &name)
         && isCellDigit(ext[2], '9');
 }
 
+bool IsHiddenPath(const QString &path)
+{
+    const QStringList parts = path.split(QLatin1Char('/'));
+    return std::any_of(parts.begin(), parts.end(),
+        [](const QString &part) { return part.startsWith(QLatin1Char('.')); });
+}
+
 FoundSources FindScanSources(const QStringList &paths, const std::function<bool()> &cancelled)
 {
     FoundSources found;
@@ -130,8 +171,20 @@ FoundSources FindScanSources(const QStringList &paths, const std::function<bool(
         } else if (info.isDir()) {
             FolderWalk(cancelled, found).walk(path);
         } else {
-            found.sources.push_back({ path, info.fileName(), IsArchiveName(path) });
+            found.sources.push_back(
+                { path, info.fileName(), QDir::cleanPath(info.absoluteFilePath()),
+                    info.canonicalFilePath(), IsArchiveName(path) });
         }
     }
+    // A file named twice (a folder and one of its files, a folder twice or
+    // through a link) is read once, where it came first. Two hard links of
+    // one file stay two files, as an archive of their folder keeps them.
+    std::set<QString> taken;
+    std::vector<ScanSource> once;
+    for (ScanSource &source : found.sources) {
+        if (taken.insert(source.canonical.isEmpty() ? source.whole : source.canonical).second)
+            once.push_back(std::move(source));
+    }
+    found.sources = std::move(once);
     return found;
 }

@@ -59,12 +59,7 @@ QString SavedName(const Scan &scan)
 
 QStringList SourceFiles(const Run &run)
 {
-    std::set<QString> files;
-    for (const Scan &scan : run.scans) {
-        if (scan.column > 0)
-            continue; // a split column has no file of its own
-        files.insert(scan.archive.isEmpty() ? scan.path : scan.archive);
-    }
+    const std::set<QString> files(run.sources.begin(), run.sources.end());
     return QStringList(files.begin(), files.end());
 }
 

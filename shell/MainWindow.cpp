@@ -16,12 +16,14 @@
 #include "datafiles/GetData.h"
 #include "datafiles/OpenFile.h"
 #include "datafiles/SaveEditedFile.h"
+#include "datafiles/WorkFile.h"
 #include "editor/PlotWindow.h"
 #include "editor/Plotwork.h"
 #include "operations/BlankCommands.h"
 #include "operations/InvertSign.h"
 #include "operations/Noise.h"
 #include "operations/NoiseDialog.h"
+#include "runs/ChannelSplit.h"
 #include "runs/LnCDialog.h"
 #include "runs/RunArchive.h"
 #include "runs/RunReader.h"
@@ -31,8 +33,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCryptographicHash>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -528,13 +533,11 @@ void MainWindow::OpenRun_Click()
         openRun(*paths);
 }
 
-void MainWindow::openRun(const QStringList &named, const RunOptions &options)
+void MainWindow::openRun(const QStringList &paths, const RunOptions &options)
 {
-    // Whole paths: loading a scan later moves the current folder, and the
-    // run's files must still be found (and never written over) then.
-    QStringList paths;
-    for (const QString &path : named)
-        paths << QFileInfo(path).absoluteFilePath();
+    // As named, so that the table says what the report says; the run keeps
+    // the whole path of each file beside it, since opening a scan later
+    // moves the current folder.
     runCommand([this, &paths, &options] {
         // Without the library no scan can be read: say so before reading.
         m_app.numlib.load();
@@ -589,33 +592,68 @@ std::vector<RunWindow *> MainWindow::runWindows() const
     return open;
 }
 
+QString MainWindow::runWorkFolder(const Run &run) const
+{
+    const QString cache = m_app.platform.cacheFolderPath();
+    // Named by the run's files, so that the same run opened again takes the
+    // same folder and two runs of one title do not share one.
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const QString &file : SourceFiles(run))
+        hash.addData(QFile::encodeName(file) + '\n');
+    QString title = run.title;
+    title.replace(QLatin1Char('/'), QLatin1Char('_'));
+    while (title.startsWith(QLatin1Char('.')))
+        title.remove(0, 1);
+    return cache + QStringLiteral("/runs/") + title + QLatin1Char('-')
+        + QString::fromLatin1(hash.result().toHex().left(12));
+}
+
 void MainWindow::openRunScan(RunWindow &window, const Scan &scan)
 {
     m_runScan = {};
+    bool loaded = false;
+    // By whole paths: the current folder may have moved since the run was read.
+    QString name = scan.archive.isEmpty() ? scan.file : scan.file + QLatin1Char('/') + scan.member;
+    if (scan.column > 0)
+        name = ColumnFileName(name, scan.column);
+    const QString folder = QFileInfo(scan.file).absolutePath();
+    // The working files go into a folder of the program's own, one a run,
+    // never among the instrument's files; the current folder (where the
+    // file dialogs start) is the scan's own, as for any file.
+    const QString workFiles = runWorkFolder(window.run());
+    const QString unmade = MakeWorkFilesFolder(workFiles);
     if (scan.edited || scan.column > 0) {
         // It has no file as it stands: the library reads it from memory.
-        runCommand([this, &scan] {
-            GetDataFromMemory(m_app, *this, scan.path,
-                QFileInfo(scan.archive.isEmpty() ? scan.path : scan.archive).absolutePath(),
-                ScanFileText(scan));
+        runCommand([&] {
+            loaded = GetDataFromMemory(m_app, *this, name, folder, ScanFileText(scan), workFiles);
         });
     } else if (scan.archive.isEmpty()) {
-        openNamedFile(scan.path);
+        runCommand([&] {
+            loaded = GetNamedData(m_app, *this, scan.file, workFiles);
+            if (loaded)
+                rememberFile(scan.file);
+        });
     } else {
-        runCommand([this, &scan] {
+        runCommand([&] {
             const MemberBytes member
-                = ReadArchiveMember(scan.archive, scan.member, ArchiveLimits());
+                = ReadArchiveMember(scan.file, scan.member, ArchiveLimits(), scan.occurrence);
             if (!member.error.isEmpty()) {
                 m_app.platform.messageBox(
-                    QStringLiteral("%1\ncould not be read: %2").arg(scan.path, member.error),
+                    QStringLiteral("%1\ncould not be read: %2").arg(name, member.error),
                     QStringLiteral("Get Data File"), MsgStyle::Exclamation);
                 return;
             }
-            GetDataFromMemory(
-                m_app, *this, scan.path, QFileInfo(scan.archive).absolutePath(), member.bytes);
+            loaded = GetDataFromMemory(m_app, *this, name, folder, member.bytes, workFiles);
         });
     }
-    if (m_app.state.NumPts == scan.numPoints && !m_app.state.DataFileName.isEmpty())
+    if (loaded && !unmade.isEmpty()) {
+        setNotice(QStringLiteral("The folder for working files %1 cannot be made (%2). The scan "
+                                 "is open; the Edited Data File view shows it from memory.")
+                      .arg(QDir::toNativeSeparators(workFiles), unmade));
+    }
+    // Only a data set that is this scan may send its commits back to it: a
+    // failed load leaves the data set loaded before in place.
+    if (loaded && m_app.state.NumPts == scan.numPoints)
         m_runScan = { &window, scan.id, m_app.state.DataFileName };
     // The data set is edited here: bring this window forward.
     raise();
@@ -676,14 +714,19 @@ void MainWindow::DoPlotwork_Click()
     // The shortcut reaches the entry even while its menu waits for a data set.
     if (!action(MenuEntry::EditMenuChoice)->isEnabled())
         return;
-    runCommand([this] { DoPlotwork(m_app, *this); });
     const ProgramState &s = m_app.state;
-    if (s.CommitEdits && m_runScan.window && s.DataFileName == m_runScan.name) {
+    const auto flags = [&s] {
         std::vector<float> flags;
         for (int i = 1; i <= s.NumPts; ++i)
             flags.push_back(s.DataPts.flag(i));
-        m_runScan.window->takeEditorFlags(m_runScan.scan, flags);
-    }
+        return flags;
+    };
+    // What the editor is given: only what it changes goes back to the run,
+    // which may have been edited since the scan was opened.
+    const std::vector<float> handed = flags();
+    runCommand([this] { DoPlotwork(m_app, *this); });
+    if (s.CommitEdits && m_runScan.window && s.DataFileName == m_runScan.name)
+        m_runScan.window->takeEditorFlags(m_runScan.scan, handed, flags());
 }
 
 std::optional<float> MainWindow::askNoiseLevel(float offered)

@@ -111,6 +111,10 @@ private:
     void OpenRun_Click();
     void LnC_Click();
 
+    // The folder of the working files of the scans opened from `run`, in the
+    // platform's cache folder.
+    QString runWorkFolder(const Run &run) const;
+
     // The recent files into the File menu; a loaded file to their top.
     void showRecentFiles();
     void rememberFile(const QString &path);

@@ -248,6 +248,17 @@ QString QtPlatform::settingsFilePath()
     return standardSettingsFilePath();
 }
 
+QString QtPlatform::standardCacheFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
+        .filePath(QStringLiteral("kelvane"));
+}
+
+QString QtPlatform::cacheFolderPath()
+{
+    return standardCacheFolder();
+}
+
 QString QtPlatform::defaultPrinterName()
 {
     return QPrinterInfo::defaultPrinterName();

@@ -32,6 +32,7 @@ public:
     float uniformRandom() override;
     bool anotherInstanceRunning() override;
     QString settingsFilePath() override;
+    QString cacheFolderPath() override;
     QString defaultPrinterName() override;
     QStringList printerNames() override;
     std::unique_ptr<QPrinter> openPrinter(const QString &name) override;
@@ -46,6 +47,8 @@ public:
 
     // $XDG_CONFIG_HOME/Kelvane.ini, or ~/.config/Kelvane.ini.
     static QString standardSettingsFilePath();
+    // $XDG_CACHE_HOME/kelvane, or ~/.cache/kelvane.
+    static QString standardCacheFolder();
 
 protected:
     std::optional<QString> askFileName(const FileDialogSpec &spec) override;

@@ -158,7 +158,8 @@ TEST(RunEdits, EachGroupOperationIsOneStepUndoneAndDoneAgain)
     EXPECT_EQ(run.scans[4].id, 8u);
 
     // An edit of one column, then all undone in turn and done again.
-    ASSERT_TRUE(TakeEditorFlags(edits, run, 3, std::vector<float>(10, -1.0f)));
+    ASSERT_TRUE(
+        TakeEditorFlags(edits, run, 3, flagsOf(run.scans[3]), std::vector<float>(10, -1.0f)));
     EXPECT_EQ(edits.undoName(), QStringLiteral("Edit 2.RA1-c1"));
     edits.undo();
     EXPECT_EQ(flagsOf(run.scans[3]), trimmed);

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/RunArchive.h"
+#include "support/CommandSupport.h"
+#include "support/RunGenerator.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -158,7 +160,7 @@ TEST(RunArchive, TarGzTgzTarAndZipGiveTheSameScansByteForByte)
     }
 }
 
-TEST(RunArchive, UnsafeNamesAreRefusedUnreadAndLinksSkipped)
+TEST(RunArchive, UnsafeNamesAreRefusedUnreadAndSymbolicLinksSkipped)
 {
     RunFolder run;
     const QString tar = run.path(QStringLiteral("unsafe.tar"));
@@ -173,7 +175,8 @@ TEST(RunArchive, UnsafeNamesAreRefusedUnreadAndLinksSkipped)
             .arg(tar, absolute));
     const Collected c = Read(tar);
     EXPECT_EQ(c.error, QString());
-    EXPECT_EQ(c.names, QStringList { QStringLiteral("run/00003.IP3") });
+    EXPECT_EQ(
+        c.names, (QStringList { QStringLiteral("run/00003.IP3"), QStringLiteral("run/hard.IP3") }));
     EXPECT_EQ(c.asked, c.names);
     EXPECT_EQ(c.refused,
         (QStringList { QStringLiteral("../x.RA1: path with '..' refused"),
@@ -182,6 +185,92 @@ TEST(RunArchive, UnsafeNamesAreRefusedUnreadAndLinksSkipped)
             QStringLiteral("run/../../run/2026-12-01/00002.ra1: path with '..' refused") }));
     EXPECT_EQ(ReadArchiveMember(tar, QStringLiteral("../run/2026-12-01/00001.RA1"), {}).error,
         QStringLiteral("path with '..' refused"));
+}
+
+TEST(RunArchive, HardLinksAreReadAsTheFileTheyNameAndMembersOfOneNameApart)
+{
+    RunFolder run;
+    const QString tar = run.path(QStringLiteral("links.tar"));
+    const QString gz = run.path(QStringLiteral("links.tar.gz"));
+    // GNU tar stores the second name of a file as a hard link to the first;
+    // a later version of a file appended under its name is a second member.
+    // big.RA1 is over the member limit below, and gone.RA1 is deleted from
+    // the archive, leaving its link.
+    Shell(run.root(),
+        QStringLiteral(
+            "cd run && ln 00003.IP3 00004.IP3 && mkdir later && ln 00003.IP3 later/00005.IP3"
+            " && head -c 3000 /dev/zero | tr '\\0' 1 > big.RA1 && ln big.RA1 big2.RA1"
+            " && echo gone > gone.RA1 && ln gone.RA1 gone2.RA1"
+            " && tar -cf %1 00003.IP3 00004.IP3 later/00005.IP3 big.RA1 big2.RA1"
+            " gone.RA1 gone2.RA1"
+            " && tar --delete -f %1 gone.RA1"
+            " && printf 'second\\n' > 00003.IP3 && tar -rf %1 00003.IP3"
+            " && gzip -c %1 > %2")
+            .arg(tar, gz));
+    const QByteArray second = "second\n";
+    for (const QString &archive : { tar, gz }) {
+        SCOPED_TRACE(archive.toStdString());
+        const Collected c = Read(archive, { 2048, 1 << 20 });
+        EXPECT_EQ(c.error, QString());
+        EXPECT_EQ(c.names,
+            (QStringList { QStringLiteral("00003.IP3"), QStringLiteral("00003.IP3"),
+                QStringLiteral("00004.IP3"), QStringLiteral("later/00005.IP3") }));
+        EXPECT_EQ(c.bytes, (QList<QByteArray> { run.scan3, second, run.scan3, run.scan3 }));
+        EXPECT_EQ(c.refused,
+            (QStringList { QStringLiteral("big.RA1: member size 2.9 KB is over the 2 KB limit"),
+                QStringLiteral("gone2.RA1: hard link to 'gone.RA1', which the archive does not "
+                               "hold before it"),
+                QStringLiteral("big2.RA1: hard link to 'big.RA1', which cannot be read: member "
+                               "size 2.9 KB is over the 2 KB limit") }));
+
+        const struct {
+            const char *member;
+            int occurrence;
+            QByteArray bytes;
+            const char *error;
+        } rows[] = {
+            { "00003.IP3", 0, run.scan3, "" },
+            { "00003.IP3", 1, second, "" },
+            { "00003.IP3", 2, {}, "the archive holds fewer than 3 files named '00003.IP3'" },
+            { "./00004.IP3", 0, run.scan3, "" },
+            { "later/00005.IP3", 0, run.scan3, "" },
+            { "gone2.RA1", 0, {},
+                "hard link to 'gone.RA1', which the archive does not hold before it" },
+        };
+        for (const auto &row : rows) {
+            const MemberBytes got = ReadArchiveMember(
+                archive, QLatin1String(row.member), { 2048, 1 << 20 }, row.occurrence);
+            EXPECT_EQ(got.bytes, row.bytes) << row.member << " " << row.occurrence;
+            EXPECT_EQ(got.error, QLatin1String(row.error)) << row.member << " " << row.occurrence;
+        }
+    }
+    // Many links to one member count as many members against the total.
+    EXPECT_EQ(Read(tar, { 1 << 20, 5000 }).error,
+        QStringLiteral("the archive holds more than the 4.9 KB limit of data"));
+}
+
+TEST(RunArchive, AZipMadeOnAMacGivesTheReportOfItsFolder)
+{
+    TestFolder folder;
+    RunPlan plan;
+    plan.cells = { 1 };
+    plan.speeds = { { 16000, 4, 12.0 } };
+    ASSERT_TRUE(WriteRun(GenerateRun(plan), folder.path(QStringLiteral("run"))));
+    // The Finder's zip holds a hidden AppleDouble file beside every file.
+    Shell(folder.root(),
+        QStringLiteral("mkdir -p stage/__MACOSX && cp -R run/. stage/"
+                       " && for f in run/*; do printf '\\0\\005\\026\\007\\0\\002' >"
+                       " \"stage/__MACOSX/._${f#run/}\"; done"
+                       " && cd stage && zip -qr ../run.zip . && cd .. && rm -r stage"));
+    const Finished zip = kelvane({ QStringLiteral("--report"), QStringLiteral("run.zip") },
+        CommandPlace { folder.root(), false });
+    const Finished plain = kelvane({ QStringLiteral("--report"), QStringLiteral("run") },
+        CommandPlace { folder.root(), false });
+    EXPECT_EQ(zip.status, 0) << zip.err.toStdString();
+    EXPECT_EQ(zip.err, QByteArray());
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(QByteArray(zip.out).replace("run.zip/", "run/"), plain.out);
+    EXPECT_EQ(plain.out.count('\n'), 5);
 }
 
 TEST(RunArchive, MemberLimitsRefuseBigMembersWithoutReadingThem)

@@ -379,7 +379,7 @@ TEST(RunEditWindow, ARunNamedByARelativePathKeepsItsFilesSafeAfterTheFolderMoves
     w->openScanAction()->trigger();
     EXPECT_EQ(h.state->NumPts, w->run().scans[size_t(scan)].numPoints);
     QDir::setCurrent(h.folder.root());
-    const QString source = w->run().scans[size_t(scan)].path;
+    const QString source = w->run().scans[size_t(scan)].file;
     EXPECT_TRUE(QFileInfo(source).isAbsolute());
     const QByteArray before = readFileBytes(source);
     h.platform.messageAnswers.push_back(MsgAnswer::Yes);

@@ -4,17 +4,24 @@
 #include "runs/Overlay.h"
 #include "runs/RunAnalysis.h"
 #include "runs/RunGroups.h"
+#include "runs/RunWindow.h"
+#include "support/CommandSupport.h"
+#include "support/Harness.h"
 #include "support/RunGenerator.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
+#include <QProcess>
 
 #include <map>
 #include <set>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -129,8 +136,6 @@ TEST(RunReader, LinksThatLeadBackAreFollowedOnce)
     folder.write(QStringLiteral("run/a/b/00002.RA1"), good);
     ASSERT_TRUE(QFile::link(root, root + QStringLiteral("/a/b/up")));
     ASSERT_TRUE(QFile::link(root + QStringLiteral("/a"), root + QStringLiteral("/a/b/again")));
-    ASSERT_TRUE(
-        QFile::link(root + QStringLiteral("/gone"), root + QStringLiteral("/dangling.RA1")));
 
     NumLib numlib;
     const ::Run run = ReadRun({ root }, numlib);
@@ -138,6 +143,63 @@ TEST(RunReader, LinksThatLeadBackAreFollowedOnce)
     EXPECT_EQ(run.scans[0].shown, QStringLiteral("00001.RA1"));
     EXPECT_EQ(run.scans[1].shown, QStringLiteral("a/b/00002.RA1"));
     EXPECT_TRUE(run.failures.empty());
+}
+
+TEST(RunReader, FolderEntriesThatCannotBeLookedAtAreNamedWithTheSystemsReason)
+{
+    Harness h;
+    const PermissionsBind binding;
+    if (!binding.active())
+        GTEST_SKIP() << "permissions cannot be made to bind here";
+    const QString root = h.folder.path(QStringLiteral("run"));
+    QDir().mkpath(root + QStringLiteral("/shut"));
+    QDir().mkpath(root + QStringLiteral("/closed"));
+    const QByteArray good = "s\nR 1 20.0 9000 0000060 1E5 280 1\n6.0 0.1 0.01\n6.1 0.2 0.01\n";
+    h.folder.write(QStringLiteral("run/00001.RA1"), good);
+    h.folder.write(QStringLiteral("run/shut/00002.RA1"), good);
+    h.folder.write(QStringLiteral("run/shut/00003.RA1"), good);
+    h.folder.write(QStringLiteral("run/closed/00004.RA1"), good);
+    const QString gone = root + QStringLiteral("/gone.RA1");
+    ASSERT_TRUE(QFile::link(gone, root + QStringLiteral("/00005.RA1")));
+    // Hidden entries stay out without a word, dangling or not.
+    ASSERT_TRUE(QFile::link(gone, root + QStringLiteral("/.00006.RA1")));
+    // "shut" may be listed but not searched; "closed" not even listed.
+    ASSERT_TRUE(QFile::setPermissions(
+        root + QStringLiteral("/shut"), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(root + QStringLiteral("/closed"), QFileDevice::WriteOwner));
+    const QStringList expected = {
+        root
+            + QStringLiteral("/00005.RA1: is a link to %1, which cannot be looked at: "
+                             "No such file or directory")
+                  .arg(gone),
+        root + QStringLiteral("/closed: cannot be searched: Permission denied"),
+        root + QStringLiteral("/shut/00002.RA1: cannot be looked at: Permission denied"),
+        root + QStringLiteral("/shut/00003.RA1: cannot be looked at: Permission denied"),
+    };
+    const auto sorted = [](QStringList lines) {
+        lines.sort();
+        return lines;
+    };
+
+    const Finished report
+        = kelvane({ QStringLiteral("--report"), root }, CommandPlace { {}, true });
+    EXPECT_EQ(report.status, 2);
+    QStringList said
+        = QString::fromLocal8Bit(report.err).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (QString &line : said)
+        line.remove(0, int(qstrlen("kelvane: ")));
+    EXPECT_EQ(sorted(said), expected);
+    EXPECT_EQ(report.out.count('\n'), 2) << "the header and the one scan";
+
+    h.platform.runPathAnswers.push_back(QStringList { root });
+    h.window->openRunAction()->trigger();
+    ASSERT_EQ(h.window->runWindows().size(), 1u);
+    RunWindow *w = h.window->runWindows().back();
+    EXPECT_EQ(w->run().scans.size(), 1u);
+    EXPECT_EQ(sorted(w->failuresView()->toPlainText().split(QLatin1Char('\n'))), expected);
+    for (const char *folder : { "/shut", "/closed" })
+        QFile::setPermissions(root + QLatin1String(folder),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST(RunReader, CancelStopsBetweenFilesAndProgressCountsThem)
@@ -242,4 +304,57 @@ TEST(Overlay, LongCurvesAreThinnedKeepingTheirSpikes)
     EXPECT_EQ(thin.front().x(), points.front().x());
     const std::vector<QPointF> few(points.begin(), points.begin() + 300);
     EXPECT_EQ(Thinned(few), few) << "a short curve as it is";
+}
+
+TEST(RunReader, AFileNamedTwiceIsReadOnceAndHardLinksStayTwoFiles)
+{
+    TestFolder folder;
+    RunPlan plan;
+    plan.cells = { 1 };
+    plan.speeds = { { 16000, 6, 12.0 } };
+    ASSERT_TRUE(WriteRun(GenerateRun(plan), folder.path(QStringLiteral("run"))));
+    ASSERT_TRUE(
+        QFile::link(folder.path(QStringLiteral("run")), folder.path(QStringLiteral("alias"))));
+    const CommandPlace here { folder.root(), false };
+    const auto report = [&here](const QStringList &paths) {
+        return kelvane(QStringList { QStringLiteral("--report") } + paths, here);
+    };
+    const Finished once = report({ QStringLiteral("run") });
+    ASSERT_EQ(once.status, 0) << once.err.toStdString();
+    ASSERT_EQ(once.out.count('\n'), 7);
+    const struct {
+        const char *name;
+        QStringList paths;
+    } rows[] = {
+        { "a folder and one of its files",
+            { QStringLiteral("run"), QStringLiteral("run/00001.RA1") } },
+        { "a folder twice", { QStringLiteral("run"), QStringLiteral("./run/") } },
+        { "a folder and a link to it", { QStringLiteral("run"), QStringLiteral("alias") } },
+        { "a file, then its folder", { QStringLiteral("run/00001.RA1"), QStringLiteral("run") } },
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const Finished twice = report(row.paths);
+        EXPECT_EQ(twice.status, 0);
+        EXPECT_EQ(twice.out.count('\n'), 7);
+        if (row.paths.first() == QStringLiteral("run")) {
+            EXPECT_EQ(twice.out, once.out);
+        }
+    }
+
+    // Two names of one file are two files, in the folder as in its archive.
+    ASSERT_TRUE(QFile::remove(folder.path(QStringLiteral("run/00006.RA1"))));
+    ASSERT_EQ(::link(QFile::encodeName(folder.path(QStringLiteral("run/00005.RA1"))).constData(),
+                  QFile::encodeName(folder.path(QStringLiteral("run/00006.RA1"))).constData()),
+        0);
+    QProcess tar;
+    tar.setWorkingDirectory(folder.path(QStringLiteral("run")));
+    tar.start(QStringLiteral("tar"),
+        { QStringLiteral("-czf"), folder.path(QStringLiteral("run.tar.gz")), QStringLiteral(".") });
+    ASSERT_TRUE(tar.waitForFinished(60000) && tar.exitCode() == 0);
+    const Finished linked = report({ QStringLiteral("run") });
+    const Finished packed = report({ QStringLiteral("run.tar.gz") });
+    EXPECT_EQ(linked.out.count('\n'), 7);
+    EXPECT_EQ(packed.status, 0) << packed.err.toStdString();
+    EXPECT_EQ(QByteArray(packed.out).replace("run.tar.gz/", "run/"), linked.out);
 }

@@ -235,7 +235,7 @@ TEST(RunWindow, AScanOpensInTheMainWindowAsGetDataWouldLoadIt)
     EXPECT_TRUE(h.window->action(MenuEntry::EditMenuChoice)->isEnabled());
     EXPECT_TRUE(h.window->action(MenuEntry::SaveDataFile)->isEnabled());
     EXPECT_EQ(h.window->tabs()->tabText(0), QStringLiteral("...") + path.right(18));
-    EXPECT_EQ(QDir::currentPath(), h.root) << "the working file goes beside the scan";
+    EXPECT_EQ(QDir::currentPath(), h.root) << "the file dialogs start beside the scan";
     EXPECT_FALSE(h.workFile().isEmpty());
     EXPECT_EQ(h.state->RecentFiles.paths().value(0), path);
     // The run window stays open, and a double click opens another scan.
@@ -393,7 +393,7 @@ TEST(RunWindow, TheSameRunFromATarGzOrAZipShowsTheSameTable)
     }
     EXPECT_TRUE(h.platform.messages.empty());
 
-    // A scan of the archive opens in the main window; the working file goes
+    // A scan of the archive opens in the main window; the file dialogs start
     // beside the archive, which is never unpacked.
     RunWindow *packed = h.window->runWindows().back();
     const int row = rowOfScan(*packed, QStringLiteral("later/00002.RA3"));

@@ -430,7 +430,13 @@ private:
     std::optional<std::string> checkSavedScan(
         const QString &file, const Scan &scan, const SaveForm &form);
     std::optional<std::string> checkLoadedScan(const Scan &scan);
-    std::optional<std::string> checkEditorFlags(size_t messagesBefore);
+    // The data set's flags and the linked scan's, as the editor opens.
+    struct BeforeEditor {
+        std::vector<float> handed;
+        std::vector<float> scan;
+    };
+    BeforeEditor beforeEditor();
+    std::optional<std::string> checkEditorFlags(size_t messagesBefore, const BeforeEditor &before);
     std::optional<std::string> finish();
     std::map<const RunWindow *, RunState> runStates();
     std::vector<int> ensureChosen(RunWindow &w, const Action &action);
@@ -574,12 +580,13 @@ std::optional<std::string> Session::perform(const Action &action)
             QStringLiteral("Error in Zooming"), QStringLiteral("Data Error") };
         allowRunTitles(expect); // the scan it came from may be gone
         const int ending = int(action.c % 3); // commit, discard, close box
+        const BeforeEditor before = beforeEditor();
         editInWindow(action);
         if (ending == 0 && st.CommitEdits) {
             rewrote = true;
             m_model.gap = 3;
             expect.checkGoodRange = true;
-            if (auto failure = checkEditorFlags(messagesBefore))
+            if (auto failure = checkEditorFlags(messagesBefore, before))
                 return failure;
         }
         break;
@@ -827,6 +834,7 @@ std::optional<std::string> Session::perform(const Action &action)
         expect.titles.insert({ QStringLiteral("Discard Edit"), QStringLiteral("Invalid Operation"),
             QStringLiteral("Error in Zooming"), QStringLiteral("Data Error") });
         allowRunTitles(expect);
+        const BeforeEditor before = beforeEditor();
         editInWindow(action);
         if (action.c % 3 == 0 && st.CommitEdits) {
             bool anyGood = false;
@@ -834,7 +842,7 @@ std::optional<std::string> Session::perform(const Action &action)
                 anyGood = anyGood || good(st.DataPts.flag(i));
             expect.checkGoodRange = anyGood;
             expect.goodRangeFromLoad = false;
-            if (auto failure = checkEditorFlags(messagesBefore))
+            if (auto failure = checkEditorFlags(messagesBefore, before))
                 return failure;
         }
         break;
@@ -1033,9 +1041,27 @@ std::optional<std::string> Session::checkLoadedScan(const Scan &scan)
     return std::nullopt;
 }
 
+Session::BeforeEditor Session::beforeEditor()
+{
+    BeforeEditor before;
+    for (int i = 1; i <= s().NumPts; ++i)
+        before.handed.push_back(s().DataPts.flag(i));
+    if (RunWindow *w = m_link.window) {
+        const int index = w->edits().indexOf(m_link.scan);
+        if (index >= 0) {
+            const Scan &scan = w->run().scans[size_t(index)];
+            for (int i = 0; i < scan.numPoints; ++i)
+                before.scan.push_back(scan.flag(i));
+        }
+    }
+    return before;
+}
+
 // After the editor's Exit and Update on a data set opened from a run, the
-// run's scan holds the data set's flags, or the user is told it is gone.
-std::optional<std::string> Session::checkEditorFlags(size_t messagesBefore)
+// run's scan holds the flags the editor changed and its own elsewhere, or
+// the user is told it is gone.
+std::optional<std::string> Session::checkEditorFlags(
+    size_t messagesBefore, const BeforeEditor &before)
 {
     RunWindow *w = m_link.window;
     if (!w)
@@ -1050,11 +1076,16 @@ std::optional<std::string> Session::checkEditorFlags(size_t messagesBefore)
         return "the editor's edits of a scan no longer in the run were dropped without a word";
     }
     const Scan &scan = w->run().scans[size_t(index)];
+    if (before.scan.size() != size_t(scan.numPoints) || before.handed.size() != before.scan.size())
+        return "the linked scan changed its points while the editor was open";
     for (int i = 0; i < scan.numPoints; ++i) {
-        if (!sameFlag(scan.flag(i), st.DataPts.flag(i + 1)))
+        const float committed = st.DataPts.flag(i + 1);
+        const float want
+            = sameFlag(before.handed[size_t(i)], committed) ? before.scan[size_t(i)] : committed;
+        if (!sameFlag(scan.flag(i), want))
             return "after the editor, flag " + std::to_string(i + 1) + " of "
                 + scan.name.toStdString() + " is " + std::to_string(scan.flag(i))
-                + " in the run and " + std::to_string(st.DataPts.flag(i + 1)) + " in the data set";
+                + " in the run, not " + std::to_string(want);
     }
     return std::nullopt;
 }

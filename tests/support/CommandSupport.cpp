@@ -4,13 +4,25 @@
 #include <QCoreApplication>
 #include <QProcess>
 
-Finished kelvane(const QStringList &arguments)
+#include <linux/capability.h>
+#include <sys/prctl.h>
+
+Finished kelvane(const QStringList &arguments, const CommandPlace &place)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
         env.remove(QLatin1String(name));
     QProcess process;
     process.setProcessEnvironment(env);
+    if (!place.folder.isEmpty())
+        process.setWorkingDirectory(place.folder);
+    if (place.permissionsBind) {
+        // Out of the bounding set, root's override is not given back by exec.
+        process.setChildProcessModifier([] {
+            ::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
+            ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
+        });
+    }
     process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/kelvane"), arguments);
     Finished result;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)

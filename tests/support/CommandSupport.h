@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QStringList>
 
 struct Finished {
@@ -12,4 +13,11 @@ struct Finished {
     QByteArray err;
 };
 
-Finished kelvane(const QStringList &arguments);
+struct CommandPlace {
+    QString folder; // the current folder it starts in; empty: the test's own
+    // File permissions bind it as they bind a user, root too (root's
+    // override of them is taken from the process before it starts).
+    bool permissionsBind = false;
+};
+
+Finished kelvane(const QStringList &arguments, const CommandPlace &place = {});

@@ -12,6 +12,7 @@ Harness::Harness(std::vector<std::string> libraryCandidates, QSize screen)
 {
     QDir::setCurrent(folder.root());
     platform.settingsFile = folder.path(QStringLiteral("config/Kelvane.ini"));
+    platform.cacheFolder = folder.path(QStringLiteral("cache/kelvane"));
     platform.screen = screen;
     window = StartUp(app);
 }

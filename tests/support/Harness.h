@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A started program for window tests: state, scripted platform, the real
 // library, and the main window as start-up leaves it, in a private current
-// directory with a private settings file.
+// directory with a private settings file and cache folder.
 #pragma once
 
 #include "base/AppContext.h"

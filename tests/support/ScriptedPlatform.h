@@ -63,6 +63,8 @@ public:
     // --- settings of the scripted machine
     bool otherInstance = false;
     QString settingsFile;
+    // The program's cache folder; the Harness puts it in the test's folder.
+    QString cacheFolder;
     QDateTime clock = QDateTime(QDate(2026, 3, 9), QTime(14, 5, 7));
     QString defaultPrinter;
     QStringList printers;
@@ -105,6 +107,7 @@ public:
     float uniformRandom() override;
     bool anotherInstanceRunning() override;
     QString settingsFilePath() override;
+    QString cacheFolderPath() override { return cacheFolder; }
     QString defaultPrinterName() override { return defaultPrinter; }
     QStringList printerNames() override { return printers; }
     std::unique_ptr<QPrinter> openPrinter(const QString &name) override;
