@@ -85,9 +85,10 @@ QString FolderBesideRun(const Run &run)
     // folder above it is beside the run).
     std::optional<QString> common;
     for (const Scan &scan : run.scans) {
+        const QString file = scan.file.isEmpty() ? scan.path : scan.file;
         QString holder
-            = QDir::cleanPath(scan.archive.isEmpty() ? QFileInfo(scan.path).absolutePath()
-                                                     : QFileInfo(scan.archive).absoluteFilePath());
+            = QDir::cleanPath(scan.archive.isEmpty() ? QFileInfo(file).absolutePath()
+                                                     : QFileInfo(file).absoluteFilePath());
         if (!common) {
             common = holder;
             continue;

@@ -418,12 +418,13 @@ TEST(RunPlots, LinesBreakAtPointsThatAreNotGoodAndThoseAreDrawnApart)
     // across the gap, and the removed points apart.
     const int index = w->analysis().groups.groups.front().scans.back();
     const Scan &scan = w->run().scans[size_t(index)];
-    std::vector<float> flags;
+    std::vector<float> handed, flags;
     for (int i = 0; i < scan.numPoints; ++i) {
         const bool gap = scan.x(i) > 6.92f && scan.x(i) < 7.00f;
+        handed.push_back(scan.flag(i));
         flags.push_back(gap ? -std::fabs(scan.flag(i)) : scan.flag(i));
     }
-    ASSERT_TRUE(w->takeEditorFlags(scan.id, flags));
+    ASSERT_TRUE(w->takeEditorFlags(scan.id, handed, flags));
     w->choose({ index });
     PlotRig::settle();
     RunPlots &plots = *w->plots();
