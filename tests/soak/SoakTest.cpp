@@ -332,7 +332,7 @@ struct RunModel {
     QString opened;
     std::vector<RunState> undo;
     std::vector<RunState> redo;
-    std::set<uint64_t> saved;
+    std::map<uint64_t, std::vector<float>> saved; // the points of each scan as saved
 };
 
 // Good (flag above 0) or not, as the saves and the detector see a point.
@@ -1350,7 +1350,6 @@ std::optional<std::string> Session::undoOrRedo(RunWindow &w, bool undo)
             + " did not bring back the run as it was: " + *changed;
     from.pop_back();
     to.push_back(std::move(now));
-    model.saved.clear();
     return std::nullopt;
 }
 
@@ -1438,11 +1437,16 @@ std::optional<std::string> Session::saveSelected(
         return QFileInfo(QDir(folder).filePath(scan.name)).absoluteFilePath();
     };
     std::map<QString, QByteArray> there;
+    bool offered = false; // a file there that may be replaced: the window asks
     for (const Scan *scan : scans) {
-        if (QFileInfo::exists(targetOf(*scan)))
+        if (QFileInfo::exists(targetOf(*scan))) {
             there[targetOf(*scan)] = readFileBytes(targetOf(*scan));
+            offered = offered || m_sources.count(targetOf(*scan)) == 0;
+        }
     }
-    if (!cancel && !there.empty())
+    // A folder not there yet is made after a question, answered Yes.
+    const bool made = !QFileInfo(folder).isDir();
+    if (!cancel && offered)
         m_h.platform.messageAnswers.push_back(replace ? MsgAnswer::Yes : MsgAnswer::No);
     m_h.platform.modalActions.push_back([folder, form, cancel](QDialog &dialog) {
         auto &save = static_cast<SaveSelectedDialog &>(dialog);
@@ -1485,14 +1489,14 @@ std::optional<std::string> Session::saveSelected(
         if (auto failure = checkSavedScan(target, *scan, form))
             return failure;
         ++written;
-        model.saved.insert(scan->id);
+        model.saved[scan->id] = scan->points;
     }
     QStringList said;
     for (size_t k = messagesBefore; k < m_h.platform.messages.size(); ++k) {
         if (m_h.platform.messages[k].title == QLatin1String("Save Selected"))
             said << m_h.platform.messages[k].text;
     }
-    if (said.size() != (there.empty() ? 1 : 2))
+    if (said.size() != qsizetype(1 + (made ? 1 : 0) + (offered ? 1 : 0)))
         return "Save Selected said " + std::to_string(said.size()) + " things with "
             + std::to_string(there.size()) + " files there already";
     const QString want = QStringLiteral("%1 of %2 scans saved").arg(written).arg(scans.size());
@@ -1516,7 +1520,11 @@ std::optional<std::string> Session::closeRun(
         const auto original = asRead.find(scan.path);
         const bool changed = scan.column > 0 || original == asRead.end()
             || !samePoints(scan.points, original->second->points);
-        unsaved += changed && model.saved.count(scan.id) == 0 ? 1 : 0;
+        const auto saved = model.saved.find(scan.id);
+        unsaved
+            += changed && (saved == model.saved.end() || !samePoints(saved->second, scan.points))
+            ? 1
+            : 0;
     }
     const bool no = action.b % 3 == 0;
     m_h.platform.messageAnswers.push_back(no ? MsgAnswer::No : MsgAnswer::Yes);
@@ -1564,7 +1572,6 @@ std::optional<std::string> Session::checkRuns(const Action &action,
                 return "the run " + w->windowTitle().toStdString() + " changed: " + *changed;
             model->second.undo.push_back(was->second);
             model->second.redo.clear();
-            model->second.saved.clear();
         }
     }
     if (auto failure = checkSources())
