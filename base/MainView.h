@@ -4,7 +4,7 @@
 // may ask for. The main window implements it; commands never touch widgets.
 #pragma once
 
-#include "base/PlotColours.h"
+#include "core/PlotColours.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,7 +2,7 @@
 #include "base/MenuState.h"
 
 #include "base/MainView.h"
-#include "base/ProgramState.h"
+#include "core/ProgramState.h"
 
 void ShowNoNoise(ProgramState &state, MainView &view)
 {

@@ -3,8 +3,8 @@
 
 #include "base/AppContext.h"
 #include "base/Platform.h"
-#include "base/Profile.h"
-#include "base/ProgramState.h"
+#include "core/Profile.h"
+#include "core/ProgramState.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BenchData.h"
 
-#include "base/ProgramState.h"
+#include "core/ProgramState.h"
 
 #include <cmath>
 

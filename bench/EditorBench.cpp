@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/NumLib.h"
-#include "base/ProgramState.h"
+#include "core/NumLib.h"
+#include "core/ProgramState.h"
 #include "editor/PlotCanvas.h"
 #include "editor/PlotGeometry.h"
 #include "editor/PlotRender.h"

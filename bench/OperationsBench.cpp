@@ -2,9 +2,9 @@
 // The data operations, the comment editor and the colour dialog on a full
 // data set: what a user waits for after choosing the command.
 #include "base/AppContext.h"
-#include "base/NumLib.h"
-#include "base/ProgramState.h"
 #include "colours/ColourDialog.h"
+#include "core/NumLib.h"
+#include "core/ProgramState.h"
 #include "datafiles/ClearBlank.h"
 #include "datafiles/CommentEditor.h"
 #include "datafiles/CommentsDialog.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a run and checking it: the public run's shape, 7 cells of 90
 // scans of about 350 lines, from a folder.
-#include "base/NumLib.h"
+#include "core/NumLib.h"
 #include "runs/RunAnalysis.h"
 #include "runs/RunReader.h"
 #include "support/RunGenerator.h"

@@ -3,7 +3,7 @@
 // detector over 100 scans, and the split of one six-channel cell's scans.
 // Each iteration edits a fresh copy of the run as read, so none finds its
 // work done by the one before.
-#include "base/NumLib.h"
+#include "core/NumLib.h"
 #include "runs/ChannelPlan.h"
 #include "runs/ChannelSplit.h"
 #include "runs/GroupEdits.h"

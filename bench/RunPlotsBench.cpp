@@ -2,10 +2,10 @@
 // The run window's plots when a setting of 120 scans is chosen: the curves
 // built, the charts filled and their axes fitted, and one paint of both
 // plots at 1280 x 1024, as the window does on each choice.
-#include "base/NumLib.h"
-#include "runs/Overlay.h"
-#include "runs/RunPlots.h"
+#include "core/NumLib.h"
 #include "runs/RunReader.h"
+#include "runwindows/Overlay.h"
+#include "runwindows/RunPlots.h"
 #include "support/RunGenerator.h"
 
 #include <benchmark/benchmark.h>

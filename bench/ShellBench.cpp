@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/AppContext.h"
-#include "base/NumLib.h"
-#include "base/PlotSession.h"
-#include "base/ProgramState.h"
+#include "core/NumLib.h"
+#include "core/PlotSession.h"
+#include "core/ProgramState.h"
 #include "datafiles/WorkFile.h"
 #include "shell/MainWindow.h"
 #include "shell/QtPlatform.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/PlotSession.h"
-#include "editor/Suggestions.h"
+#include "core/PlotSession.h"
+#include "core/Suggestions.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 #include "colours/ColourDialog.h"
 
 #include "base/Platform.h"
-#include "base/ProgramState.h"
+#include "core/ProgramState.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -12,7 +12,7 @@
 
 #include <QDialog>
 
-#include "base/ProgramState.h"
+#include "core/ProgramState.h"
 
 #include <array>
 #include <cstdint>

@@ -3,7 +3,7 @@
 
 #include "base/AppContext.h"
 #include "base/MainView.h"
-#include "base/ProgramState.h"
+#include "core/ProgramState.h"
 
 void SetColors(AppContext &app, MainView &view)
 {

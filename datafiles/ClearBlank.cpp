@@ -4,7 +4,7 @@
 #include "base/AppContext.h"
 #include "base/MainView.h"
 #include "base/MenuState.h"
-#include "base/ProgramState.h"
+#include "core/ProgramState.h"
 #include "datafiles/WorkFile.h"
 
 void ClearBlank(AppContext &app, MainView &view)

@@ -4,7 +4,7 @@
 #include "base/AppContext.h"
 #include "base/MainView.h"
 #include "base/Platform.h"
-#include "base/ProgramState.h"
+#include "core/ProgramState.h"
 #include "datafiles/TextFiles.h"
 #include "datafiles/WorkFile.h"
 

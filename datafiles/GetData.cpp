@@ -3,11 +3,11 @@
 
 #include "base/AppContext.h"
 #include "base/MainView.h"
-#include "base/MemoryFile.h"
 #include "base/MenuState.h"
-#include "base/NumLib.h"
 #include "base/Platform.h"
-#include "base/ProgramState.h"
+#include "core/MemoryFile.h"
+#include "core/NumLib.h"
+#include "core/ProgramState.h"
 #include "datafiles/TextFiles.h"
 #include "datafiles/WorkFile.h"
 

@@ -2,10 +2,11 @@
 #include "datafiles/SaveEditedFile.h"
 
 #include "base/AppContext.h"
-#include "base/FileReplace.h"
-#include "base/NumberFormat.h"
 #include "base/Platform.h"
-#include "base/ProgramState.h"
+#include "core/DataFileText.h"
+#include "core/FileReplace.h"
+#include "core/NumberFormat.h"
+#include "core/ProgramState.h"
 #include "datafiles/WorkFile.h"
 
 #include <QCoreApplication>
@@ -14,30 +15,6 @@
 #include <algorithm>
 #include <exception>
 #include <stdexcept>
-
-QByteArray EditedDataText(
-    const char *comments, int numComments, const float *points, int first, int last, bool Radius)
-{
-    QByteArray text;
-    for (int k = 0; k < numComments; ++k) {
-        text.append(comments + size_t(k) * CommentSlotLength, CommentSlotLength);
-        text += "\r\n";
-    }
-    if (last >= first)
-        text.reserve(text.size() + (last - first + 1) * 42);
-    for (int i = first; i <= last; ++i) {
-        const float *point = points + size_t(3) * size_t(i - 1);
-        if (Radius) {
-            AppendPointLine(text, "   ", point[0], NumberFormat::Fixed5, point[1], point[2], 3);
-        } else {
-            const double x = point[0];
-            AppendPointLine(
-                text, "  ", x * x / 2.0, NumberFormat::Fixed5TwoDigits, point[1], point[2], 3);
-        }
-        text += "\r\n";
-    }
-    return text;
-}
 
 QByteArray EditedFileText(const ProgramState &state, bool Complete, bool Radius)
 {

@@ -14,11 +14,5 @@ struct ProgramState;
 // is replaced as ReplaceFileContents does; on failure the user is told why.
 void SaveEditedFile(AppContext &app, bool Complete, bool Radius);
 
-// The bytes of a saved data set: `numComments` comment slots of 96
-// characters, then points `first`..`last` (1-based) of `points`, which holds
-// x, concentration and flag of each point in turn.
-QByteArray EditedDataText(
-    const char *comments, int numComments, const float *points, int first, int last, bool Radius);
-
 // The bytes SaveEditedFile writes.
 QByteArray EditedFileText(const ProgramState &state, bool Complete, bool Radius);

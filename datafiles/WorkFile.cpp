@@ -2,8 +2,9 @@
 #include "datafiles/WorkFile.h"
 
 #include "base/MainView.h"
-#include "base/NumberFormat.h"
-#include "base/ProgramState.h"
+#include "core/DataFileText.h"
+#include "core/NumberFormat.h"
+#include "core/ProgramState.h"
 #include "datafiles/TextFiles.h"
 
 #include <QCoreApplication>
@@ -14,24 +15,6 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
-
-void AppendPointLine(QByteArray &out, const char *lead, double x, const NumberPattern &xPattern,
-    float conc, float flag, int flagGap)
-{
-    char line[3 * NumberFormat::MaxLength + 16];
-    char *p = line;
-    const size_t leadLength = std::strlen(lead);
-    std::memcpy(p, lead, leadLength);
-    p += leadLength;
-    p = NumberFormat::format(p, x, xPattern);
-    std::memcpy(p, "   ", 3);
-    p = NumberFormat::format(p + 3, conc, NumberFormat::Scientific5Signed);
-    std::memset(p, ' ', size_t(flagGap));
-    p = NumberFormat::format(p + flagGap, flag, NumberFormat::Scientific3Signed);
-    while (p > line && p[-1] == ' ')
-        --p;
-    out.append(line, int(p - line));
-}
 
 QByteArray WorkFileText(const ProgramState &state, FlagGap gap)
 {

@@ -45,10 +45,3 @@ QByteArray WorkFileText(const ProgramState &state, FlagGap gap = FlagGap::Three)
 // The lines of the working file (0-based) that hold removed points: those
 // whose flag is not above 0.
 std::vector<int> RemovedPointLines(const ProgramState &state);
-
-// Appends the point line without its line end: `lead`, then x in
-// `xPattern`, three blanks, conc, `flagGap` blanks, flag; trailing blanks
-// removed. Shared with the saved data file.
-class NumberPattern;
-void AppendPointLine(QByteArray &out, const char *lead, double x, const NumberPattern &xPattern,
-    float conc, float flag, int flagGap);

@@ -10,7 +10,7 @@
 // what the steps changed; it ends with the window that owns it.
 #pragma once
 
-#include "base/PlotSession.h"
+#include "core/PlotSession.h"
 #include "editor/PointEditing.h"
 #include "editor/Zoom.h"
 

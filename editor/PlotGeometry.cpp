@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/PlotGeometry.h"
 
-#include "base/NumLib.h"
-#include "base/NumberFormat.h"
-#include "base/PlotSession.h"
+#include "core/NumLib.h"
+#include "core/NumberFormat.h"
+#include "core/PlotSession.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>

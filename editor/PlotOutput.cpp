@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/PlotOutput.h"
 
-#include "base/FileReplace.h"
 #include "base/Platform.h"
+#include "core/FileReplace.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/PlotWindow.h"
 
-#include "base/NumberFormat.h"
 #include "base/Platform.h"
 #include "base/WindowPlacement.h"
+#include "core/NumberFormat.h"
 #include "editor/PlotCanvas.h"
 #include "editor/PlotGeometry.h"
 #include "editor/PlotOutput.h"

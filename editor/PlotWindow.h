@@ -12,12 +12,12 @@
 // the repaint that uncovers the window once the warning has closed.
 #pragma once
 
-#include "base/PlotSession.h"
+#include "core/PlotSession.h"
+#include "core/Suggestions.h"
 #include "editor/EditHistory.h"
 #include "editor/PlotFormState.h"
 #include "editor/PlotInteraction.h"
 #include "editor/PlotOutput.h"
-#include "editor/Suggestions.h"
 
 #include <QDialog>
 #include <QImage>

@@ -3,7 +3,7 @@
 
 #include "base/AppContext.h"
 #include "base/MainView.h"
-#include "base/ProgramState.h"
+#include "core/ProgramState.h"
 #include "datafiles/WorkFile.h"
 #include "editor/Zoom.h"
 

@@ -4,7 +4,7 @@
 // flags back to the data set.
 #pragma once
 
-#include "base/PlotSession.h"
+#include "core/PlotSession.h"
 
 struct AppContext;
 class MainView;

@@ -6,7 +6,7 @@
 // selected.
 #pragma once
 
-#include "editor/Suggestions.h"
+#include "core/Suggestions.h"
 
 #include <QDialog>
 

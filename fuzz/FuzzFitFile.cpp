@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The fit-file reader on arbitrary bytes: the list and every entry's range
 // and left-out points must come back bounded, whatever the file holds.
-#include "base/Profile.h"
+#include "core/Profile.h"
 #include "datafiles/FitFile.h"
 
 #include <QByteArray>

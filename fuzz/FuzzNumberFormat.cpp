@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The number formatter on arbitrary doubles and floats: every pattern gives
 // a bounded text that reads back as the value, to the pattern's precision.
-#include "base/NumberFormat.h"
+#include "core/NumberFormat.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -2,10 +2,10 @@
 // The settings file on arbitrary bytes: the colours read from it always lie
 // in 0..255, and reading never fails.
 #include "base/AppContext.h"
-#include "base/NumLib.h"
 #include "base/Platform.h"
-#include "base/ProgramState.h"
 #include "base/Settings.h"
+#include "core/NumLib.h"
+#include "core/ProgramState.h"
 
 #include <QDialog>
 

@@ -4,9 +4,9 @@
 #include "base/AppContext.h"
 #include "base/MainView.h"
 #include "base/MenuState.h"
-#include "base/NumLib.h"
 #include "base/Platform.h"
-#include "base/ProgramState.h"
+#include "core/NumLib.h"
+#include "core/ProgramState.h"
 #include "datafiles/TextFiles.h"
 #include "datafiles/WorkFile.h"
 

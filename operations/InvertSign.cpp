@@ -2,7 +2,7 @@
 #include "operations/InvertSign.h"
 
 #include "base/AppContext.h"
-#include "base/ProgramState.h"
+#include "core/ProgramState.h"
 #include "datafiles/WorkFile.h"
 
 void InvertC(AppContext &app, MainView &view)

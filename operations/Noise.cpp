@@ -5,7 +5,7 @@
 #include "base/MainView.h"
 #include "base/MenuState.h"
 #include "base/Platform.h"
-#include "base/ProgramState.h"
+#include "core/ProgramState.h"
 #include "datafiles/WorkFile.h"
 
 #include <cmath>

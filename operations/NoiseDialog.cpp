@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "operations/NoiseDialog.h"
 
-#include "base/NumberFormat.h"
 #include "base/Platform.h"
+#include "core/NumberFormat.h"
 #include "operations/NoiseLevel.h"
 
 #include <QEvent>

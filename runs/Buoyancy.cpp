@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/Buoyancy.h"
 
-#include "base/Profile.h"
+#include "core/Profile.h"
 
 #include <cmath>
 

@@ -4,7 +4,7 @@
 // the same ones, so both write the same bytes.
 #pragma once
 
-#include "editor/Suggestions.h"
+#include "core/Suggestions.h"
 #include "runs/Run.h"
 
 #include <QString>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/RunReader.h"
 
-#include "base/MemoryFile.h"
-#include "base/NumLib.h"
-#include "base/ProgramState.h"
+#include "core/MemoryFile.h"
+#include "core/NumLib.h"
+#include "core/ProgramState.h"
 #include "runs/RunArchive.h"
 #include "runs/ScanFiles.h"
 

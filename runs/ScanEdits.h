@@ -4,7 +4,7 @@
 // back, so a weight or deviation survives any number of both.
 #pragma once
 
-#include "editor/Suggestions.h"
+#include "core/Suggestions.h"
 #include "runs/Run.h"
 
 enum class RangeOutcome { Changed, Unchanged, NoPointInside };

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/ScanSave.h"
 
-#include "base/FileReplace.h"
-#include "base/ProgramState.h"
-#include "datafiles/SaveEditedFile.h"
+#include "core/DataFileText.h"
+#include "core/FileReplace.h"
+#include "core/ProgramState.h"
 #include "runs/ScanEdits.h"
 
 #include <QDir>

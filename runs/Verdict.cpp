@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/Verdict.h"
 
-#include "runs/Overlay.h"
-
 #include <cmath>
+
+QString HoursText(double hours)
+{
+    return QStringLiteral("%1 h").arg(hours, 0, 'f', 1);
+}
 
 QString ScoreText(double score, int fewest)
 {

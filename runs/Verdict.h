@@ -13,6 +13,9 @@
 // reached.
 QString VerdictText(const Run &run, const RunAnalysis &analysis, int group);
 
+// "12.3 h" (one decimal).
+QString HoursText(double hours);
+
 // A score with `fewest` decimals, or with as many as tell it from the limit
 // of 2.0 ("2.05", not "2.0", for 2.049).
 QString ScoreText(double score, int fewest = 1);

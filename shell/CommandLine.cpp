@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/CommandLine.h"
 
-#include "shell/ExportCommand.h"
-#include "shell/ReportCommand.h"
+#include "runs/ExportCommand.h"
+#include "runs/ReportCommand.h"
 #include "shell/Version.h"
 
 #include <cmath>

@@ -2,13 +2,13 @@
 #include "shell/MainWindow.h"
 
 #include "base/AppContext.h"
-#include "base/NumLib.h"
 #include "base/Platform.h"
-#include "base/ProgramState.h"
 #include "base/Settings.h"
 #include "base/WindowPlacement.h"
 #include "colours/ColourDialog.h"
 #include "colours/SetColors.h"
+#include "core/NumLib.h"
+#include "core/ProgramState.h"
 #include "datafiles/ClearBlank.h"
 #include "datafiles/CommentEditor.h"
 #include "datafiles/CommentsDialog.h"
@@ -24,11 +24,11 @@
 #include "operations/Noise.h"
 #include "operations/NoiseDialog.h"
 #include "runs/ChannelSplit.h"
-#include "runs/LnCDialog.h"
 #include "runs/RunArchive.h"
 #include "runs/RunReader.h"
-#include "runs/RunWindow.h"
 #include "runs/ScanSave.h"
+#include "runwindows/LnCDialog.h"
+#include "runwindows/RunWindow.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "base/MainView.h"
-#include "base/RecentFileList.h"
+#include "core/RecentFileList.h"
 #include "runs/RunAnalysis.h"
 #include "shell/TextView.h"
 

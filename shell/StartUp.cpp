@@ -3,8 +3,8 @@
 
 #include "base/AppContext.h"
 #include "base/Platform.h"
-#include "base/ProgramState.h"
 #include "base/Settings.h"
+#include "core/ProgramState.h"
 #include "shell/MainWindow.h"
 #include "shell/SplashWindow.h"
 #include "shell/Version.h"

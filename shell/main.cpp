@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/AppContext.h"
-#include "base/NumLib.h"
-#include "base/ProgramState.h"
+#include "core/NumLib.h"
+#include "core/ProgramState.h"
 #include "shell/CommandLine.h"
 #include "shell/MainWindow.h"
 #include "shell/QtPlatform.h"

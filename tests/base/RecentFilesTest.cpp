@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/AppContext.h"
-#include "base/NumLib.h"
-#include "base/ProgramState.h"
-#include "base/RecentFileList.h"
 #include "base/Settings.h"
+#include "core/NumLib.h"
+#include "core/ProgramState.h"
+#include "core/RecentFileList.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 

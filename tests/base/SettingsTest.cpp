@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/Settings.h"
 #include "base/AppContext.h"
-#include "base/NumLib.h"
-#include "base/Profile.h"
-#include "base/ProgramState.h"
+#include "core/NumLib.h"
+#include "core/Profile.h"
+#include "core/ProgramState.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "colours/ColourDialog.h"
-#include "base/Profile.h"
+#include "core/Profile.h"
 #include "support/Harness.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "datafiles/FitFile.h"
-#include "base/Profile.h"
+#include "core/Profile.h"
 #include "datafiles/TextFiles.h"
 #include "support/Harness.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/NumLib.h"
+#include "core/NumLib.h"
 #include "datafiles/SaveEditedFile.h"
 #include "support/Harness.h"
 

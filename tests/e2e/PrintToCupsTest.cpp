@@ -5,8 +5,8 @@
 // dialogs are answered by the test. scripts/test starts the private server
 // where it can and names it in the environment; without it the test skips.
 #include "base/AppContext.h"
-#include "base/NumLib.h"
-#include "base/ProgramState.h"
+#include "core/NumLib.h"
+#include "core/ProgramState.h"
 #include "editor/PlotCanvas.h"
 #include "editor/PlotWindow.h"
 #include "shell/MainWindow.h"

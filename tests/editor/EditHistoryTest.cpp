@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/EditHistory.h"
 
-#include "base/PlotSession.h"
+#include "core/PlotSession.h"
 #include "editor/PlotInteraction.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/PlotGeometry.h"
-#include "base/NumLib.h"
-#include "base/PlotSession.h"
+#include "core/NumLib.h"
+#include "core/PlotSession.h"
 #include "editor/PlotRender.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/PlotMap.h"
-#include "base/PlotSession.h"
+#include "core/PlotSession.h"
 #include "editor/PlotInteraction.h"
 #include "editor/PlotworkLayout.h"
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/EditorSupport.h"
 
-#include "base/NumberFormat.h"
+#include "core/DataFileText.h"
+#include "core/NumberFormat.h"
 #include "datafiles/SaveEditedFile.h"
 #include "datafiles/WorkFile.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "numlib/RawLibrary.h"
 
-#include "base/NumLib.h"
+#include "core/NumLib.h"
 
 #include <dlfcn.h>
 

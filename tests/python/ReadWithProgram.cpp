@@ -4,8 +4,8 @@
 // that the Python module's reading can be compared with it exactly:
 //   points N, then N lines "x conc flag" (%.9g: every float exactly),
 //   comments M, then M lines of slot text, trailing blanks removed.
-#include "base/NumLib.h"
-#include "base/ProgramState.h"
+#include "core/NumLib.h"
+#include "core/ProgramState.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/ChannelSplit.h"
-#include "base/NumLib.h"
+#include "core/NumLib.h"
 #include "runs/EquilibriumCheck.h"
 #include "runs/RunReader.h"
 #include "support/RunGenerator.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/EquilibriumCheck.h"
-#include "base/NumLib.h"
+#include "core/NumLib.h"
 #include "runs/RunAnalysis.h"
 #include "runs/RunReader.h"
 #include "runs/Verdict.h"

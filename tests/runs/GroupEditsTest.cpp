@@ -2,7 +2,7 @@
 // The run's group edits without a window: the range, the detector, the
 // history of steps, and saving the scans.
 #include "runs/GroupEdits.h"
-#include "base/NumLib.h"
+#include "core/NumLib.h"
 #include "runs/RunEdits.h"
 #include "runs/RunReader.h"
 #include "runs/ScanEdits.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/RunReport.h"
-#include "base/NumLib.h"
+#include "core/NumLib.h"
 #include "runs/RunReader.h"
 #include "support/CommandSupport.h"
 #include "support/RunGenerator.h"
@@ -175,4 +175,25 @@ TEST(RunReport, TheRunGeneratorPrintsItsUsageAndRefusesWhatItDoesNotKnow)
     }
     EXPECT_FALSE(QFileInfo::exists(folder.path(QStringLiteral("--help"))));
     EXPECT_FALSE(QFileInfo::exists(folder.path(QStringLiteral("x"))));
+}
+
+TEST(RunReport, TheReportAndTheExportNeedNoDisplayAndNoPlatformPlugin)
+{
+    // kelvane() leaves the program no display and no platform plugin: one
+    // that made a GUI application would end at once instead.
+    TestFolder folder;
+    RunPlan plan;
+    plan.cells = { 1 };
+    plan.speeds = { { 16000, 3, 12.0 } };
+    const QString root = folder.path(QStringLiteral("run"));
+    ASSERT_TRUE(WriteRun(GenerateRun(plan), root));
+    const Finished report = kelvane({ QStringLiteral("--report"), root });
+    EXPECT_EQ(report.status, 0) << report.err.toStdString();
+    EXPECT_EQ(report.out.count('\n'), 4);
+    const QString out = folder.path(QStringLiteral("out"));
+    const Finished exported = kelvane({ QStringLiteral("--export"), out,
+        QStringLiteral("--remove-suggested"), QStringLiteral("--from=6.85"), root });
+    EXPECT_EQ(exported.status, 0) << exported.err.toStdString();
+    EXPECT_EQ(exported.err, QByteArray());
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 3);
 }

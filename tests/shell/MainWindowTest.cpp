@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/Profile.h"
+#include "core/Profile.h"
 #include "support/EditorSupport.h"
 #include "support/Harness.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/Profile.h"
+#include "core/Profile.h"
 #include "datafiles/TextFiles.h"
-#include "runs/RunWindow.h"
+#include "runwindows/RunWindow.h"
 #include "shell/StartUp.h"
 #include "support/Harness.h"
 

@@ -3,9 +3,9 @@
 // editor's commits back to the run window, and where its working files go.
 #include "datafiles/CommentsDialog.h"
 #include "runs/RunEdits.h"
-#include "runs/RunFilterModel.h"
-#include "runs/RunTableModel.h"
-#include "runs/RunWindow.h"
+#include "runwindows/RunFilterModel.h"
+#include "runwindows/RunTableModel.h"
+#include "runwindows/RunWindow.h"
 #include "shell/QtPlatform.h"
 #include "support/EditorSupport.h"
 #include "support/RunEditRig.h"

@@ -12,6 +12,10 @@ Finished kelvane(const QStringList &arguments, const CommandPlace &place)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
         env.remove(QLatin1String(name));
+    // No platform plugin to be had either: a program that made a GUI
+    // application here would end at once.
+    env.insert(QStringLiteral("QT_QPA_PLATFORM_PLUGIN_PATH"), QStringLiteral("/nonexistent"));
+    env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral("/nonexistent"));
     QProcess process;
     process.setProcessEnvironment(env);
     if (!place.folder.isEmpty())

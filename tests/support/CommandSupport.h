@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real program run as a script runs it: from the build's bin folder,
-// without a display.
+// without a display and without any platform plugin.
 #pragma once
 
 #include <QByteArray>

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "base/AppContext.h"
-#include "base/NumLib.h"
-#include "base/ProgramState.h"
+#include "core/NumLib.h"
+#include "core/ProgramState.h"
 #include "shell/MainWindow.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"

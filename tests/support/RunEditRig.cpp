@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/RunEditRig.h"
 
-#include "runs/ApplyRangeDialog.h"
-#include "runs/RunWindow.h"
-#include "runs/SaveSelectedDialog.h"
+#include "runwindows/ApplyRangeDialog.h"
+#include "runwindows/RunWindow.h"
+#include "runwindows/SaveSelectedDialog.h"
 
 #include <QAction>
 #include <QLineEdit>

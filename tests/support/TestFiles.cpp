@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/TestFiles.h"
 
-#include "base/Profile.h"
+#include "core/Profile.h"
 
 #include <QDir>
 #include <QFile>

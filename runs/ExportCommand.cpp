@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "runs/ExportCommand.h"
+
+#include "runs/ChannelPlan.h"
+#include "runs/GroupEdits.h"
+#include "runs/ReportCommand.h"
+#include "runs/RunEdits.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+#include <limits>
+#include <numeric>
+#include <set>
+
+namespace
+{
+
+void complain(const QString &path, const QString &reason)
+{
+    std::fprintf(stderr, "kelvane: %s: %s\n", QFile::encodeName(path).constData(),
+        reason.toLocal8Bit().constData());
+}
+
+std::vector<int> everyScan(const Run &run)
+{
+    std::vector<int> all(run.scans.size());
+    std::iota(all.begin(), all.end(), 0);
+    return all;
+}
+
+} // namespace
+
+int RunExportCommand(const QStringList &paths, const ExportRequest &request)
+{
+    std::optional<Run> read = ReadRunForCommand(paths);
+    if (!read)
+        return 2;
+    Run &run = *read;
+    int status = 0;
+    for (const ReadFailure &failure : run.failures) {
+        complain(failure.path, failure.reason);
+        status = 2;
+    }
+    if (!QDir().mkpath(request.folder) || !QFileInfo(request.folder).isDir()) {
+        complain(request.folder, QStringLiteral("the folder cannot be made"));
+        return 2;
+    }
+
+    // The order of the window's operations: the columns first, so that the
+    // range and the detector see each column alone.
+    const QStringList sources = SourceFiles(run);
+    RunEdits edits(run);
+    if (request.splitChannels)
+        SplitChannels(edits, run, ProposeChannels(run, everyScan(run)));
+    std::set<int> refused;
+    if (request.from || request.to) {
+        const RadiusRange range { request.from.value_or(-std::numeric_limits<double>::infinity()),
+            request.to.value_or(std::numeric_limits<double>::infinity()) };
+        for (int scan : ApplyRangeTo(edits, run, everyScan(run), range).refused) {
+            complain(run.scans[size_t(scan)].path,
+                QStringLiteral("no point lies in the range; not written"));
+            refused.insert(scan);
+            status = 2;
+        }
+    }
+    if (request.removeSuggested)
+        RemoveSuggestedFrom(edits, everyScan(run));
+
+    std::vector<const Scan *> scans;
+    for (size_t i = 0; i < run.scans.size(); ++i) {
+        if (refused.count(int(i)) == 0)
+            scans.push_back(&run.scans[i]);
+    }
+    const SaveResult saved
+        = SaveScans(scans, SaveRequest { request.folder, request.form, false, sources });
+    for (const QString &path : saved.written)
+        std::fprintf(stdout, "%s\n", QFile::encodeName(path).constData());
+    for (const ReadFailure &failure : saved.failures) {
+        complain(failure.path, failure.reason);
+        status = 2;
+    }
+    if (std::fflush(stdout) != 0) {
+        std::perror("kelvane: standard output");
+        return 2;
+    }
+    return status;
+}
