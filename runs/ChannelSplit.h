@@ -4,33 +4,28 @@
 // scans of one cell at one speed (the menisci move with the speed), and each
 // scan is split into one scan per column.
 //
-// The proposal: within each scan, a column is a stretch of points that
-// follow one another smoothly, unsaturated, and that starts after a break
-// (the meniscus spike); air before the first meniscus reaches the start of
-// the scan without a break and is no column. A lone stray point, such as a
-// place-holder row, does not break a stretch. The scans then vote: a radius
-// belongs to a column where most of the scans that reach it have it inside
-// one of theirs, so a spike missed or a wild septum reading that happens to
-// fit in a few scans moves no boundary. Stretches narrower than a column can
-// be are spikes or chance in the septa.
+// The proposal: within each scan, its sample columns as the solution
+// column's finder sees them (each from its meniscus to where its base
+// begins; air, septa and the stretches between a base and the next
+// meniscus are none). The scans then vote: a radius belongs to a column
+// where most of the scans that reach it have it inside one of theirs, so a
+// column missed or a septum stretch taken in a few scans moves no
+// boundary; each column voted runs from the median meniscus to the median
+// bottom of the scans' columns across it.
 #pragma once
 
 #include "runs/Run.h"
+#include "runs/SolutionColumn.h"
 
 #include <QString>
 
 #include <vector>
 
-// Absorbance readings at or above it are saturated: no sample is read there.
-constexpr double SaturatedAbsorbance = 3.5;
-// Readings that step by less than this (or by less than a multiple of the
-// scan's noise) follow one another smoothly.
-constexpr double SmoothStep = 0.1;
 // The narrowest sample column proposed (cm).
 constexpr double MinColumnWidth = 0.04;
 
 // The sample columns of the scans of one cell at one speed, by rising
-// radius: each from just after its meniscus spike to just before its bottom.
+// radius: each from its meniscus to its bottom.
 // Empty when the scans hold fewer than two columns: nothing to split.
 // Null scans, points that are not good (flag at most 0) and readings or
 // radii that are not finite are left out.
@@ -42,7 +37,8 @@ std::vector<RadiusRange> ProposeColumns(const std::vector<const Scan *> &scans);
 // name in path and shown) with "-c1", "-c2", ... before the extension (an
 // empty one stays empty). A column that holds none of its points still
 // gives a scan, with no points, so the numbers are the same for every scan
-// of a setting. The new scans have no id (0) and no record of a range.
+// of a setting. The new scans have no id (0) and no record of a range, and
+// carry their column's range as their meniscus and bottom.
 std::vector<Scan> SplitScan(const Scan &scan, const std::vector<RadiusRange> &columns);
 
 // "00012.RA1" -> "00012-c2.RA1" for column 2: the last component of a path

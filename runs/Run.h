@@ -46,6 +46,10 @@ struct Scan {
     bool edited = false; // flags changed since it was read
     int column = 0; // k for the k-th sample column split from a scan (1 at the lowest radius)
     std::vector<int32_t> removedByRange; // the points (0-based) the range last applied removed
+    // A sample column split from a whole scan: its meniscus and bottom as
+    // found before the split, when they were; the split scan no longer
+    // holds the artifacts that tell them.
+    std::optional<RadiusRange> carried;
 
     // Point i, 0-based.
     float x(int i) const { return points[size_t(3 * i)]; }

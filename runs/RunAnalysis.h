@@ -17,10 +17,23 @@ struct RunAnalysis {
     std::vector<ScanCheck> checks; // per scan: against its group's last scan
     std::vector<GroupVerdict> verdicts; // per group
     std::vector<FitSummary> fits; // per scan: ln c against r^2/2
+    std::vector<std::optional<SolutionColumn>> found; // per group: the column its scans show
+    std::vector<std::optional<SolutionColumn>> columns; // per group: found, or set by hand
+
+    // The column of a scan's group, when known.
+    const std::optional<SolutionColumn> &columnOfScan(int scan) const;
+    // The options a computation over a scan uses: the range is its
+    // column's fit limits where the user set no end.
+    RunOptions optionsOfScan(int scan) const;
+    RunOptions optionsOfGroup(int group) const;
 };
 
 RunAnalysis AnalyseRun(const Run &run, const RunOptions &options = {});
 
-// The equilibrium check alone, over groups already found: the checks and
-// the verdicts of `analysis`.
+// The columns, the checks and the fits again, over groups already found,
+// after the options or the columns set by hand changed.
+void AnalyseGroups(const Run &run, RunAnalysis &analysis);
+
+// The equilibrium check alone, over groups and columns already found: the
+// checks and the verdicts of `analysis`.
 void CheckGroups(const Run &run, RunAnalysis &analysis);

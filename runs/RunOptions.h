@@ -2,7 +2,10 @@
 // The settings of the computations over a run.
 #pragma once
 
+#include "runs/ColumnLimits.h"
+
 #include <optional>
+#include <vector>
 
 // The range, ceiling and trim of the computations, and the constants of the
 // mass; the defaults unless the user sets them.
@@ -16,4 +19,6 @@ struct RunOptions {
     // vbar and density were given (on the command line); otherwise a run
     // window takes the pair remembered in the settings file.
     bool buoyancyGiven = false;
+    // Solution columns set by hand, in place of the ones found.
+    std::vector<ColumnLimits> limits;
 };

@@ -12,7 +12,8 @@ namespace
 constexpr const char *columnNames[ReportColumnCount]
     = { "file", "description", "type", "cell", "wavelength_nm", "speed_rpm", "temperature_c",
           "time_s", "omega2t", "points", "group", "eq_score", "eq_trend", "eq_offset", "eq_points",
-          "eq_reached", "eq_since", "sigma", "buoyant_mass", "mass", "fit_points", "fit_rms" };
+          "eq_reached", "eq_since", "sigma", "buoyant_mass", "mass", "fit_points", "fit_rms",
+          "mass_se", "baseline", "meniscus_cm", "bottom_cm", "inner_cm", "outer_cm" };
 
 QByteArray shortest(double value)
 {
@@ -68,6 +69,18 @@ ReportValue cellValue(const Run &run, const RunAnalysis &analysis, int index, Re
             if (verdict.since < 0)
                 return {};
             return QFile::encodeName(run.scans[size_t(verdict.since)].name);
+        case ReportColumn::MeniscusCm:
+        case ReportColumn::BottomCm:
+        case ReportColumn::InnerCm:
+        case ReportColumn::OuterCm: {
+            const std::optional<SolutionColumn> &known = analysis.columns[size_t(group)];
+            if (!known)
+                return {};
+            return column == ReportColumn::MeniscusCm ? known->meniscus
+                : column == ReportColumn::BottomCm    ? known->bottom
+                : column == ReportColumn::InnerCm     ? known->inner
+                                                      : known->outer;
+        }
         default:
             break;
         }

@@ -35,8 +35,14 @@ enum class ReportColumn {
     Mass,
     FitPoints,
     FitRms,
+    MassSe,
+    Baseline,
+    MeniscusCm,
+    BottomCm,
+    InnerCm,
+    OuterCm,
 };
-constexpr int ReportColumnCount = int(ReportColumn::FitRms) + 1;
+constexpr int ReportColumnCount = int(ReportColumn::OuterCm) + 1;
 
 // "file", "description", ... as the header row names them.
 const char *ReportColumnName(ReportColumn column);

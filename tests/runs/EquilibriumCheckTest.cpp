@@ -121,10 +121,10 @@ TEST(EquilibriumCheck, NoScanCanBeScoredOnTooFewPoints)
         { "a ceiling below every reading of an absorbance scan",
             lineScan(
                 40, [](int k) { return 2.0 - k / 8.0; }, 'R'),
-            RunOptions { std::nullopt, std::nullopt, 0.05, 1.5, 0.73, 1.0 }, 0 },
+            RunOptions { std::nullopt, std::nullopt, 0.05, 1.5, 0.73, 1.0, false, {} }, 0 },
         { "a range by hand beyond the last's points: those left out",
             lineScan(50, [](int) { return 0.01; }),
-            RunOptions { 6.0 + 26.0 / 64.0, 7.0, 0.05, 1.5, 0.73, 1.0 }, 14 },
+            RunOptions { 6.0 + 26.0 / 64.0, 7.0, 0.05, 1.5, 0.73, 1.0, false, {} }, 14 },
     };
     for (const auto &row : rows) {
         const ScanCheck check = CheckScan(row.scan, last, row.options);

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "runs/ColumnLimits.h"
+
+#include "runs/EquilibriumCheck.h"
+
+#include <map>
+#include <tuple>
+
+bool ColumnLimits::matches(const ScanGroup &group) const
+{
+    return group.cell == cell && group.column == column && group.type == type
+        && group.speed == speed && group.lowestWavelength <= highestWavelength
+        && lowestWavelength <= group.highestWavelength;
+}
+
+ColumnLimits LimitsOf(const ScanGroup &group, const SolutionColumn &values)
+{
+    return { group.cell, group.column, group.type, group.lowestWavelength, group.highestWavelength,
+        group.speed, values };
+}
+
+std::vector<std::optional<SolutionColumn>> FindColumns(const Run &run, const RunGroups &groups)
+{
+    const size_t count = groups.groups.size();
+    std::vector<ColumnEnds> ends(count);
+    for (size_t g = 0; g < count; ++g) {
+        std::vector<ColumnEstimate> estimates;
+        for (int index : groups.groups[g].scans) {
+            const Scan &scan = run.scans[size_t(index)];
+            if (scan.carried) {
+                estimates.push_back({ scan.carried->from, scan.carried->to, scan.carried->to });
+            } else if (const std::optional<ColumnEstimate> estimate = EstimateColumn(scan)) {
+                estimates.push_back(*estimate);
+            }
+        }
+        ends[g] = CombineEstimates(estimates);
+    }
+
+    using Key = std::tuple<int, int, int, char, int>;
+    const auto keyOf = [&groups](size_t g) {
+        const ScanGroup &group = groups.groups[g];
+        return Key { group.experiment, group.cell, group.column, group.type, group.speed };
+    };
+    std::map<Key, std::vector<double>> menisci, bottoms;
+    for (size_t g = 0; g < count; ++g) {
+        if (ends[g].meniscus)
+            menisci[keyOf(g)].push_back(*ends[g].meniscus);
+        if (ends[g].bottom)
+            bottoms[keyOf(g)].push_back(*ends[g].bottom);
+    }
+    std::vector<std::optional<SolutionColumn>> columns(count);
+    for (size_t g = 0; g < count; ++g) {
+        ColumnEnds found = ends[g];
+        if (!found.bottom && found.meniscus) {
+            const auto others = bottoms.find(keyOf(g));
+            if (others != bottoms.end())
+                found.bottom = Median(others->second);
+        }
+        if (!found.meniscus && found.bottom) {
+            const auto others = menisci.find(keyOf(g));
+            if (others != menisci.end())
+                found.meniscus = Median(others->second);
+        }
+        columns[g] = ColumnOf(found);
+    }
+    return columns;
+}
