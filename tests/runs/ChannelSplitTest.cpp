@@ -15,7 +15,6 @@
 namespace
 {
 
-constexpr double SpikeHalfWidth = 0.006; // the generator's meniscus spike, either side
 constexpr double Rounding = 1e-5; // radii are written to 4 decimals and read as floats
 
 const std::vector<SampleColumn> sixChannel { { 5.80, 6.12 }, { 6.35, 6.65 }, { 6.87, 7.20 } };
@@ -67,7 +66,7 @@ void expectColumns(const std::vector<RadiusRange> &proposed,
     ASSERT_EQ(proposed.size(), columns.size());
     for (size_t k = 0; k < columns.size(); ++k) {
         SCOPED_TRACE(k + 1);
-        const double first = columns[k].meniscus + SpikeHalfWidth;
+        const double first = columns[k].meniscus;
         EXPECT_GE(proposed[k].from, first - Rounding);
         EXPECT_LE(proposed[k].from, first + near);
         EXPECT_LE(proposed[k].to, ends[k] + past + Rounding);
@@ -144,7 +143,7 @@ TEST(ChannelSplit, ColumnsEndWhereTheirReadingsSaturate)
             for (const Scan *scan : scans) {
                 double last = column.meniscus;
                 for (int i = 0; i < scan->numPoints && scan->x(i) <= column.bottom; ++i) {
-                    if (scan->x(i) < column.meniscus + SpikeHalfWidth)
+                    if (scan->x(i) <= column.meniscus)
                         continue;
                     if (scan->reading(i) == 4.0f)
                         break;

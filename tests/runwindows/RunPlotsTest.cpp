@@ -120,13 +120,13 @@ QPoint viewPixel(QChartView *view, CurvesItem *curves, const QPointF &value)
 }
 
 // Good readings of the plotted scans within their checks' ranges, but the
-// generator's meniscus spikes (at 6.80 cm at the first speed).
+// generator's meniscus spikes (6.788-6.80 cm, inside the meniscus).
 ValueRange checkedReadings(const Overlay &overlay)
 {
     ValueRange range { 1e9, -1e9 };
     for (const OverlayCurve &curve : overlay.scans) {
         for (const QPointF &p : curve.points) {
-            if (p.x() >= curve.from && p.x() <= curve.to && std::fabs(p.x() - 6.80) >= 0.0061) {
+            if (p.x() >= curve.from && p.x() <= curve.to && (p.x() < 6.7879 || p.x() > 6.8001)) {
                 range.from = std::min(range.from, p.y());
                 range.to = std::max(range.to, p.y());
             }

@@ -63,8 +63,8 @@ TEST(SplitExport, AThreeColumnRunGivesTheSameFilesThroughTheWindowAndTheCommandL
             const ChannelSetting &setting = split.settings()[s];
             ASSERT_EQ(setting.columns.size(), 3u);
             for (size_t k = 0; k < 3; ++k) {
-                EXPECT_GT(setting.columns[k].from, columns[k].meniscus + 0.006 - 1e-5);
-                EXPECT_LT(setting.columns[k].from, columns[k].meniscus + 0.006 + 4 * 0.003);
+                EXPECT_GT(setting.columns[k].from, columns[k].meniscus - 1e-5);
+                EXPECT_LT(setting.columns[k].from, columns[k].meniscus + 4 * 0.003);
                 EXPECT_LT(setting.columns[k].to, columns[k].bottom + 1e-5);
                 EXPECT_GT(setting.columns[k].to, columns[k].bottom - 4 * 0.003);
             }

@@ -6,11 +6,21 @@
 // line without its line end, place-holder rows (1.0 with deviation 0) and
 // saturated rows (4.0 with deviation 0) near the bottom.
 //
-// The readings follow sedimentation equilibrium: each column relaxes from
+// With realArtifacts, each scan crosses what a real one crosses: air inside
+// the first meniscus, the reference sector's meniscus spike, the sample's
+// spike 0.02-0.05 cm further out, the solution, and the base (a spike or a
+// steep rise, then saturated or wild readings); in a six-channel scan the
+// septa between the columns give wild and saturated readings and the next
+// channel's air. The seed varies the spikes' heights, signs and widths and
+// the base's look.
+//
+// The solution follows sedimentation equilibrium: each column relaxes from
 // its profile at the previous speed (the loading concentration at first)
-// towards exp(sigma (r^2 - rm^2) / 2) with a time constant, and each scan
-// gets its own baseline offset and Gaussian noise. Everything a test derives
-// from the files is kept beside their bytes.
+// towards exp(sigma (r^2 - rm^2) / 2) with a time constant; or, in a
+// velocity run, one species' boundary moves out from the meniscus. Each
+// scan gets its own baseline offset and Gaussian noise. Everything a test
+// derives from the files, the columns as drawn among it, is kept beside
+// their bytes.
 #pragma once
 
 #include "runs/ScanHeader.h"
@@ -27,9 +37,23 @@ struct SpeedStep {
     double tauHours = 12.0; // relaxation time constant towards equilibrium
 };
 
+// Where a scan's solution is (cm). The meniscus is where the sample's
+// solution begins: the outer edge of the sample's meniscus spike, every
+// reading outward of it up to the bottom being solution. The bottom is where
+// the base's artifact begins, every reading inward of it down to the
+// meniscus being solution.
 struct SampleColumn {
-    double meniscus = 6.80; // cm
-    double bottom = 7.12; // cm
+    double meniscus = 6.80;
+    double bottom = 7.12;
+};
+
+// A sedimentation velocity run: the plan's first speed alone, its scans of
+// a cell `minutesBetweenScans` apart (varied a little), one species whose
+// boundary leaves the meniscus and spreads as it moves out.
+struct VelocityPlan {
+    double sedimentation = 6.0; // S (1e-13 s)
+    double diffusion = 6e-7; // cm^2/s
+    double minutesBetweenScans = 3.0;
 };
 
 struct RunPlan {
@@ -46,11 +70,18 @@ struct RunPlan {
     // cm every meniscus and bottom (and the radii scanned with them) move at
     // each later speed, as the rotor stretches: columns + shift * speed index.
     double columnShiftPerSpeed = 0.0;
-    // What the menisci add to the readings: the reference's spike just
-    // inside each meniscus, the sample's just outside (real scans reach -2
-    // and +2).
+    // What the menisci add to the readings: the reference's spike, then the
+    // sample's, both inside each meniscus (real scans reach -2 and +2).
     double innerSpike = -0.35;
     double outerSpike = 0.9;
+    // The artifacts of real scans, varied by the seed: air inside the first
+    // meniscus, the two menisci 0.02-0.05 cm apart with heights about the
+    // spikes' above (signs may turn), a spike or a steep rise at each base
+    // then saturated or wild readings, and in the septa the next channel's
+    // air. Without it both spikes are 0.006 cm wide and side by side, and
+    // past each bottom the readings saturate (septa: saturated and wild).
+    // Interference scans always have the real ones.
+    bool realArtifacts = false;
     double step = 0.0012; // mean radial step (cm); steps vary by up to 60 %
     bool evenSteps = false;
     bool variants = true; // the header and file variants of real runs
@@ -60,6 +91,17 @@ struct RunPlan {
     std::optional<int> outlierInSetting;
     double outlierChange = 0.05;
     unsigned seed = 1;
+    // A concentrated sample: past `saturatesAt` the solution's readings are
+    // what real instruments write there, noisy values between 3 and 4 and
+    // 4.0 with deviation 0, up to the bottom.
+    bool saturatedBottom = false;
+    double saturatesAt = 2.8;
+    // Interference optics: type P, files NNNNN.IPn of radius and fringes at
+    // even steps of 0.0007 cm, one wavelength (660 nm), `loading` in fringes,
+    // each scan's offset of either sign and up to `fringeOffset` fringes.
+    bool interference = false;
+    double fringeOffset = 3.0;
+    std::optional<VelocityPlan> velocity;
 };
 
 struct GeneratedScan {
@@ -72,6 +114,10 @@ struct GeneratedScan {
     double wavelength = 0.0; // the setting's nominal wavelength (the header may differ by 1)
     int indexInSetting = 0; // 0 for the first scan of its setting
     double offset = 0.0; // the baseline offset added to every reading
+    std::vector<SampleColumn> columns; // as drawn in this scan, column 1 at the lowest radius
+    // For each data line, the solution's reading without noise (offset
+    // included); NaN where the line is no solution, or saturated.
+    std::vector<double> solution;
 };
 
 struct GeneratedRun {
@@ -80,6 +126,11 @@ struct GeneratedRun {
 };
 
 GeneratedRun GenerateRun(const RunPlan &plan);
+
+// The columns of every scan as drawn, in CSV: the header
+// `file,cell,column,speed_rpm,meniscus_cm,bottom_cm`, then a row for each
+// scan and column (column 1 at the lowest radius), file as relativePath.
+QByteArray ColumnsCsv(const GeneratedRun &run);
 
 // The plan's columns at the speed of this index into RunPlan::speeds.
 std::vector<SampleColumn> ColumnsAt(const RunPlan &plan, int speedIndex);
@@ -93,6 +144,10 @@ RunPlan PublicRunPlan();
 // readings stay below saturation, 9 scans at each of 16000, 20000 and
 // 24000 rpm, radii about 0.003 cm apart.
 RunPlan SixChannelPlan();
+
+// One cell of 40 interference scans at 40000 rpm, 3 minutes apart: an
+// antibody-like species (6.5 S) sedimenting through a 6.00-7.20 cm column.
+RunPlan VelocityRunPlan();
 
 // Writes the run's files under `folder` (created); returns false on failure.
 bool WriteRun(const GeneratedRun &run, const QString &folder);
