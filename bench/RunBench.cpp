@@ -2,6 +2,7 @@
 // Reading a run and checking it: the public run's shape, 7 cells of 90
 // scans of about 350 lines, from a folder.
 #include "core/NumLib.h"
+#include "runs/ColumnLimits.h"
 #include "runs/RunAnalysis.h"
 #include "runs/RunReader.h"
 #include "support/RunGenerator.h"
@@ -54,6 +55,19 @@ void BM_CheckEveryGroup_630_scans(benchmark::State &state)
     }
 }
 BENCHMARK(BM_CheckEveryGroup_630_scans)->Unit(benchmark::kMillisecond);
+
+// The solution column of every setting, from every scan's estimate.
+void BM_FindColumns_630_scans(benchmark::State &state)
+{
+    NumLib numlib;
+    const Run run = ReadRun({ publicRunFolder() }, numlib);
+    const RunGroups groups = GroupScans(run.scans);
+    for (auto _ : state) {
+        const std::vector<std::optional<SolutionColumn>> columns = FindColumns(run, groups);
+        benchmark::DoNotOptimize(columns.data());
+    }
+}
+BENCHMARK(BM_FindColumns_630_scans)->Unit(benchmark::kMillisecond);
 
 // Everything the table shows: groups, checks and the ln c fit of every scan.
 void BM_AnalyseRun_630_scans(benchmark::State &state)

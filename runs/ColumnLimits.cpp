@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/ColumnLimits.h"
 
-#include "runs/EquilibriumCheck.h"
+#include "runs/Median.h"
 
+#include <algorithm>
 #include <map>
 #include <tuple>
 
@@ -18,6 +19,13 @@ ColumnLimits LimitsOf(const ScanGroup &group, const SolutionColumn &values)
     return { group.cell, group.column, group.type, group.lowestWavelength, group.highestWavelength,
         group.speed, values };
 }
+
+namespace
+{
+
+constexpr double SameBase = 0.01; // cm
+
+} // namespace
 
 std::vector<std::optional<SolutionColumn>> FindColumns(const Run &run, const RunGroups &groups)
 {
@@ -41,12 +49,14 @@ std::vector<std::optional<SolutionColumn>> FindColumns(const Run &run, const Run
         const ScanGroup &group = groups.groups[g];
         return Key { group.experiment, group.cell, group.column, group.type, group.speed };
     };
-    std::map<Key, std::vector<double>> menisci, bottoms;
+    std::map<Key, std::vector<double>> menisci, bottoms, saturating;
     for (size_t g = 0; g < count; ++g) {
         if (ends[g].meniscus)
             menisci[keyOf(g)].push_back(*ends[g].meniscus);
         if (ends[g].bottom)
             bottoms[keyOf(g)].push_back(*ends[g].bottom);
+        else if (ends[g].saturatingBottom)
+            saturating[keyOf(g)].push_back(*ends[g].saturatingBottom);
     }
     std::vector<std::optional<SolutionColumn>> columns(count);
     for (size_t g = 0; g < count; ++g) {
@@ -55,6 +65,18 @@ std::vector<std::optional<SolutionColumn>> FindColumns(const Run &run, const Run
             const auto others = bottoms.find(keyOf(g));
             if (others != bottoms.end())
                 found.bottom = Median(others->second);
+        }
+        // Readings saturate at a radius that changes with the wavelength;
+        // the base stays where it is. Settings of several wavelengths that
+        // all end at one radius end at the base.
+        if (!found.bottom && found.meniscus) {
+            const auto others = saturating.find(keyOf(g));
+            if (others != saturating.end() && others->second.size() >= 2) {
+                const auto [low, high]
+                    = std::minmax_element(others->second.begin(), others->second.end());
+                if (*high - *low <= SameBase)
+                    found.bottom = Median(others->second);
+            }
         }
         if (!found.meniscus && found.bottom) {
             const auto others = menisci.find(keyOf(g));

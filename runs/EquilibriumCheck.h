@@ -15,6 +15,7 @@
 #pragma once
 
 #include "runs/GoodPoints.h"
+#include "runs/Median.h"
 #include "runs/Run.h"
 #include "runs/RunOptions.h"
 
@@ -38,9 +39,6 @@ struct GroupVerdict {
     bool reached = false;
     int since = -1; // the since scan (an index into Run::scans), when reached
 };
-
-// The median; of an even count, the mean of the two middle values. Sorts.
-double Median(std::vector<double> &values);
 
 // The noise of a scan's readings c1..cn (n >= 3), from second differences.
 std::optional<double> NoiseOf(const std::vector<double> &readings);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runs/SolutionColumn.h"
 
-#include "runs/EquilibriumCheck.h"
 #include "runs/GoodPoints.h"
+#include "runs/Median.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +20,7 @@ constexpr double SlopeShare = 0.3;
 // A stretch ending in saturation from readings above this saturated on its
 // own: its end is no bottom.
 constexpr double SaturatingFrom = 2.5;
+constexpr double RisingTo = 2.0;
 // Air-like: level with the air and as flat, within this many times the
 // departure (or this much, in reading units).
 constexpr double AirMultiple = 10.0;
@@ -52,7 +53,9 @@ std::vector<Point> pointsOf(const float *points, int count, bool absorbance)
             continue;
         p.push_back({ x, c, saturated });
     }
-    std::stable_sort(p.begin(), p.end(), [](const Point &a, const Point &b) { return a.x < b.x; });
+    const auto below = [](const Point &a, const Point &b) { return a.x < b.x; };
+    if (!std::is_sorted(p.begin(), p.end(), below))
+        std::stable_sort(p.begin(), p.end(), below);
     return p;
 }
 
@@ -137,10 +140,11 @@ std::vector<ColumnEstimate> EstimateColumns(const float *points, int count, bool
     }
     if (offs.size() < size_t(FewestPoints))
         return columns;
-    const double centre = medianOf(offs);
+    // Median reorders, which the spread about the centre does not mind.
+    const double centre = Median(offs);
     for (double &off : offs)
         off = std::fabs(off - centre);
-    const double typical = MadScale * medianOf(offs);
+    const double typical = MadScale * Median(offs);
     // A scan flat to the last digit breaks nowhere.
     const double floor = 1e-6;
 
@@ -188,10 +192,24 @@ std::vector<ColumnEstimate> EstimateColumns(const float *points, int count, bool
         estimate.meniscus = p[s.first].x;
         estimate.reach = p[s.last].x;
         const bool endsScan = s.last + 1 == n;
-        const bool saturates = s.last + 1 < n && p[s.last + 1].saturated && absorbance
-            && p[s.last].c >= SaturatingFrom;
-        if (!endsScan && !saturates)
+        // Readings that high at its end, or high and carried on by the
+        // next point towards saturation (where a base would jump): the
+        // sample saturates there and hides the base.
+        bool saturates = absorbance && p[s.last].c >= SaturatingFrom;
+        if (absorbance && !saturates && p[s.last].c >= RisingTo && s.last > s.first
+            && s.last + 1 < n && !p[s.last + 1].saturated) {
+            const Point &a = p[s.last - 1];
+            const Point &b = p[s.last];
+            const Point &next = p[s.last + 1];
+            const double change = b.x > a.x ? (b.c - a.c) / (b.x - a.x) * (next.x - b.x) : 0.0;
+            const bool carried = std::fabs(next.c - (b.c + change))
+                <= std::max(RoughMultiple * typical, floor) + SlopeShare * std::fabs(change);
+            for (size_t k = s.last + 1; carried && k < n && k <= s.last + 4 && !saturates; ++k)
+                saturates = p[k].c >= SaturatingFrom;
+        }
+        if (!endsScan)
             estimate.bottom = p[s.last].x;
+        estimate.saturating = saturates;
         columns.push_back(estimate);
     }
     return columns;
@@ -221,17 +239,19 @@ std::optional<ColumnEstimate> EstimateColumn(const Scan &scan)
 
 ColumnEnds CombineEstimates(const std::vector<ColumnEstimate> &estimates)
 {
-    std::vector<double> menisci, bottoms;
+    std::vector<double> menisci, bottoms, saturating;
     for (const ColumnEstimate &estimate : estimates) {
         menisci.push_back(DecimalRadius(estimate.meniscus));
         if (estimate.bottom)
-            bottoms.push_back(DecimalRadius(*estimate.bottom));
+            (estimate.saturating ? saturating : bottoms).push_back(DecimalRadius(*estimate.bottom));
     }
     ColumnEnds ends;
     if (!menisci.empty())
         ends.meniscus = Median(menisci);
     if (!bottoms.empty())
         ends.bottom = Median(bottoms);
+    if (!saturating.empty())
+        ends.saturatingBottom = Median(saturating);
     return ends;
 }
 

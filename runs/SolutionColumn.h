@@ -13,8 +13,9 @@
 // that follows a break (air at the start of a scan follows none), is not
 // saturated and not air-like (as level and as flat as the air a scan starts
 // with). It starts at the meniscus and ends at the bottom; a stretch that
-// runs into saturation from high readings (a concentrated sample saturating
-// before the base) or off the end of the scan tells no bottom.
+// runs off the end of the scan tells no bottom, and one that runs into
+// saturation from high readings may end where a concentrated sample
+// saturates rather than at the base.
 #pragma once
 
 #include "runs/Run.h"
@@ -51,6 +52,9 @@ struct ColumnEstimate {
     double meniscus = 0.0;
     std::optional<double> bottom;
     double reach = 0.0; // the last radius of its stretch
+    // It ends rising into saturation: the end may be the base or where the
+    // sample saturates, which the one scan cannot tell.
+    bool saturating = false;
 };
 
 // The sample columns of points given as x, reading and flag triples (as
@@ -63,10 +67,11 @@ std::vector<ColumnEstimate> EstimateColumns(const Scan &scan);
 std::optional<ColumnEstimate> EstimateColumn(const Scan &scan);
 
 // The median of each end over the scans' estimates; an end no scan tells
-// stays unknown.
+// stays unknown. Ends rising into saturation are kept apart.
 struct ColumnEnds {
     std::optional<double> meniscus;
     std::optional<double> bottom;
+    std::optional<double> saturatingBottom; // of the estimates that end saturating
 };
 ColumnEnds CombineEstimates(const std::vector<ColumnEstimate> &estimates);
 

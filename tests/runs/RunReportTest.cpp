@@ -52,7 +52,7 @@ QList<QByteArray> fields(const QByteArray &line)
 const QByteArray headerRow
     = "file,description,type,cell,wavelength_nm,speed_rpm,temperature_c,time_s,omega2t,points,"
       "group,eq_score,eq_trend,eq_offset,eq_points,eq_reached,eq_since,sigma,buoyant_mass,mass,"
-      "fit_points,fit_rms";
+      "fit_points,fit_rms,mass_se,baseline,meniscus_cm,bottom_cm,inner_cm,outer_cm";
 
 } // namespace
 
@@ -100,7 +100,7 @@ TEST(RunReport, TheCommandLinePrintsTheRunsTableWithoutADisplay)
     std::map<QByteArray, std::tuple<int, int, double>> settingOf;
     for (qsizetype i = 1; i + 1 < lines.size(); ++i) {
         const QList<QByteArray> row = fields(lines[i]);
-        ASSERT_EQ(row.size(), 22) << lines[i].toStdString();
+        ASSERT_EQ(row.size(), ReportColumnCount) << lines[i].toStdString();
         ASSERT_TRUE(byFile.count(row[0])) << row[0].toStdString();
         const GeneratedScan &g = *byFile[row[0]];
         EXPECT_EQ(row[1], g.description.trimmed());

@@ -4,6 +4,7 @@
 #include "editor/PlotWindow.h"
 #include "runs/LnCFit.h"
 #include "runs/RunReader.h"
+#include "runs/RunReport.h"
 #include "runwindows/LnCDialog.h"
 #include "support/EditorSupport.h"
 #include "support/Harness.h"
@@ -84,7 +85,7 @@ TEST(LnCFit, TheWindowOfTheDataSetAgreesWithTheReport)
     // The report over the same points: untrimmed, no ceiling in the way.
     const QList<QByteArray> row
         = reportRow({ QStringLiteral("--trim=0"), QStringLiteral("--ceiling=10"), path });
-    ASSERT_EQ(row.size(), 22);
+    ASSERT_EQ(row.size(), ReportColumnCount);
     EXPECT_EQ(row[SigmaColumn].toDouble(), *shown.sigma);
     EXPECT_EQ(row[BuoyantColumn].toDouble(), *shown.buoyantMass);
     EXPECT_EQ(row[MassColumn].toDouble(), *shown.mass);

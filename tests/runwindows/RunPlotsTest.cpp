@@ -279,9 +279,10 @@ TEST(RunPlots, TheAxesHoldTheReadingsCheckedAndShowEverythingHoldsEveryPoint)
     EXPECT_GE(high, checked.to);
     EXPECT_GT(low, -0.3);
     EXPECT_LT(high, checked.to + 0.2 * (checked.to - checked.from));
-    // The differences likewise: their shape, not the menisci's misfit.
-    EXPECT_LT(plots.differenceRange().second, 0.5);
-    EXPECT_GT(plots.differenceRange().first, -0.5);
+    // The differences likewise: their shape (up to about 0.6 in the first
+    // scans, far from equilibrium), not the menisci's misfit (about 4).
+    EXPECT_LT(plots.differenceRange().second, 1.0);
+    EXPECT_GT(plots.differenceRange().first, -1.0);
     // The radii of the scans with a small margin, not widened to whole ticks.
     double first = 1e9, last = -1e9;
     for (const Scan &scan : w->run().scans) {
