@@ -27,7 +27,8 @@ constexpr double SameBase = 0.01; // cm
 
 } // namespace
 
-std::vector<std::optional<SolutionColumn>> FindColumns(const Run &run, const RunGroups &groups)
+std::vector<std::optional<SolutionColumn>> FindColumns(
+    const Run &run, const RunGroups &groups, std::vector<std::optional<double>> *menisci)
 {
     const size_t count = groups.groups.size();
     std::vector<ColumnEnds> ends(count);
@@ -49,10 +50,10 @@ std::vector<std::optional<SolutionColumn>> FindColumns(const Run &run, const Run
         const ScanGroup &group = groups.groups[g];
         return Key { group.experiment, group.cell, group.column, group.type, group.speed };
     };
-    std::map<Key, std::vector<double>> menisci, bottoms, saturating;
+    std::map<Key, std::vector<double>> meniscusOf, bottoms, saturating;
     for (size_t g = 0; g < count; ++g) {
         if (ends[g].meniscus)
-            menisci[keyOf(g)].push_back(*ends[g].meniscus);
+            meniscusOf[keyOf(g)].push_back(*ends[g].meniscus);
         if (ends[g].bottom)
             bottoms[keyOf(g)].push_back(*ends[g].bottom);
         else if (ends[g].saturatingBottom)
@@ -79,11 +80,18 @@ std::vector<std::optional<SolutionColumn>> FindColumns(const Run &run, const Run
             }
         }
         if (!found.meniscus && found.bottom) {
-            const auto others = menisci.find(keyOf(g));
-            if (others != menisci.end())
+            const auto others = meniscusOf.find(keyOf(g));
+            if (others != meniscusOf.end())
                 found.meniscus = Median(others->second);
         }
         columns[g] = ColumnOf(found);
+    }
+    if (menisci) {
+        menisci->assign(count, std::nullopt);
+        for (size_t g = 0; g < count; ++g) {
+            if (!columns[g] && ends[g].meniscus)
+                (*menisci)[g] = ColumnRadius(*ends[g].meniscus);
+        }
     }
     return columns;
 }

@@ -32,4 +32,8 @@ ColumnLimits LimitsOf(const ScanGroup &group, const SolutionColumn &values);
 // before the split). An end no scan of a group tells is taken from the
 // groups of the same cell, type and speed at other wavelengths: the cell
 // is the same whatever the light.
-std::vector<std::optional<SolutionColumn>> FindColumns(const Run &run, const RunGroups &groups);
+// A group without a column may still show its meniscus (a sample that
+// saturates before its base at every wavelength): `menisci`, when given,
+// gets it, so that the computations can start past the meniscus spikes.
+std::vector<std::optional<SolutionColumn>> FindColumns(
+    const Run &run, const RunGroups &groups, std::vector<std::optional<double>> *menisci = nullptr);

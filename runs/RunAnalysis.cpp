@@ -28,6 +28,9 @@ RunOptions RunAnalysis::optionsOfGroup(int group) const
             chosen.from = column.inner;
         if (!chosen.to)
             chosen.to = column.outer;
+    } else if (group >= 0 && size_t(group) < menisci.size() && menisci[size_t(group)]) {
+        if (!chosen.from)
+            chosen.from = ColumnRadius(*menisci[size_t(group)] + MeniscusMargin);
     }
     return chosen;
 }
@@ -44,7 +47,7 @@ RunAnalysis AnalyseRun(const Run &run, const RunOptions &options)
     RunAnalysis analysis;
     analysis.options = options;
     analysis.groups = GroupScans(run.scans);
-    analysis.found = FindColumns(run, analysis.groups);
+    analysis.found = FindColumns(run, analysis.groups, &analysis.menisci);
     AnalyseGroups(run, analysis);
     return analysis;
 }

@@ -19,6 +19,9 @@ struct RunAnalysis {
     std::vector<FitSummary> fits; // per scan: ln c against r^2/2
     std::vector<std::optional<SolutionColumn>> found; // per group: the column its scans show
     std::vector<std::optional<SolutionColumn>> columns; // per group: found, or set by hand
+    // Per group without a column found: its meniscus, when its scans show
+    // one; the computations then start at the inner limit past it.
+    std::vector<std::optional<double>> menisci;
 
     // The column of a scan's group, when known.
     const std::optional<SolutionColumn> &columnOfScan(int scan) const;

@@ -74,8 +74,19 @@ ReportValue cellValue(const Run &run, const RunAnalysis &analysis, int index, Re
         case ReportColumn::InnerCm:
         case ReportColumn::OuterCm: {
             const std::optional<SolutionColumn> &known = analysis.columns[size_t(group)];
-            if (!known)
+            if (!known) {
+                // The meniscus alone, where the base could not be told.
+                const std::optional<double> meniscus = size_t(group) < analysis.menisci.size()
+                    ? analysis.menisci[size_t(group)]
+                    : std::nullopt;
+                if (!meniscus)
+                    return {};
+                if (column == ReportColumn::MeniscusCm)
+                    return *meniscus;
+                if (column == ReportColumn::InnerCm)
+                    return ColumnRadius(*meniscus + MeniscusMargin);
                 return {};
+            }
             return column == ReportColumn::MeniscusCm ? known->meniscus
                 : column == ReportColumn::BottomCm    ? known->bottom
                 : column == ReportColumn::InnerCm     ? known->inner

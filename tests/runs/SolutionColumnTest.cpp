@@ -78,6 +78,13 @@ double worstError(const Truth &truth, const RunAnalysis &analysis, int &groups,
         if (!found) {
             if (missing)
                 ++*missing;
+            // Its meniscus alone, when told, is as right.
+            if (const std::optional<double> &meniscus = analysis.menisci[g]) {
+                EXPECT_NEAR(*meniscus, expected.meniscus, Accuracy) << last.name.toStdString();
+                worst = std::max(worst, std::fabs(*meniscus - expected.meniscus));
+                const ScanCheck &check = analysis.checks[size_t(group.scans.front())];
+                EXPECT_DOUBLE_EQ(check.lo, RadiusBound(*meniscus + MeniscusMargin));
+            }
             continue;
         }
         ++groups;
@@ -242,4 +249,35 @@ TEST(SolutionColumn, ScansWithoutTheArtifactsGiveNoColumn)
             EXPECT_LE(column.meniscus, column.reach);
         }
     }
+}
+
+TEST(SolutionColumn, AVerdictChangesOnceTheAirAndTheSpikesAreOutsideTheRange)
+{
+    // A setting still far from equilibrium, its scans starting as real ones
+    // do, a centimetre inside the meniscus: over the whole scan the air,
+    // alike in every scan, outweighs the solution and the setting looks
+    // settled.
+    RunPlan plan = variedPlan(4);
+    plan.cells = { 1 };
+    plan.speeds = { { 16000, 10, 30.0 } };
+    plan.wavelengths = { 280 };
+    Truth truth = readTruth(plan);
+    std::mt19937 random(11);
+    std::normal_distribution<float> noise(0.0f, 0.004f);
+    for (Scan &scan : truth.run.scans) {
+        std::vector<float> air;
+        for (float x = scan.x(0) - 1.0f; x < scan.x(0) - 0.001f; x += 0.002f)
+            air.insert(air.end(), { x, noise(random), 0.005f });
+        scan.points.insert(scan.points.begin(), air.begin(), air.end());
+        scan.numPoints = int(scan.points.size() / 3);
+    }
+    const RunAnalysis within = AnalyseRun(truth.run);
+    ASSERT_TRUE(within.columns[0]);
+    EXPECT_NEAR(within.columns[0]->meniscus, truth.columns.begin()->second[0].meniscus, Accuracy);
+    EXPECT_FALSE(within.verdicts[0].reached);
+
+    RunAnalysis whole = within;
+    whole.columns.assign(whole.columns.size(), std::nullopt);
+    CheckGroups(truth.run, whole);
+    EXPECT_TRUE(whole.verdicts[0].reached) << "the air alone would call it settled";
 }
