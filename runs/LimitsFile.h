@@ -27,7 +27,14 @@ struct LimitsRead {
     std::vector<ColumnLimits> limits; // the rows read, in file order
     std::vector<int> lines; // the 1-based line of each
     QStringList errors; // "line 3: ..." for each row that could not be read
+    // Why the file as a whole is no limits file (no header row, a column
+    // missing from it); then nothing else is read.
+    QString failure;
 };
+// Lines end in LF or CR LF; the first line that is not blank is the header,
+// naming the columns above in any order (others are passed over); blank
+// lines are skipped. A row needs every field readable and meniscus < inner
+// < outer < bottom.
 LimitsRead ReadLimitsCsv(const QByteArray &bytes);
 
 // The 1-based lines of `read` that match no group of `groups`.
