@@ -193,6 +193,7 @@ LimitsRead ReadLimitsCsv(const QByteArray &bytes)
         const QString error = readRow(fields, limits);
         if (!error.isEmpty()) {
             read.errors << QStringLiteral("line %1: %2").arg(l + 1).arg(error);
+            read.errorLines.push_back(int(l + 1));
             continue;
         }
         read.limits.push_back(limits);

@@ -27,6 +27,7 @@ struct LimitsRead {
     std::vector<ColumnLimits> limits; // the rows read, in file order
     std::vector<int> lines; // the 1-based line of each
     QStringList errors; // "line 3: ..." for each row that could not be read
+    std::vector<int> errorLines; // the line of each error
     // Why the file as a whole is no limits file (no header row, a column
     // missing from it); then nothing else is read.
     QString failure;

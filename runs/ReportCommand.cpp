@@ -8,6 +8,7 @@
 #include <QFile>
 
 #include <cstdio>
+#include <map>
 
 std::optional<Run> ReadRunForCommand(const QStringList &paths)
 {
@@ -53,12 +54,16 @@ std::optional<LimitsRead> ReadLimitsForCommand(const QString &path)
 
 bool NameUnusedLimits(const QString &path, const LimitsRead &read, const RunGroups &groups)
 {
-    for (const QString &error : read.errors)
-        complain(path, error);
-    const std::vector<int> unmatched = UnmatchedLines(read, groups);
-    for (int line : unmatched)
-        complain(path, QStringLiteral("line %1 matches no setting").arg(line));
-    return !read.errors.isEmpty() || !unmatched.empty();
+    // In the file's order, whatever is wrong with each line.
+    std::map<int, QString> problems;
+    for (qsizetype i = 0; i < read.errors.size(); ++i)
+        problems[size_t(i) < read.errorLines.size() ? read.errorLines[size_t(i)] : 0]
+            = read.errors[i];
+    for (int line : UnmatchedLines(read, groups))
+        problems[line] = QStringLiteral("line %1 matches no setting").arg(line);
+    for (const auto &[line, problem] : problems)
+        complain(path, problem);
+    return !problems.empty();
 }
 
 int RunReportCommand(const QStringList &paths, const RunOptions &options, const QString &limitsFile)

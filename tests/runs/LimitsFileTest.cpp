@@ -182,6 +182,7 @@ TEST(LimitsFile, RowsThatCannotBeReadAreNamedAndTheRestKept)
         } else {
             EXPECT_EQ(read.errors, QStringList { QStringLiteral("line 3: ") + row.error })
                 << row.name;
+            EXPECT_EQ(read.errorLines, std::vector<int> { 3 }) << row.name;
             EXPECT_EQ(read.lines, std::vector<int> { 2 }) << row.name;
         }
     }
@@ -307,10 +308,10 @@ TEST(LimitsFile, ALimitsFileNotAllUsedIsNamedWithStatusTwo)
         bool table;
         QByteArray err;
     } rows[] = {
-        { "a row unread and one matching nothing", partly, true,
-            "kelvane: " + name + ": line " + QByteArray::number(lines + 3)
-                + ": outer_cm is not above inner_cm\nkelvane: " + name + ": line "
-                + QByteArray::number(lines + 2) + " matches no setting\n" },
+        { "a row matching nothing and one unread, in the file's order", partly, true,
+            "kelvane: " + name + ": line " + QByteArray::number(lines + 2)
+                + " matches no setting\nkelvane: " + name + ": line "
+                + QByteArray::number(lines + 3) + ": outer_cm is not above inner_cm\n" },
         { "no file", missing, false,
             "kelvane: " + QFile::encodeName(missing) + ": No such file or directory\n" },
         { "no header row", noHeader, false,
