@@ -150,7 +150,10 @@ QByteArray LimitsCsv(const RunAnalysis &analysis)
 LimitsRead ReadLimitsCsv(const QByteArray &bytes)
 {
     LimitsRead read;
-    const QList<QByteArray> lines = bytes.split('\n');
+    // A spreadsheet may begin the file with a byte order mark and quote
+    // fields that need no quotes.
+    const QByteArray mark = "\xEF\xBB\xBF";
+    const QList<QByteArray> lines = (bytes.startsWith(mark) ? bytes.mid(3) : bytes).split('\n');
     std::array<int, FieldCount> place;
     place.fill(-1);
     bool header = false;
@@ -161,8 +164,11 @@ LimitsRead ReadLimitsCsv(const QByteArray &bytes)
         if (line.trimmed().isEmpty())
             continue;
         QList<QByteArray> cells = line.split(',');
-        for (QByteArray &cell : cells)
+        for (QByteArray &cell : cells) {
             cell = cell.trimmed();
+            if (cell.size() >= 2 && cell.startsWith('"') && cell.endsWith('"'))
+                cell = cell.mid(1, cell.size() - 2).trimmed();
+        }
         if (!header) {
             for (qsizetype c = 0; c < cells.size(); ++c) {
                 for (int i = 0; i < FieldCount; ++i) {

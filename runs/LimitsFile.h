@@ -34,8 +34,9 @@ struct LimitsRead {
 };
 // Lines end in LF or CR LF; the first line that is not blank is the header,
 // naming the columns above in any order (others are passed over); blank
-// lines are skipped. A row needs every field readable and meniscus < inner
-// < outer < bottom.
+// lines are skipped; a byte order mark and quotes around a field are
+// taken off. A row needs every field readable and meniscus < inner < outer
+// < bottom.
 LimitsRead ReadLimitsCsv(const QByteArray &bytes);
 
 // The 1-based lines of `read` that match no group of `groups`.

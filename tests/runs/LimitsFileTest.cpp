@@ -121,10 +121,16 @@ TEST(LimitsFile, ReadsBackTheColumnsItWritesExactly)
         shuffled += f[9] + ',' + f[8] + ',' + f[7] + ',' + f[6] + ',' + f[5] + ",x," + f[4] + ','
             + f[3] + ',' + f[2] + ',' + f[1] + ',' + f[0] + "\n\n";
     }
+    // As a spreadsheet saves it: a byte order mark, every field quoted.
+    QByteArray spreadsheet = "\xEF\xBB\xBF\"" + csv;
+    spreadsheet.chop(1);
+    spreadsheet.replace(",", "\",\"").replace("\n", "\"\r\n\"");
+    spreadsheet += "\"\r\n";
     const struct {
         const char *name;
         QByteArray bytes;
-    } rows[] = { { "as written", csv }, { "CR LF", crlf }, { "reordered", shuffled } };
+    } rows[] = { { "as written", csv }, { "CR LF", crlf }, { "reordered", shuffled },
+        { "from a spreadsheet", spreadsheet } };
     for (const auto &row : rows) {
         const LimitsRead read = ReadLimitsCsv(row.bytes);
         EXPECT_TRUE(read.failure.isEmpty()) << row.name;
