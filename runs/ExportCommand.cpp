@@ -4,6 +4,7 @@
 #include "runs/ChannelPlan.h"
 #include "runs/GroupEdits.h"
 #include "runs/ReportCommand.h"
+#include "runs/RunAnalysis.h"
 #include "runs/RunEdits.h"
 
 #include <QDir>
@@ -34,6 +35,12 @@ std::vector<int> everyScan(const Run &run)
 
 int RunExportCommand(const QStringList &paths, const ExportRequest &request)
 {
+    std::optional<LimitsRead> limits;
+    if (!request.limitsFile.isEmpty()) {
+        limits = ReadLimitsForCommand(request.limitsFile);
+        if (!limits)
+            return 2;
+    }
     std::optional<Run> read = ReadRunForCommand(paths);
     if (!read)
         return 2;
@@ -54,11 +61,48 @@ int RunExportCommand(const QStringList &paths, const ExportRequest &request)
     RunEdits edits(run);
     if (request.splitChannels)
         SplitChannels(edits, run, ProposeChannels(run, everyScan(run)));
+    // The groups and their columns of the run as split; the fits and checks
+    // are not needed for the range, but the columns are the window's.
+    RunAnalysis analysis;
+    if (request.column) {
+        RunOptions options;
+        if (limits)
+            options.limits = limits->limits;
+        analysis = AnalyseRun(run, options);
+    } else if (limits) {
+        analysis.groups = GroupScans(run.scans);
+    }
+    if (limits && NameUnusedLimits(request.limitsFile, *limits, analysis.groups))
+        status = 2;
+
+    const RadiusRange given { request.from.value_or(-std::numeric_limits<double>::infinity()),
+        request.to.value_or(std::numeric_limits<double>::infinity()) };
+    std::vector<std::pair<std::vector<int>, RadiusRange>> ranges;
+    if (request.column) {
+        std::vector<int> whole;
+        for (size_t g = 0; g < analysis.groups.groups.size(); ++g) {
+            if (const std::optional<SolutionColumn> &column = analysis.columns[g])
+                ranges.push_back({ analysis.groups.groups[g].scans,
+                    { request.from.value_or(column->inner), request.to.value_or(column->outer) } });
+        }
+        const bool ranged = request.from || request.to;
+        for (size_t i = 0; i < run.scans.size(); ++i) {
+            if (analysis.columnOfScan(int(i)))
+                continue;
+            complain(run.scans[i].path,
+                ranged ? QStringLiteral("no solution column found; only the range given applied")
+                       : QStringLiteral("no solution column found; written whole"));
+            if (ranged)
+                whole.push_back(int(i));
+        }
+        if (!whole.empty())
+            ranges.push_back({ whole, given });
+    } else if (request.from || request.to) {
+        ranges.push_back({ everyScan(run), given });
+    }
     std::set<int> refused;
-    if (request.from || request.to) {
-        const RadiusRange range { request.from.value_or(-std::numeric_limits<double>::infinity()),
-            request.to.value_or(std::numeric_limits<double>::infinity()) };
-        for (int scan : ApplyRangeTo(edits, run, everyScan(run), range).refused) {
+    for (const auto &[scans, range] : ranges) {
+        for (int scan : ApplyRangeTo(edits, run, scans, range).refused) {
             complain(run.scans[size_t(scan)].path,
                 QStringLiteral("no point lies in the range; not written"));
             refused.insert(scan);

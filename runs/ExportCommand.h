@@ -17,10 +17,15 @@ struct ExportRequest {
     std::optional<double> to; // points after it are removed
     bool removeSuggested = false;
     bool splitChannels = false;
+    // Each scan cut to its setting's fit limits; from and to replace the
+    // end they set.
+    bool column = false;
+    QString limitsFile; // the columns set by hand, in place of the ones found
 };
 
 // Reads the run of `paths` and saves its scans. Each file written is named
 // on standard output; each file not read or not written on standard error
-// with the reason. Returns the exit status: 0 when every file was read and
-// every scan written, 2 otherwise.
+// with the reason. Returns the exit status: 0 when every file was read,
+// every scan written and every row of the limits file used, 2 otherwise (a
+// limits file that cannot be read: before anything is written).
 int RunExportCommand(const QStringList &paths, const ExportRequest &request);

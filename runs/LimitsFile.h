@@ -27,7 +27,16 @@ struct LimitsRead {
     std::vector<ColumnLimits> limits; // the rows read, in file order
     std::vector<int> lines; // the 1-based line of each
     QStringList errors; // "line 3: ..." for each row that could not be read
+    std::vector<int> errorLines; // the line of each error
+    // Why the file as a whole is no limits file (no header row, a column
+    // missing from it); then nothing else is read.
+    QString failure;
 };
+// Lines end in LF or CR LF; the first line that is not blank is the header,
+// naming the columns above in any order (others are passed over); blank
+// lines are skipped; a byte order mark and quotes around a field are
+// taken off. A row needs every field readable and meniscus < inner < outer
+// < bottom.
 LimitsRead ReadLimitsCsv(const QByteArray &bytes);
 
 // The 1-based lines of `read` that match no group of `groups`.

@@ -94,6 +94,18 @@ CommandLine ParseCommandLine(const QStringList &arguments)
             if (folder.isEmpty() && line.usageError.isEmpty())
                 line.usageError = QStringLiteral("--export needs a folder");
             line.exportFolder = folder;
+        } else if (argument == QLatin1String("--limits")
+            || argument.startsWith(QLatin1String("--limits="))) {
+            QString file;
+            if (argument.contains(QLatin1Char('=')))
+                file = argument.mid(argument.indexOf(QLatin1Char('=')) + 1);
+            else if (i + 1 < arguments.size())
+                file = arguments[++i];
+            if (file.isEmpty() && line.usageError.isEmpty())
+                line.usageError = QStringLiteral("--limits needs a file");
+            line.limitsFile = file;
+        } else if (argument == QLatin1String("--column")) {
+            line.column = true;
         } else if (argument == QLatin1String("--complete")
             || argument == QLatin1String("--truncated")) {
             const bool complete = argument == QLatin1String("--complete");
@@ -153,9 +165,11 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     if (line.usageError.isEmpty() && line.exportFolder && line.report)
         line.usageError = QStringLiteral("--export and --report exclude each other");
     if (line.usageError.isEmpty() && !line.exportFolder
-        && (line.complete || line.xi || line.removeSuggested || line.splitChannels))
-        line.usageError = QStringLiteral("--complete, --truncated, --xi, --remove-suggested and "
-                                         "--split-channels go with --export");
+        && (line.complete || line.xi || line.removeSuggested || line.splitChannels || line.column))
+        line.usageError = QStringLiteral("--complete, --truncated, --xi, --remove-suggested, "
+                                         "--split-channels and --column go with --export");
+    if (line.usageError.isEmpty() && line.limitsFile && !line.report && !line.exportFolder)
+        line.usageError = QStringLiteral("--limits goes with --report or --export");
     if (line.usageError.isEmpty() && line.run && line.files.isEmpty())
         line.usageError = QStringLiteral("--run needs at least one PATH");
     return line;
@@ -201,6 +215,16 @@ QString HelpText()
         "  --ceiling OD   absorbance readings above it are left out (1.5)\n"
         "  --vbar ML_PER_G     partial specific volume (0.73)\n"
         "  --density G_PER_ML  solvent density (1.0)\n"
+        "  --limits FILE  the solution columns of the settings from FILE, a CSV as\n"
+        "                 the run window saves them, in place of the ones found;\n"
+        "                 with --report or --export. Exit status 2, and nothing\n"
+        "                 printed or written, when FILE cannot be read; 2 also\n"
+        "                 when a row of it cannot be read or matches no setting\n"
+        "                 (each named on standard error; the rest is used)\n"
+        "  --column       with --export, cut each scan to its setting's fit\n"
+        "                 limits (after --split-channels); --from and --to replace\n"
+        "                 the end they set; a scan whose setting has no column is\n"
+        "                 named on standard error and not cut\n"
         "  -h, --help     show this help and exit\n"
         "  -v, --version  show the version and exit\n");
 }
@@ -224,7 +248,7 @@ std::optional<int> AnswerWithoutWindow(const CommandLine &line)
         return 0;
     }
     const bool exporting = line.exportFolder || line.complete || line.xi || line.removeSuggested
-        || line.splitChannels;
+        || line.splitChannels || line.column;
     const int usageStatus = line.report || exporting ? 1 : 2;
     if (!line.unknownOptions.isEmpty()) {
         std::fprintf(stderr, "kelvane: unknown option '%s'\nTry 'kelvane --help'.\n",
@@ -237,7 +261,7 @@ std::optional<int> AnswerWithoutWindow(const CommandLine &line)
         return usageStatus;
     }
     if (line.report)
-        return RunReportCommand(line.files, line.options);
+        return RunReportCommand(line.files, line.options, line.limitsFile.value_or(QString()));
     if (line.exportFolder) {
         ExportRequest request;
         request.folder = *line.exportFolder;
@@ -247,6 +271,8 @@ std::optional<int> AnswerWithoutWindow(const CommandLine &line)
         request.to = line.options.to;
         request.removeSuggested = line.removeSuggested;
         request.splitChannels = line.splitChannels;
+        request.column = line.column;
+        request.limitsFile = line.limitsFile.value_or(QString());
         return RunExportCommand(line.files, request);
     }
     return std::nullopt;

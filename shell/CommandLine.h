@@ -24,6 +24,8 @@ struct CommandLine {
     bool xi = false; // --xi: x written as r²/2
     bool removeSuggested = false; // --remove-suggested
     bool splitChannels = false; // --split-channels
+    std::optional<QString> limitsFile; // --limits FILE: the columns set by hand
+    bool column = false; // --column: each scan cut to its setting's fit limits
     RunOptions options; // --from, --to, --trim, --ceiling, --vbar, --density
     QStringList unknownOptions; // as given, e.g. "--frobnicate"
     QString usageError; // a known option used wrongly, e.g. "--from needs a number"
@@ -43,6 +45,6 @@ QString VersionText(); // "kelvane 0.999.28"
 // (standard output, exit code 0), a usage error (standard error; exit code
 // 1 for the report's and the export's options, 2 otherwise), or the report
 // or the export itself (exit code 0, or 2 when a file could not be read or
-// written). Nothing when the program should
+// written or the limits file not all used). Nothing when the program should
 // start its windows.
 std::optional<int> AnswerWithoutWindow(const CommandLine &line);
