@@ -247,9 +247,8 @@ TEST(LimitsFile, TheReportTakesTheColumnsOfALimitsFile)
             EXPECT_EQ(row[int(ReportColumn::OuterCm)], QByteArray()) << i;
             continue;
         }
-        const auto text = [&column](double SolutionColumn::*radius) {
-            return ReportText(*column.*radius);
-        };
+        const auto text
+            = [&column](double SolutionColumn::*radius) { return ReportText(*column.*radius); };
         EXPECT_EQ(row[int(ReportColumn::MeniscusCm)], text(&SolutionColumn::meniscus)) << i;
         EXPECT_EQ(row[int(ReportColumn::BottomCm)], text(&SolutionColumn::bottom)) << i;
         EXPECT_EQ(row[int(ReportColumn::InnerCm)], text(&SolutionColumn::inner)) << i;
