@@ -56,11 +56,12 @@ int main(int argc, char *argv[])
     const auto is = [kind](const char *name) { return std::strcmp(kind, name) == 0; };
     RunPlan plan = is("public") || is("three-columns") ? PublicRunPlan() : RunPlan();
     // The guide's two runs: one cell whose settings come to equilibrium, and
-    // one still changing.
+    // one still changing, drawn as real scans look.
     if (is("settled") || is("changing")) {
         plan.cells = { 1 };
         const double tau = is("settled") ? 8.0 : 60.0;
         plan.speeds = { { 16000, 36, tau } };
+        plan.realArtifacts = true;
     }
     if (is("interference")) {
         plan.interference = true;
