@@ -52,17 +52,41 @@ RunAnalysis AnalyseRun(const Run &run, const RunOptions &options)
     return analysis;
 }
 
+namespace
+{
+
+void applyLimits(RunAnalysis &analysis, size_t g)
+{
+    analysis.columns[g] = analysis.found[g];
+    for (const ColumnLimits &limits : analysis.options.limits) {
+        if (limits.matches(analysis.groups.groups[g])) {
+            analysis.columns[g] = limits.values;
+            analysis.columns[g]->byHand = true;
+        }
+    }
+}
+
+void checkGroup(const Run &run, RunAnalysis &analysis, size_t g)
+{
+    const ScanGroup &group = analysis.groups.groups[g];
+    const RunOptions options = analysis.optionsOfGroup(int(g));
+    const int last = group.last();
+    LastScan reference(GoodPoints(run.scans[size_t(last)], options.ceiling));
+    for (int scan : group.scans) {
+        analysis.checks[size_t(scan)] = scan == last
+            ? ScanCheck()
+            : CheckGoodPoints(
+                GoodPoints(run.scans[size_t(scan)], options.ceiling), reference, options);
+    }
+}
+
+} // namespace
+
 void AnalyseGroups(const Run &run, RunAnalysis &analysis)
 {
     analysis.columns = analysis.found;
-    for (size_t g = 0; g < analysis.groups.groups.size(); ++g) {
-        for (const ColumnLimits &limits : analysis.options.limits) {
-            if (limits.matches(analysis.groups.groups[g])) {
-                analysis.columns[g] = limits.values;
-                analysis.columns[g]->byHand = true;
-            }
-        }
-    }
+    for (size_t g = 0; g < analysis.groups.groups.size(); ++g)
+        applyLimits(analysis, g);
     CheckGroups(run, analysis);
     analysis.fits.clear();
     analysis.fits.reserve(run.scans.size());
@@ -75,15 +99,22 @@ void CheckGroups(const Run &run, RunAnalysis &analysis)
     analysis.checks.assign(run.scans.size(), ScanCheck());
     analysis.verdicts.clear();
     for (size_t g = 0; g < analysis.groups.groups.size(); ++g) {
-        const ScanGroup &group = analysis.groups.groups[g];
-        const RunOptions options = analysis.optionsOfGroup(int(g));
-        const int last = group.last();
-        LastScan reference(GoodPoints(run.scans[size_t(last)], options.ceiling));
-        for (int scan : group.scans) {
-            if (scan != last)
-                analysis.checks[size_t(scan)] = CheckGoodPoints(
-                    GoodPoints(run.scans[size_t(scan)], options.ceiling), reference, options);
-        }
-        analysis.verdicts.push_back(VerdictOf(group.scans, analysis.checks));
+        checkGroup(run, analysis, g);
+        analysis.verdicts.push_back(VerdictOf(analysis.groups.groups[g].scans, analysis.checks));
     }
+}
+
+void AnalyseGroup(const Run &run, RunAnalysis &analysis, int group)
+{
+    if (group < 0 || size_t(group) >= analysis.groups.groups.size()
+        || analysis.columns.size() != analysis.groups.groups.size())
+        return;
+    const size_t g = size_t(group);
+    applyLimits(analysis, g);
+    checkGroup(run, analysis, g);
+    const std::vector<int> &scans = analysis.groups.groups[g].scans;
+    analysis.verdicts[g] = VerdictOf(scans, analysis.checks);
+    for (int scan : scans)
+        analysis.fits[size_t(scan)]
+            = SummaryOf(FitScan(run.scans[size_t(scan)], analysis.optionsOfScan(scan)));
 }

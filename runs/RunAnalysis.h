@@ -40,3 +40,9 @@ void AnalyseGroups(const Run &run, RunAnalysis &analysis);
 // The equilibrium check alone, over groups and columns already found: the
 // checks and the verdicts of `analysis`.
 void CheckGroups(const Run &run, RunAnalysis &analysis);
+
+// One group again after its column set by hand changed: its column from
+// the options' limits (or as found), the checks and the verdict of its
+// scans and their fits; the other groups stay as they are. A group out of
+// range changes nothing.
+void AnalyseGroup(const Run &run, RunAnalysis &analysis, int group);

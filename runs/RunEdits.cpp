@@ -2,6 +2,7 @@
 #include "runs/RunEdits.h"
 
 #include <algorithm>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -99,6 +100,8 @@ struct RunEdits::Step {
     std::vector<int> at;
     std::vector<int> partCounts;
     std::vector<Scan> stash;
+    // A change of the columns set by hand: the other version of them.
+    std::optional<std::vector<ColumnLimits>> limits;
 
     size_t bytes() const
     {
@@ -108,6 +111,8 @@ struct RunEdits::Step {
             total += state.bytes();
         for (const Scan &scan : stash)
             total += scanBytes(scan);
+        if (limits)
+            total += limits->capacity() * sizeof(ColumnLimits);
         return total;
     }
 };
@@ -188,6 +193,34 @@ bool RunEdits::replace(const QString &name, const std::vector<int> &scans,
     return true;
 }
 
+namespace
+{
+
+bool sameLimits(const std::vector<ColumnLimits> &a, const std::vector<ColumnLimits> &b)
+{
+    return std::equal(
+        a.begin(), a.end(), b.begin(), b.end(), [](const ColumnLimits &x, const ColumnLimits &y) {
+            return x.cell == y.cell && x.column == y.column && x.type == y.type
+                && x.lowestWavelength == y.lowestWavelength
+                && x.highestWavelength == y.highestWavelength && x.speed == y.speed
+                && x.values == y.values;
+        });
+}
+
+} // namespace
+
+bool RunEdits::setLimits(const QString &name, std::vector<ColumnLimits> limits)
+{
+    if (sameLimits(limits, m_limits))
+        return false;
+    auto step = std::make_unique<Step>();
+    step->name = name;
+    step->limits = std::move(m_limits);
+    m_limits = std::move(limits);
+    push(std::move(step));
+    return true;
+}
+
 void RunEdits::push(std::unique_ptr<Step> step)
 {
     ++m_revision;
@@ -248,6 +281,8 @@ void RunEdits::undo()
     m_undo.pop_back();
     ++m_revision;
     swapAll(step->flags);
+    if (step->limits)
+        std::swap(*step->limits, m_limits);
     if (!step->at.empty()) {
         // The sources go back in place of their parts, which are kept.
         std::vector<Scan> parts;
@@ -272,6 +307,8 @@ void RunEdits::redo()
     m_redo.pop_back();
     ++m_revision;
     swapAll(step->flags);
+    if (step->limits)
+        std::swap(*step->limits, m_limits);
     if (!step->at.empty()) {
         std::vector<Scan> sources;
         size_t used = step->stash.size();

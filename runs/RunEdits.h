@@ -6,6 +6,7 @@
 // the memory it holds as well as by its count of steps.
 #pragma once
 
+#include "runs/ColumnLimits.h"
 #include "runs/Run.h"
 
 #include <QString>
@@ -38,6 +39,14 @@ public:
     // Returns false when nothing was replaced.
     bool replace(const QString &name, const std::vector<int> &scans,
         const std::function<std::vector<Scan>(const Scan &)> &parts);
+
+    // The solution columns set by hand, kept in the same history as the
+    // flags. `startLimits` sets them without a step (those the run was
+    // opened with); `setLimits` is one step named `name`, and false, with
+    // nothing recorded, when they are the same.
+    const std::vector<ColumnLimits> &limits() const { return m_limits; }
+    void startLimits(std::vector<ColumnLimits> limits) { m_limits = std::move(limits); }
+    bool setLimits(const QString &name, std::vector<ColumnLimits> limits);
 
     bool canUndo() const { return !m_undo.empty(); }
     bool canRedo() const { return !m_redo.empty(); }
@@ -72,4 +81,5 @@ private:
     uint64_t m_revision = 0;
     std::vector<std::unique_ptr<Step>> m_undo;
     std::vector<std::unique_ptr<Step>> m_redo;
+    std::vector<ColumnLimits> m_limits;
 };

@@ -11,8 +11,10 @@
 #include "runs/Verdict.h"
 #include "runwindows/ApplyRangeDialog.h"
 #include "runwindows/CheckSettingsDialog.h"
+#include "runwindows/ColumnDialog.h"
 #include "runwindows/LnCDialog.h"
 #include "runwindows/Overlay.h"
+#include "runwindows/RangeChartView.h"
 #include "runwindows/RunExport.h"
 #include "runwindows/RunFilterModel.h"
 #include "runwindows/RunPlots.h"
@@ -44,6 +46,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 #include <set>
 
 namespace
@@ -97,6 +100,7 @@ RunWindow::RunWindow(
 {
     setObjectName(QStringLiteral("RunWindow"));
     setWindowTitle(QStringLiteral("Run - ") + m_run.title);
+    m_edits->startLimits(m_analysis.options.limits);
     m_tableModel = std::make_unique<RunTableModel>(m_run, m_analysis);
     m_filter = std::make_unique<RunFilterModel>(m_run);
     m_filter->setSourceModel(m_tableModel.get());
@@ -173,6 +177,12 @@ void RunWindow::createMenus()
     m_clearRange = action(check, "ClearRange", QStringLiteral("Clear &Range"));
     m_clearRange->setToolTip(
         QStringLiteral("Compare each pair of scans over its own overlap again"));
+    m_column = action(check, "Column", QStringLiteral("C&olumn..."));
+    m_column->setToolTip(QStringLiteral("Set the chosen setting's solution column by hand"));
+    m_resetColumn = action(check, "ResetColumn", QStringLiteral("Reset Col&umn"));
+    m_resetColumn->setToolTip(QStringLiteral("The chosen setting's column as found in its scans"));
+    connect(m_column, &QAction::triggered, this, &RunWindow::editColumn);
+    connect(m_resetColumn, &QAction::triggered, this, &RunWindow::resetColumn);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     m_resetZoom = action(view, "ResetZoom", QStringLiteral("&Reset Zoom"));
@@ -296,6 +306,7 @@ void RunWindow::createWidgets()
         setOptions(options);
     });
     connect(m_plots, &RunPlots::offsetsToggled, this, &RunWindow::plotChosen);
+    connect(m_plots->overlayView(), &RangeChartView::columnMoved, this, &RunWindow::columnMoved);
     m_verdict = new QLabel;
     m_verdict->setObjectName(QStringLiteral("Verdict"));
     m_verdict->setAccessibleName(QStringLiteral("Equilibrium verdict"));
@@ -388,23 +399,30 @@ void RunWindow::plotChosen()
     m_plots->setOverlay(
         BuildOverlay(m_run, m_analysis, m_chosen, m_plots->offsetBox()->isChecked()));
     m_plots->setCheckRange(m_analysis.options.from, m_analysis.options.to);
+    const int group = chosenGroup();
+    m_plots->overlayView()->setColumn(
+        group >= 0 ? m_analysis.columns[size_t(group)] : std::optional<SolutionColumn>());
     showVerdict();
     showStatus();
     showUndoState();
 }
 
-void RunWindow::showVerdict()
+int RunWindow::chosenGroup() const
 {
-    // The verdict of the one group the chosen scans belong to.
     int group = -1;
     for (int scan : m_chosen) {
         const int of = m_analysis.groups.groupOf[size_t(scan)];
-        if (of < 0 || (group >= 0 && of != group)) {
-            group = -2;
-            break;
-        }
+        if (of < 0 || (group >= 0 && of != group))
+            return -2;
         group = of;
     }
+    return group;
+}
+
+void RunWindow::showVerdict()
+{
+    // The verdict of the one group the chosen scans belong to.
+    const int group = chosenGroup();
     if (group < 0) {
         m_verdict->setText(group == -1
                 ? QString()
@@ -416,8 +434,19 @@ void RunWindow::showVerdict()
     const QString where = m_analysis.groups.experiments.size() > 1
         ? m_analysis.groups.experiments[size_t(chosen.experiment)].name + QStringLiteral(", ")
         : QString();
-    m_verdict->setText(
-        where + GroupText(chosen) + QStringLiteral(": ") + VerdictText(m_run, m_analysis, group));
+    QString text
+        = where + GroupText(chosen) + QStringLiteral(": ") + VerdictText(m_run, m_analysis, group);
+    const std::optional<SolutionColumn> &column = m_analysis.columns[size_t(group)];
+    if (!column) {
+        text += QStringLiteral(" No solution column found: the trimmed range is used.");
+    } else if (column->byHand) {
+        text += QStringLiteral(" Column set by hand: %1-%2 cm, fitted over %3-%4 cm.")
+                    .arg(column->meniscus, 0, 'f', 4)
+                    .arg(column->bottom, 0, 'f', 4)
+                    .arg(column->inner, 0, 'f', 4)
+                    .arg(column->outer, 0, 'f', 4);
+    }
+    m_verdict->setText(text);
 }
 
 void RunWindow::setOptions(const RunOptions &options)
@@ -427,7 +456,9 @@ void RunWindow::setOptions(const RunOptions &options)
         = m_tree->currentIndex().siblingAtColumn(0).data(RunTreeModel::GroupRole);
     const int group = current.isValid() ? current.toInt() : -1;
     const std::vector<int> chosen = m_chosen;
-    m_analysis = AnalyseRun(m_run, options);
+    RunOptions kept = options;
+    kept.limits = m_edits->limits(); // the columns belong to the history
+    m_analysis = AnalyseRun(m_run, kept);
     m_updating = true;
     m_tableModel->analysisChanged();
     m_treeModel->rebuild(m_analysis);
@@ -619,7 +650,9 @@ void RunWindow::runChanged(const ChosenIds &before, const QString &done)
     const QVariant current
         = m_tree->currentIndex().siblingAtColumn(0).data(RunTreeModel::GroupRole);
     const int group = current.isValid() ? current.toInt() : -1;
-    m_analysis = AnalyseRun(m_run, m_analysis.options);
+    RunOptions options = m_analysis.options;
+    options.limits = m_edits->limits();
+    m_analysis = AnalyseRun(m_run, options);
     m_updating = true;
     m_tableModel->analysisChanged();
     m_treeModel->rebuild(m_analysis);
@@ -648,6 +681,150 @@ void RunWindow::showUndoState()
     m_removeSuggested->setEnabled(any);
     m_splitChannels->setEnabled(any);
     m_saveSelected->setEnabled(any);
+    const int group = chosenGroup();
+    m_column->setEnabled(group >= 0);
+    m_resetColumn->setEnabled(group >= 0 && m_analysis.columns[size_t(group)]
+        && m_analysis.columns[size_t(group)]->byHand);
+}
+
+void RunWindow::columnsChanged(int group, const QString &done)
+{
+    m_analysis.options.limits = m_edits->limits();
+    if (group >= 0)
+        AnalyseGroup(m_run, m_analysis, group);
+    else
+        AnalyseGroups(m_run, m_analysis);
+    const QVariant current
+        = m_tree->currentIndex().siblingAtColumn(0).data(RunTreeModel::GroupRole);
+    const int shown = current.isValid() ? current.toInt() : -1;
+    const std::vector<int> chosen = m_chosen;
+    m_updating = true;
+    m_tableModel->analysisChanged();
+    m_treeModel->rebuild(m_analysis);
+    m_tree->expandAll();
+    if (shown >= 0)
+        m_tree->setCurrentIndex(m_treeModel->groupIndex(shown));
+    m_updating = false;
+    choose(chosen);
+    if (!done.isEmpty())
+        statusBar()->showMessage(done);
+}
+
+namespace
+{
+
+// The columns set by hand without those of `group`.
+std::vector<ColumnLimits> without(std::vector<ColumnLimits> limits, const ScanGroup &group)
+{
+    std::erase_if(limits, [&group](const ColumnLimits &l) { return l.matches(group); });
+    return limits;
+}
+
+QString columnText(const SolutionColumn &c)
+{
+    return QStringLiteral("meniscus %1, bottom %2, fit limits %3-%4 cm")
+        .arg(c.meniscus, 0, 'f', 4)
+        .arg(c.bottom, 0, 'f', 4)
+        .arg(c.inner, 0, 'f', 4)
+        .arg(c.outer, 0, 'f', 4);
+}
+
+} // namespace
+
+void RunWindow::columnMoved(const SolutionColumn &column)
+{
+    const int group = chosenGroup();
+    if (group < 0)
+        return;
+    const ScanGroup &chosen = m_analysis.groups.groups[size_t(group)];
+    SolutionColumn values = column;
+    values.byHand = true;
+    std::vector<ColumnLimits> limits = without(m_edits->limits(), chosen);
+    limits.push_back(LimitsOf(chosen, values));
+    // The same setting in another experiment of the run takes it too.
+    const bool alone
+        = std::count_if(m_analysis.groups.groups.begin(), m_analysis.groups.groups.end(),
+              [&limits](const ScanGroup &g) { return limits.back().matches(g); })
+        == 1;
+    const QString done
+        = QStringLiteral("Column of %1: %2").arg(GroupText(chosen), columnText(values));
+    if (m_edits->setLimits(QStringLiteral("Column"), std::move(limits)))
+        columnsChanged(alone ? group : -1, done);
+}
+
+void RunWindow::editColumn()
+{
+    const int group = chosenGroup();
+    if (group < 0) {
+        m_platform.messageBox(QStringLiteral("Choose the scans of one setting first."),
+            QStringLiteral("Column"), MsgStyle::Information);
+        return;
+    }
+    const ScanGroup &chosen = m_analysis.groups.groups[size_t(group)];
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = -lowest;
+    for (int scan : chosen.scans) {
+        const Scan &s = m_run.scans[size_t(scan)];
+        if (s.numPoints > 0) {
+            lowest = std::min(lowest, double(s.x(0)));
+            highest = std::max(highest, double(s.x(s.numPoints - 1)));
+        }
+    }
+    if (!(lowest < highest))
+        return;
+    ColumnDialog dialog(m_analysis.columns[size_t(group)], m_analysis.found[size_t(group)], lowest,
+        highest, GroupText(chosen), m_platform, this);
+    if (m_platform.execModal(dialog) != QDialog::Accepted)
+        return;
+    std::vector<int> targets { group };
+    if (dialog.scope() == ColumnDialog::Scope::EveryCellSetting) {
+        for (size_t g = 0; g < m_analysis.groups.groups.size(); ++g) {
+            const ScanGroup &other = m_analysis.groups.groups[g];
+            if (int(g) != group && other.experiment == chosen.experiment
+                && other.cell == chosen.cell && other.column == chosen.column
+                && other.type == chosen.type)
+                targets.push_back(int(g));
+        }
+    }
+    const std::optional<SolutionColumn> &base = m_analysis.found[size_t(group)];
+    std::vector<ColumnLimits> limits = m_edits->limits();
+    for (int g : targets) {
+        const ScanGroup &target = m_analysis.groups.groups[size_t(g)];
+        limits = without(std::move(limits), target);
+        if (dialog.resetChosen())
+            continue;
+        // Each setting keeps its own stretch: what its found column differs
+        // from the chosen one's, end by end.
+        SolutionColumn values = dialog.column();
+        const std::optional<SolutionColumn> &own = m_analysis.found[size_t(g)];
+        if (g != group && base && own) {
+            values.meniscus = ColumnRadius(values.meniscus + own->meniscus - base->meniscus);
+            values.bottom = ColumnRadius(values.bottom + own->bottom - base->bottom);
+            values.inner = ColumnRadius(values.inner + own->inner - base->inner);
+            values.outer = ColumnRadius(values.outer + own->outer - base->outer);
+        }
+        limits.push_back(LimitsOf(target, values));
+    }
+    const QString name
+        = dialog.resetChosen() ? QStringLiteral("Reset Column") : QStringLiteral("Column");
+    const QString done = targets.size() > 1
+        ? QStringLiteral("Column of %1 settings of %2 set")
+              .arg(targets.size())
+              .arg(CellText(chosen.cell, chosen.column))
+        : QStringLiteral("Column of %1: %2").arg(GroupText(chosen), columnText(dialog.column()));
+    if (m_edits->setLimits(name, std::move(limits)))
+        columnsChanged(targets.size() > 1 ? -1 : group, done);
+}
+
+void RunWindow::resetColumn()
+{
+    const int group = chosenGroup();
+    if (group < 0)
+        return;
+    const ScanGroup &chosen = m_analysis.groups.groups[size_t(group)];
+    if (m_edits->setLimits(QStringLiteral("Reset Column"), without(m_edits->limits(), chosen)))
+        columnsChanged(
+            group, QStringLiteral("Column of %1 as found in its scans").arg(GroupText(chosen)));
 }
 
 void RunWindow::undoStep()

@@ -80,6 +80,12 @@ public:
     QAction *showEverythingAction() const { return m_showEverything; }
     QAction *checkSettingsAction() const { return m_checkSettings; }
     QAction *clearRangeAction() const { return m_clearRange; }
+    // Check > Column... and Reset Column, for the chosen setting.
+    QAction *columnAction() const { return m_column; }
+    QAction *resetColumnAction() const { return m_resetColumn; }
+    // The one group the chosen scans belong to; -1 for none chosen, -2 for
+    // scans of several groups or of none.
+    int chosenGroup() const;
     // The verdict of the chosen group, in words.
     QLabel *verdictLabel() const { return m_verdict; }
 
@@ -136,6 +142,12 @@ private:
     void removeSuggested();
     void splitChannels();
     void saveSelected();
+    // The columns set by hand changed for `group` alone (re-checked alone),
+    // or for several (-1): the analysis follows the history's columns.
+    void columnsChanged(int group, const QString &done);
+    void columnMoved(const SolutionColumn &column);
+    void editColumn();
+    void resetColumn();
     void undoStep();
     void redoStep();
     void showUndoState();
@@ -167,6 +179,8 @@ private:
     QAction *m_lnC = nullptr;
     QAction *m_checkSettings = nullptr;
     QAction *m_clearRange = nullptr;
+    QAction *m_column = nullptr;
+    QAction *m_resetColumn = nullptr;
     QAction *m_undo = nullptr;
     QAction *m_redo = nullptr;
     QAction *m_applyRange = nullptr;
