@@ -8,6 +8,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -28,7 +29,7 @@ QLineEdit *field(
 } // namespace
 
 ApplyRangeDialog::ApplyRangeDialog(std::optional<double> from, std::optional<double> to, int scans,
-    Platform &platform, QWidget *parent)
+    Platform &platform, QWidget *parent, std::optional<std::pair<double, double>> fitLimits)
     : QDialog(parent)
     , m_platform(platform)
 {
@@ -44,6 +45,20 @@ ApplyRangeDialog::ApplyRangeDialog(std::optional<double> from, std::optional<dou
                                 .replace(QStringLiteral("%n"), QString::number(scans)));
     note->setWordWrap(true);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    if (fitLimits) {
+        m_fitLimits
+            = buttons->addButton(QStringLiteral("Fit &Limits"), QDialogButtonBox::ActionRole);
+        m_fitLimits->setObjectName(QStringLiteral("FitLimits"));
+        m_fitLimits->setAccessibleName(QStringLiteral("The chosen setting's fit limits"));
+        m_fitLimits->setToolTip(QStringLiteral("%1-%2 cm, the fit limits of the chosen setting's "
+                                               "solution column")
+                                    .arg(fitLimits->first, 0, 'f', 4)
+                                    .arg(fitLimits->second, 0, 'f', 4));
+        connect(m_fitLimits, &QPushButton::clicked, this, [this, fitLimits] {
+            m_from->setText(QString::number(fitLimits->first, 'g', 10));
+            m_to->setText(QString::number(fitLimits->second, 'g', 10));
+        });
+    }
     connect(buttons, &QDialogButtonBox::accepted, this, &ApplyRangeDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);

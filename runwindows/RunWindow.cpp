@@ -101,6 +101,7 @@ RunWindow::RunWindow(
     setObjectName(QStringLiteral("RunWindow"));
     setWindowTitle(QStringLiteral("Run - ") + m_run.title);
     m_edits->startLimits(m_analysis.options.limits);
+    m_savedLimits = m_analysis.options.limits;
     m_tableModel = std::make_unique<RunTableModel>(m_run, m_analysis);
     m_filter = std::make_unique<RunFilterModel>(m_run);
     m_filter->setSourceModel(m_tableModel.get());
@@ -851,8 +852,13 @@ void RunWindow::applyRange()
 {
     if (m_chosen.empty())
         return;
-    ApplyRangeDialog dialog(
-        m_analysis.options.from, m_analysis.options.to, int(m_chosen.size()), m_platform, this);
+    const int group = chosenGroup();
+    std::optional<std::pair<double, double>> fitLimits;
+    if (group >= 0 && m_analysis.columns[size_t(group)])
+        fitLimits = std::make_pair(
+            m_analysis.columns[size_t(group)]->inner, m_analysis.columns[size_t(group)]->outer);
+    ApplyRangeDialog dialog(m_analysis.options.from, m_analysis.options.to, int(m_chosen.size()),
+        m_platform, this, fitLimits);
     if (m_platform.execModal(dialog) != QDialog::Accepted)
         return;
     const ChosenIds before = chosenIds();
@@ -1006,6 +1012,20 @@ bool RunWindow::takeEditorFlags(
     return true;
 }
 
+bool RunWindow::limitsUnsaved() const
+{
+    // The columns as they were opened or last saved count as saved: an undo
+    // back to them leaves nothing to lose.
+    const std::vector<ColumnLimits> &now = m_edits->limits();
+    return !std::equal(now.begin(), now.end(), m_savedLimits.begin(), m_savedLimits.end(),
+        [](const ColumnLimits &a, const ColumnLimits &b) {
+            return a.cell == b.cell && a.column == b.column && a.type == b.type
+                && a.lowestWavelength == b.lowestWavelength
+                && a.highestWavelength == b.highestWavelength && a.speed == b.speed
+                && a.values == b.values;
+        });
+}
+
 void RunWindow::closeEvent(QCloseEvent *event)
 {
     int unsaved = 0;
@@ -1015,10 +1035,16 @@ void RunWindow::closeEvent(QCloseEvent *event)
             && (saved == m_saved.end() || saved->second != SavedState(scan)))
             ++unsaved;
     }
-    if (unsaved > 0
-        && m_platform.messageBox(QStringLiteral("The edits of %1 scans of this run are not "
-                                                "saved. Close the run and lose them?")
-                                     .arg(unsaved),
+    QString question;
+    if (unsaved > 0)
+        question = QStringLiteral("The edits of %1 scans of this run are not saved.").arg(unsaved);
+    if (limitsUnsaved()) {
+        if (!question.isEmpty())
+            question += QLatin1Char(' ');
+        question += QStringLiteral("The solution columns set by hand are not saved.");
+    }
+    if (!question.isEmpty()
+        && m_platform.messageBox(question + QStringLiteral(" Close the run and lose them?"),
                windowTitle(), MsgStyle::YesNo | MsgStyle::Question)
             == MsgAnswer::No) {
         event->ignore();

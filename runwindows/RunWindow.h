@@ -86,6 +86,9 @@ public:
     // The one group the chosen scans belong to; -1 for none chosen, -2 for
     // scans of several groups or of none.
     int chosenGroup() const;
+    // The columns set by hand differ from those the run was opened with or
+    // last saved: closing asks.
+    bool limitsUnsaved() const;
     // The verdict of the chosen group, in words.
     QLabel *verdictLabel() const { return m_verdict; }
 
@@ -192,5 +195,6 @@ private:
     // Scans written by Save Selected, by id, with what they were saved as.
     std::unordered_map<uint64_t, size_t> m_saved;
     SaveForm m_saveForm;
+    std::vector<ColumnLimits> m_savedLimits;
     QLabel *m_verdict = nullptr;
 };

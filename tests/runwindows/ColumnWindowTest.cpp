@@ -2,6 +2,7 @@
 // The solution column in the run window: its lines on the overlay, a line
 // dragged, the Column dialog, and every change a step of the one history.
 #include "runs/RunEdits.h"
+#include "runwindows/ApplyRangeDialog.h"
 #include "runwindows/ColumnDialog.h"
 #include "runwindows/RangeChartView.h"
 #include "runwindows/RunPlots.h"
@@ -354,4 +355,40 @@ TEST(ColumnWindow, EverySettingOfTheCellKeepsItsOwnStretchAndResetGivesTheFoundV
     w->undoAction()->trigger();
     EXPECT_EQ(*w->analysis().columns[size_t(slow)], slowFound);
     EXPECT_EQ(*w->analysis().columns[size_t(fast)], fastFound);
+}
+
+TEST(ColumnWindow, ApplyRangeOffersTheFitLimitsAndClosingAsksForColumnsSetByHand)
+{
+    ColumnRig h(twoSpeeds());
+    h.write();
+    RunWindow *w = h.open();
+    ASSERT_NE(w, nullptr);
+    const int group = groupOf(*w, 1, 16000);
+    w->chooseGroup(group);
+    const SolutionColumn found = *w->analysis().columns[size_t(group)];
+    h.platform.modalActions.push_back([&](QDialog &dialog) {
+        auto &range = static_cast<ApplyRangeDialog &>(dialog);
+        ASSERT_NE(range.fitLimitsButton(), nullptr);
+        range.fitLimitsButton()->click();
+        EXPECT_EQ(range.fromField()->text().toDouble(), found.inner);
+        EXPECT_EQ(range.toField()->text().toDouble(), found.outer);
+        range.reject();
+    });
+    w->applyRangeAction()->trigger();
+
+    // Closing with nothing set by hand asks nothing.
+    EXPECT_FALSE(w->limitsUnsaved());
+    h.typeColumn(*w, { "", "", "6.8500", "" }, false);
+    ASSERT_TRUE(w->limitsUnsaved());
+    const size_t messages = h.platform.messages.size();
+    h.platform.messageAnswers.push_back(MsgAnswer::No);
+    EXPECT_FALSE(w->close());
+    ASSERT_EQ(h.platform.messages.size(), messages + 1);
+    EXPECT_TRUE(h.platform.messages.back().text.contains(
+        QStringLiteral("solution columns set by hand are not saved")));
+    // Undone back to the columns it was opened with, there is nothing to lose.
+    w->undoAction()->trigger();
+    EXPECT_FALSE(w->limitsUnsaved());
+    EXPECT_TRUE(w->close());
+    EXPECT_EQ(h.platform.messages.size(), messages + 1);
 }
