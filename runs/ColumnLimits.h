@@ -22,6 +22,13 @@ struct ColumnLimits {
     SolutionColumn values;
 
     bool matches(const ScanGroup &group) const;
+    // Whether both are for the same setting, whatever their values.
+    bool sameSetting(const ColumnLimits &other) const
+    {
+        return cell == other.cell && column == other.column && type == other.type
+            && lowestWavelength == other.lowestWavelength
+            && highestWavelength == other.highestWavelength && speed == other.speed;
+    }
 };
 
 // The ColumnLimits of a group, with `values`.

@@ -7,8 +7,8 @@
 
 #include <QDir>
 
-void ExportCsv(
-    Platform &platform, const QString &title, const QString &initialName, const QByteArray &csv)
+bool ExportCsv(Platform &platform, const QString &title, const QString &initialName,
+    const QByteArray &csv, const QString &what)
 {
     FileDialogSpec spec;
     spec.save = true;
@@ -21,13 +21,14 @@ void ExportCsv(
     const std::optional<QString> chosen = platform.fileDialog(spec);
     QDir::setCurrent(workDir);
     if (!chosen)
-        return;
+        return false;
     const QString problem = ReplaceFileContents(*chosen, csv);
     if (problem.isEmpty())
-        return;
-    platform.messageBox(QStringLiteral("The table was not saved to\n%1\n\n%2")
-                            .arg(QDir::toNativeSeparators(*chosen), problem),
+        return true;
+    platform.messageBox(QStringLiteral("The %1 was not saved to\n%2\n\n%3")
+                            .arg(what, QDir::toNativeSeparators(*chosen), problem),
         title, MsgStyle::Exclamation);
+    return false;
 }
 
 void ExportPicture(Platform &platform, QWidget *parent, PlotFileFormat format, const QSize &picture,

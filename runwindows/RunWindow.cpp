@@ -6,12 +6,14 @@
 #include "runs/Buoyancy.h"
 #include "runs/ChannelPlan.h"
 #include "runs/GroupEdits.h"
+#include "runs/LimitsFile.h"
 #include "runs/RunEdits.h"
 #include "runs/RunReport.h"
 #include "runs/Verdict.h"
 #include "runwindows/ApplyRangeDialog.h"
 #include "runwindows/CheckSettingsDialog.h"
 #include "runwindows/ColumnDialog.h"
+#include "runwindows/LimitsLoad.h"
 #include "runwindows/LnCDialog.h"
 #include "runwindows/Overlay.h"
 #include "runwindows/RangeChartView.h"
@@ -145,6 +147,13 @@ void RunWindow::createMenus()
     m_saveSelected->setShortcut(QKeySequence::Save);
     m_saveSelected->setToolTip(
         QStringLiteral("Save the chosen scans, as edited, for the fitting program"));
+    m_saveLimits = action(file, "SaveLimits", QStringLiteral("Save &Limits..."));
+    m_saveLimits->setToolTip(
+        QStringLiteral("Save every setting's solution column, found or set by hand, as CSV"));
+    m_loadLimits = action(file, "LoadLimits", QStringLiteral("L&oad Limits..."));
+    m_loadLimits->setToolTip(QStringLiteral("Set the solution columns from a saved limits file"));
+    connect(m_saveLimits, &QAction::triggered, this, &RunWindow::saveLimits);
+    connect(m_loadLimits, &QAction::triggered, this, &RunWindow::loadLimits);
     file->addSeparator();
     QAction *close = action(file, "CloseRun", QStringLiteral("&Close"));
     close->setShortcut(QKeySequence::Close);
@@ -1012,6 +1021,33 @@ bool RunWindow::takeEditorFlags(
     return true;
 }
 
+void RunWindow::saveLimits()
+{
+    if (ExportCsv(m_platform, QStringLiteral("Save Limits"),
+            m_run.title + QStringLiteral(" limits.csv"), LimitsCsv(m_analysis),
+            QStringLiteral("limits file"))) {
+        m_savedLimits = m_edits->limits();
+        statusBar()->showMessage(QStringLiteral("Solution columns saved"));
+    }
+}
+
+void RunWindow::loadLimits()
+{
+    const std::optional<LoadedLimits> loaded = LoadLimitsFile(m_platform, m_analysis.groups);
+    if (!loaded || loaded->limits.empty())
+        return;
+    const QString done = QStringLiteral("%1 columns loaded from %2")
+                             .arg(loaded->limits.size())
+                             .arg(QDir::toNativeSeparators(loaded->path));
+    if (m_edits->setLimits(
+            QStringLiteral("Load Limits"), WithLoaded(m_edits->limits(), loaded->limits)))
+        columnsChanged(-1, done);
+    else
+        statusBar()->showMessage(done);
+    // What the file holds is kept: closing has nothing of it to lose.
+    m_savedLimits = m_edits->limits();
+}
+
 bool RunWindow::limitsUnsaved() const
 {
     // The columns as they were opened or last saved count as saved: an undo
@@ -1019,10 +1055,7 @@ bool RunWindow::limitsUnsaved() const
     const std::vector<ColumnLimits> &now = m_edits->limits();
     return !std::equal(now.begin(), now.end(), m_savedLimits.begin(), m_savedLimits.end(),
         [](const ColumnLimits &a, const ColumnLimits &b) {
-            return a.cell == b.cell && a.column == b.column && a.type == b.type
-                && a.lowestWavelength == b.lowestWavelength
-                && a.highestWavelength == b.highestWavelength && a.speed == b.speed
-                && a.values == b.values;
+            return a.sameSetting(b) && a.values == b.values;
         });
 }
 

@@ -104,6 +104,8 @@ public:
     QAction *removeSuggestedAction() const { return m_removeSuggested; }
     QAction *splitChannelsAction() const { return m_splitChannels; }
     QAction *saveSelectedAction() const { return m_saveSelected; }
+    QAction *saveLimitsAction() const { return m_saveLimits; }
+    QAction *loadLimitsAction() const { return m_loadLimits; }
     // The flags the editor left in a scan opened from here (by its id), as
     // one step: the points whose flag it changed from `handed`. False, after
     // telling the user, when the scan is gone or no longer has that many
@@ -145,6 +147,8 @@ private:
     void removeSuggested();
     void splitChannels();
     void saveSelected();
+    void saveLimits();
+    void loadLimits();
     // The columns set by hand changed for `group` alone (re-checked alone),
     // or for several (-1): the analysis follows the history's columns.
     void columnsChanged(int group, const QString &done);
@@ -190,6 +194,8 @@ private:
     QAction *m_removeSuggested = nullptr;
     QAction *m_splitChannels = nullptr;
     QAction *m_saveSelected = nullptr;
+    QAction *m_saveLimits = nullptr;
+    QAction *m_loadLimits = nullptr;
     QString m_saveFolder;
     QString m_saveBase; // a folder typed without its whole path is taken from here
     // Scans written by Save Selected, by id, with what they were saved as.

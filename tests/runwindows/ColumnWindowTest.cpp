@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The solution column in the run window: its lines on the overlay, a line
 // dragged, the Column dialog, and every change a step of the one history.
+#include "runs/LimitsFile.h"
 #include "runs/RunEdits.h"
 #include "runwindows/ApplyRangeDialog.h"
 #include "runwindows/ColumnDialog.h"
@@ -16,6 +17,7 @@
 #include <QChart>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -391,4 +393,86 @@ TEST(ColumnWindow, ApplyRangeOffersTheFitLimitsAndClosingAsksForColumnsSetByHand
     EXPECT_FALSE(w->limitsUnsaved());
     EXPECT_TRUE(w->close());
     EXPECT_EQ(h.platform.messages.size(), messages + 1);
+}
+
+TEST(ColumnWindow, SavedLimitsLoadBackAsOneStepAndTheBadLinesAreNamed)
+{
+    ColumnRig h(twoSpeeds());
+    h.write();
+    RunWindow *w = h.open();
+    ASSERT_NE(w, nullptr);
+    const int slow = groupOf(*w, 1, 16000);
+    const int other = groupOf(*w, 2, 24000);
+    w->chooseGroup(slow);
+    h.typeColumn(*w, { "", "", "6.8500", "" }, false);
+    ASSERT_TRUE(w->limitsUnsaved());
+    const SolutionColumn set = *w->analysis().columns[size_t(slow)];
+
+    const QString saved = h.folder.path(QStringLiteral("limits.csv"));
+    h.platform.fileAnswers.push_back(saved);
+    w->saveLimitsAction()->trigger();
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    EXPECT_EQ(bytes, LimitsCsv(w->analysis()));
+    EXPECT_FALSE(w->limitsUnsaved()) << "saved columns are nothing to lose";
+
+    // A changed copy: one column moved, a line of another cell's run, a bad line.
+    QList<QByteArray> lines = bytes.split('\n');
+    QByteArray changed = lines[0] + "\r\n";
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (lines[i].isEmpty())
+            continue;
+        if (lines[i].startsWith("2,0,R,") && lines[i].contains(",24000,")) {
+            QList<QByteArray> f = lines[i].split(',');
+            f[7] = QByteArray::number(f[7].toDouble() + 0.01, 'f', 5);
+            lines[i] = f.join(',');
+        }
+        changed += lines[i] + "\r\n";
+    }
+    const int firstBad = int(lines.size()); // after the header and every row
+    changed += "9,0,R,280,16000,6.80000,7.10000,6.82000,7.07000,no\r\n";
+    changed += "1,0,R,280,16000,6.80000,x,6.82000,7.07000,no\r\n";
+    const QString edited = h.folder.path(QStringLiteral("edited.csv"));
+    {
+        QFile out(edited);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(changed);
+    }
+    h.typeColumn(*w, { "", "", "6.8600", "" }, false); // changed after the save
+    const SolutionColumn otherBefore = *w->analysis().columns[size_t(other)];
+    const size_t messages = h.platform.messages.size();
+    h.platform.fileAnswers.push_back(edited);
+    w->loadLimitsAction()->trigger();
+    ASSERT_EQ(h.platform.messages.size(), messages + 1) << "one message for every bad line";
+    const QString said = h.platform.messages.back().text;
+    EXPECT_TRUE(said.contains(QStringLiteral("line %1 matches no setting").arg(firstBad)))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("line %1:").arg(firstBad + 1))) << said.toStdString();
+    EXPECT_EQ(*w->analysis().columns[size_t(slow)], set) << "the file's column is back";
+    const SolutionColumn otherLoaded = *w->analysis().columns[size_t(other)];
+    EXPECT_TRUE(otherLoaded.byHand);
+    EXPECT_NEAR(otherLoaded.inner, otherBefore.inner + 0.01, 1e-9);
+    EXPECT_FALSE(w->limitsUnsaved()) << "what a file holds is nothing to lose";
+
+    // One step: undone, both settings are as before the load.
+    w->undoAction()->trigger();
+    EXPECT_DOUBLE_EQ(w->analysis().columns[size_t(slow)]->inner, 6.86);
+    EXPECT_EQ(*w->analysis().columns[size_t(other)], otherBefore);
+    w->redoAction()->trigger();
+    EXPECT_EQ(*w->analysis().columns[size_t(other)], otherLoaded);
+
+    // A file that is no limits file changes nothing, and says why.
+    const QString table = h.folder.path(QStringLiteral("table.csv"));
+    {
+        QFile out(table);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("file,cell\nA.RA1,1\n");
+    }
+    const std::vector<ColumnLimits> before = w->analysis().options.limits;
+    h.platform.fileAnswers.push_back(table);
+    w->loadLimitsAction()->trigger();
+    EXPECT_TRUE(h.platform.messages.back().text.contains(QStringLiteral("is not a limits file")));
+    EXPECT_EQ(w->analysis().options.limits.size(), before.size());
 }
