@@ -34,18 +34,31 @@ RangeReport ApplyRangeTo(
     return report;
 }
 
-SuggestReport RemoveSuggestedFrom(
-    RunEdits &edits, const std::vector<int> &scans, const SuggestSettings &settings)
+SuggestReport RemoveSuggestedFrom(RunEdits &edits, const std::vector<int> &scans,
+    const SuggestSettings &settings, const ScanWithin &within)
 {
     SuggestReport report;
     edits.editFlags(tr("Remove Suggested"), scans, [&](Scan &scan) {
-        std::vector<bool> good(size_t(scan.numPoints));
-        for (int i = 0; i < scan.numPoints; ++i)
-            good[size_t(i)] = scan.flag(i) > 0.0f;
+        std::optional<RadiusRange> range;
+        if (within) {
+            range = within(scan);
+            if (!range)
+                return;
+        }
+        const int n = std::min(scan.numPoints, int(scan.points.size() / 3));
+        std::vector<float> before(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i)
+            before[size_t(i)] = scan.flag(i);
         const Suggestions found = RemoveSuggested(scan, settings);
         int removed = 0;
-        for (size_t i = 0; i < found.kinds.size() && i < good.size(); ++i) {
-            if (!found.kinds[i].any() || !good[i])
+        for (size_t i = 0; i < found.kinds.size() && i < before.size(); ++i) {
+            // As the radii are held, as a range is applied.
+            const float x = scan.x(int(i));
+            if (range && !(x >= float(range->from) && x <= float(range->to))) {
+                scan.points[3 * i + 2] = before[i];
+                continue;
+            }
+            if (!found.kinds[i].any() || !(before[i] > 0.0f))
                 continue;
             ++removed;
             // Each point once, under the first of its kinds, so that the

@@ -10,6 +10,8 @@
 #include <QString>
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <vector>
 
 class RunEdits;
@@ -31,9 +33,15 @@ struct SuggestReport {
     std::array<int, SuggestKindCount> kinds {};
 };
 
-// Removes the points suggested in each of `scans` as one step.
-SuggestReport RemoveSuggestedFrom(
-    RunEdits &edits, const std::vector<int> &scans, const SuggestSettings &settings = {});
+// The range a scan's removals are kept to, when it has one.
+using ScanWithin = std::function<std::optional<RadiusRange>(const Scan &)>;
+
+// Removes the points suggested in each of `scans` as one step; with
+// `within`, only those inside the range it gives a scan (a scan it gives
+// none is passed over), so that the artifacts outside the solution column
+// stay as they are.
+SuggestReport RemoveSuggestedFrom(RunEdits &edits, const std::vector<int> &scans,
+    const SuggestSettings &settings = {}, const ScanWithin &within = {});
 
 // "Removed 12 points from 3 scans: 4 place-holder rows, ..."; kinds with no
 // point are left out.

@@ -9,6 +9,7 @@
 #include "runs/LimitsFile.h"
 #include "runs/RunEdits.h"
 #include "runs/RunReport.h"
+#include "runs/ScanEdits.h"
 #include "runs/Verdict.h"
 #include "runwindows/ApplyRangeDialog.h"
 #include "runwindows/CheckSettingsDialog.h"
@@ -175,6 +176,10 @@ void RunWindow::createMenus()
     m_splitChannels = action(edit, "SplitChannels", QStringLiteral("Split &Channels..."));
     m_splitChannels->setToolTip(
         QStringLiteral("Split the scans of the chosen scans' cells into their sample columns"));
+    m_removeSuggestedWithin
+        = action(edit, "RemoveSuggestedWithin", QStringLiteral("Remove Suggested &Within Column"));
+    m_removeSuggestedWithin->setToolTip(QStringLiteral(
+        "Remove the points Suggest finds between the fit limits of the chosen scans' columns"));
 
     QMenu *scan = menuBar()->addMenu(QStringLiteral("&Scan"));
     m_openScanAction = action(scan, "OpenScan", QStringLiteral("&Open in Editor"));
@@ -227,7 +232,8 @@ void RunWindow::createMenus()
     connect(m_undo, &QAction::triggered, this, &RunWindow::undoStep);
     connect(m_redo, &QAction::triggered, this, &RunWindow::redoStep);
     connect(m_applyRange, &QAction::triggered, this, &RunWindow::applyRange);
-    connect(m_removeSuggested, &QAction::triggered, this, &RunWindow::removeSuggested);
+    connect(m_removeSuggested, &QAction::triggered, this, [this] { removeSuggested(false); });
+    connect(m_removeSuggestedWithin, &QAction::triggered, this, [this] { removeSuggested(true); });
     connect(m_splitChannels, &QAction::triggered, this, &RunWindow::splitChannels);
     connect(m_saveSelected, &QAction::triggered, this, &RunWindow::saveSelected);
     showUndoState();
@@ -689,6 +695,7 @@ void RunWindow::showUndoState()
     const bool any = !m_chosen.empty();
     m_applyRange->setEnabled(any);
     m_removeSuggested->setEnabled(any);
+    m_removeSuggestedWithin->setEnabled(any);
     m_splitChannels->setEnabled(any);
     m_saveSelected->setEnabled(any);
     const int group = chosenGroup();
@@ -901,19 +908,40 @@ void RunWindow::applyRange()
         statusBar()->showMessage(done);
 }
 
-void RunWindow::removeSuggested()
+void RunWindow::removeSuggested(bool withinColumn)
 {
     if (m_chosen.empty())
         return;
     const ChosenIds before = chosenIds();
     const uint64_t revision = m_edits->revision();
-    const SuggestReport report = RemoveSuggestedFrom(*m_edits, m_chosen);
-    const QString summary = SuggestSummary(report);
+    int without = 0;
+    ScanWithin within;
+    if (withinColumn) {
+        // The meniscus and base spikes are what a column leaves out; the
+        // suggestions there would only hide them from a second look.
+        within = [this, &without](const Scan &scan) -> std::optional<RadiusRange> {
+            const int index = m_edits->indexOf(scan.id);
+            const std::optional<SolutionColumn> &column = m_analysis.columnOfScan(index);
+            if (index < 0 || !column) {
+                ++without;
+                return std::nullopt;
+            }
+            return RadiusRange { column->inner, column->outer };
+        };
+    }
+    const SuggestReport report = RemoveSuggestedFrom(*m_edits, m_chosen, {}, within);
+    QString summary = SuggestSummary(report);
+    if (without > 0)
+        summary += QStringLiteral(" %1 scans without a solution column were left as they are.")
+                       .arg(without);
     if (m_edits->revision() != revision)
         runChanged(before, summary);
     else
         statusBar()->showMessage(summary);
-    m_platform.messageBox(summary, QStringLiteral("Remove Suggested"), MsgStyle::Information);
+    m_platform.messageBox(summary,
+        withinColumn ? QStringLiteral("Remove Suggested Within Column")
+                     : QStringLiteral("Remove Suggested"),
+        MsgStyle::Information);
 }
 
 void RunWindow::splitChannels()
@@ -945,14 +973,32 @@ void RunWindow::saveSelected()
     if (m_chosen.empty())
         return;
     std::vector<const Scan *> scans;
-    for (int scan : m_chosen)
+    bool anyColumn = false;
+    for (int scan : m_chosen) {
         scans.push_back(&m_run.scans[size_t(scan)]);
-    SaveSelectedDialog dialog(
-        m_saveFolder, m_saveBase, m_saveForm, int(scans.size()), m_platform, this);
+        anyColumn = anyColumn || m_analysis.columnOfScan(scan);
+    }
+    SaveSelectedDialog dialog(m_saveFolder, m_saveBase, m_saveForm, int(scans.size()), m_platform,
+        this, anyColumn ? std::optional<bool>(m_saveWithin) : std::nullopt);
     if (m_platform.execModal(dialog) != QDialog::Accepted)
         return;
     m_saveFolder = dialog.folder();
     m_saveForm = dialog.form();
+    // Cut copies: the run itself keeps its points.
+    std::vector<Scan> cut;
+    if (anyColumn)
+        m_saveWithin = dialog.withinColumn();
+    if (dialog.withinColumn()) {
+        cut.reserve(m_chosen.size());
+        for (size_t k = 0; k < m_chosen.size(); ++k) {
+            const std::optional<SolutionColumn> &column = m_analysis.columnOfScan(m_chosen[k]);
+            cut.push_back(*scans[k]);
+            if (column)
+                ApplyRange(cut.back(), RadiusRange { column->inner, column->outer });
+        }
+        for (size_t k = 0; k < cut.size(); ++k)
+            scans[k] = &cut[k];
+    }
     const QString folder = QDir::toNativeSeparators(m_saveFolder);
     if (!QFileInfo(m_saveFolder).isDir() && !(dialog.makeFolder() && QDir().mkpath(m_saveFolder))) {
         m_platform.messageBox(
@@ -978,9 +1024,10 @@ void RunWindow::saveSelected()
             == MsgAnswer::Yes;
     }
     const SaveResult result = SaveScans(scans, request);
-    for (const Scan *scan : scans) {
-        if (result.written.contains(QDir(m_saveFolder).filePath(SavedName(*scan))))
-            m_saved[scan->id] = SavedState(*scan);
+    for (int index : m_chosen) {
+        const Scan &scan = m_run.scans[size_t(index)];
+        if (result.written.contains(QDir(m_saveFolder).filePath(SavedName(scan))))
+            m_saved[scan.id] = SavedState(scan);
     }
     QString text = QStringLiteral("%1 of %2 scans saved in\n%3")
                        .arg(result.written.size())

@@ -102,6 +102,7 @@ public:
     QAction *redoAction() const { return m_redo; }
     QAction *applyRangeAction() const { return m_applyRange; }
     QAction *removeSuggestedAction() const { return m_removeSuggested; }
+    QAction *removeSuggestedWithinAction() const { return m_removeSuggestedWithin; }
     QAction *splitChannelsAction() const { return m_splitChannels; }
     QAction *saveSelectedAction() const { return m_saveSelected; }
     QAction *saveLimitsAction() const { return m_saveLimits; }
@@ -144,7 +145,7 @@ private:
     ChosenIds chosenIds() const;
     void runChanged(const ChosenIds &before, const QString &done);
     void applyRange();
-    void removeSuggested();
+    void removeSuggested(bool withinColumn);
     void splitChannels();
     void saveSelected();
     void saveLimits();
@@ -192,6 +193,7 @@ private:
     QAction *m_redo = nullptr;
     QAction *m_applyRange = nullptr;
     QAction *m_removeSuggested = nullptr;
+    QAction *m_removeSuggestedWithin = nullptr;
     QAction *m_splitChannels = nullptr;
     QAction *m_saveSelected = nullptr;
     QAction *m_saveLimits = nullptr;
@@ -201,6 +203,7 @@ private:
     // Scans written by Save Selected, by id, with what they were saved as.
     std::unordered_map<uint64_t, size_t> m_saved;
     SaveForm m_saveForm;
+    bool m_saveWithin = false;
     std::vector<ColumnLimits> m_savedLimits;
     QLabel *m_verdict = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "base/Platform.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
@@ -31,7 +32,8 @@ QRadioButton *choice(const QString &caption, const char *name, QVBoxLayout *box)
 } // namespace
 
 SaveSelectedDialog::SaveSelectedDialog(const QString &folder, const QString &base,
-    const SaveForm &form, int scans, Platform &platform, QWidget *parent)
+    const SaveForm &form, int scans, Platform &platform, QWidget *parent,
+    std::optional<bool> withinColumn)
     : QDialog(parent)
     , m_platform(platform)
     , m_base(base)
@@ -87,6 +89,15 @@ SaveSelectedDialog::SaveSelectedDialog(const QString &folder, const QString &bas
     forms->addWidget(points);
     forms->addWidget(x);
     layout->addLayout(forms);
+    if (withinColumn) {
+        m_within = new QCheckBox(QStringLiteral(
+            "&Within the solution column: the points outside its fit limits removed"));
+        m_within->setObjectName(QStringLiteral("WithinColumn"));
+        m_within->setAccessibleName(QStringLiteral(
+            "Within the solution column: the points outside its fit limits removed"));
+        m_within->setChecked(*withinColumn);
+        layout->addWidget(m_within);
+    }
     layout->addWidget(note);
     layout->addWidget(buttons);
 }
@@ -102,6 +113,11 @@ QString SaveSelectedDialog::folder() const
 SaveForm SaveSelectedDialog::form() const
 {
     return SaveForm { m_complete->isChecked(), m_radius->isChecked() };
+}
+
+bool SaveSelectedDialog::withinColumn() const
+{
+    return m_within && m_within->isChecked();
 }
 
 void SaveSelectedDialog::browse()

@@ -10,7 +10,10 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class Platform;
+class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 
@@ -19,13 +22,16 @@ class SaveSelectedDialog : public QDialog
     Q_OBJECT
 
 public:
+    // `withinColumn` is offered when some of the scans have a solution column.
     SaveSelectedDialog(const QString &folder, const QString &base, const SaveForm &form, int scans,
-        Platform &platform, QWidget *parent = nullptr);
+        Platform &platform, QWidget *parent = nullptr, std::optional<bool> withinColumn = {});
 
     // The folder as a whole path: what the field holds, taken from the base
     // when it is not whole.
     QString folder() const;
     SaveForm form() const;
+    // Each scan cut to its column's fit limits, as Apply Range would.
+    bool withinColumn() const;
 
     QLineEdit *folderField() const { return m_folder; }
     // True once the user agreed to make a folder that did not exist.
@@ -34,6 +40,7 @@ public:
     QRadioButton *truncatedButton() const { return m_truncated; }
     QRadioButton *radiusButton() const { return m_radius; }
     QRadioButton *xiButton() const { return m_xi; }
+    QCheckBox *withinColumnBox() const { return m_within; }
 
     void accept() override;
 
@@ -48,4 +55,5 @@ private:
     QRadioButton *m_truncated = nullptr;
     QRadioButton *m_radius = nullptr;
     QRadioButton *m_xi = nullptr;
+    QCheckBox *m_within = nullptr;
 };

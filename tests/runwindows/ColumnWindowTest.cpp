@@ -3,11 +3,13 @@
 // dragged, the Column dialog, and every change a step of the one history.
 #include "runs/LimitsFile.h"
 #include "runs/RunEdits.h"
+#include "runs/RunReader.h"
 #include "runwindows/ApplyRangeDialog.h"
 #include "runwindows/ColumnDialog.h"
 #include "runwindows/RangeChartView.h"
 #include "runwindows/RunPlots.h"
 #include "runwindows/RunWindow.h"
+#include "runwindows/SaveSelectedDialog.h"
 #include "support/Harness.h"
 #include "support/RunGenerator.h"
 
@@ -15,6 +17,7 @@
 
 #include <QAction>
 #include <QChart>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
@@ -22,6 +25,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include <cmath>
@@ -475,4 +479,80 @@ TEST(ColumnWindow, SavedLimitsLoadBackAsOneStepAndTheBadLinesAreNamed)
     w->loadLimitsAction()->trigger();
     EXPECT_TRUE(h.platform.messages.back().text.contains(QStringLiteral("is not a limits file")));
     EXPECT_EQ(w->analysis().options.limits.size(), before.size());
+}
+
+TEST(ColumnWindow, SuggestionsAndSavesKeptWithinTheColumn)
+{
+    ColumnRig h(twoSpeeds());
+    h.write(2); // cell 2 shows no column
+    RunWindow *w = h.open();
+    ASSERT_NE(w, nullptr);
+    const int group = groupOf(*w, 1, 16000);
+    w->chooseGroup(group);
+    const SolutionColumn column = *w->analysis().columns[size_t(group)];
+    const std::vector<int> chosen = w->chosen();
+    const auto removed = [&](bool outside) {
+        int count = 0;
+        for (int index : chosen) {
+            const Scan &scan = w->run().scans[size_t(index)];
+            for (int i = 0; i < scan.numPoints; ++i) {
+                const bool out = scan.x(i) < float(column.inner) || scan.x(i) > float(column.outer);
+                count += scan.flag(i) < 0.0f && out == outside ? 1 : 0;
+            }
+        }
+        return count;
+    };
+
+    // The whole scans: the spikes at the meniscus and the base go too.
+    w->removeSuggestedAction()->trigger();
+    const int wholeOutside = removed(true);
+    EXPECT_GT(wholeOutside, 0) << "the generated scans have spikes outside the column";
+    w->undoAction()->trigger();
+    ASSERT_EQ(removed(true) + removed(false), 0);
+
+    w->removeSuggestedWithinAction()->trigger();
+    EXPECT_EQ(removed(true), 0);
+    EXPECT_GT(removed(false), 0);
+    EXPECT_EQ(h.platform.messages.back().title, QStringLiteral("Remove Suggested Within Column"));
+    w->undoAction()->trigger();
+
+    // A setting without a column is left as it is, and the message says so.
+    const int bare = groupOf(*w, 2, 16000);
+    w->chooseGroup(bare);
+    ASSERT_FALSE(w->analysis().columns[size_t(bare)]);
+    w->removeSuggestedWithinAction()->trigger();
+    EXPECT_TRUE(h.platform.messages.back().text.contains(
+        QStringLiteral("%1 scans without a solution column were left as they are")
+            .arg(w->chosen().size())))
+        << h.platform.messages.back().text.toStdString();
+
+    // Saved within the column: the files hold the fit limits alone; the run
+    // keeps its points, and a save without the box holds the whole scan.
+    w->chooseGroup(group);
+    const auto save = [&](const QString &name, bool inside) {
+        const QString folder = h.folder.path(name);
+        h.platform.modalActions.push_back([&, folder, inside](QDialog &dialog) {
+            auto &s = static_cast<SaveSelectedDialog &>(dialog);
+            ASSERT_NE(s.withinColumnBox(), nullptr);
+            s.folderField()->setText(folder);
+            s.truncatedButton()->setChecked(true);
+            s.radiusButton()->setChecked(true);
+            s.withinColumnBox()->setChecked(inside);
+            s.accept();
+        });
+        h.platform.messageAnswers.push_back(MsgAnswer::Yes); // make the folder
+        w->saveSelectedAction()->trigger();
+        return ReadRun({ folder }, h.numlib);
+    };
+    const ::Run cut = save(QStringLiteral("within"), true);
+    ASSERT_EQ(cut.scans.size(), chosen.size());
+    for (const Scan &scan : cut.scans) {
+        EXPECT_GE(scan.x(0), float(column.inner)) << scan.name.toStdString();
+        EXPECT_LE(scan.x(scan.numPoints - 1), float(column.outer)) << scan.name.toStdString();
+    }
+    for (int index : chosen)
+        EXPECT_FALSE(w->run().scans[size_t(index)].edited);
+    const ::Run whole = save(QStringLiteral("whole"), false);
+    ASSERT_EQ(whole.scans.size(), chosen.size());
+    EXPECT_LT(whole.scans[0].x(0), float(column.meniscus));
 }
