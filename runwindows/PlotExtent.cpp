@@ -80,38 +80,75 @@ double noiseOf(const std::vector<QPointF> &points, std::vector<double> &scratch)
     return MadToSigma * medianOf(scratch, scratch.size()) / std::sqrt(6.0);
 }
 
-// The readings of points[first, end) that are not wild, into `range`: a
-// wild point lies beyond the medians of its neighbours on both sides
-// (within WildStretch, from the whole curve), on the same side of both, by
-// more than eight times the curve's noise. A spike lies beyond both; a
-// point of a steep rise or of a step lies between them or near one.
-void tameExtent(const std::vector<QPointF> &points, size_t first, size_t end,
-    std::vector<double> &scratch, ValueRange &range, bool &any)
+// Whether points[i] is wild: it lies beyond the medians of its neighbours
+// on both sides (within WildStretch, from the whole curve), on the same side
+// of both, by more than `limit`. A spike lies beyond both; a point of a
+// steep rise or of a step lies between them or near one. The points are by
+// rising radius.
+bool wildAt(
+    const std::vector<QPointF> &points, size_t i, double limit, std::vector<double> &scratch)
 {
-    const double limit = WildNoises * noiseOf(points, scratch);
-    size_t from = 0, to = 0; // the points within WildStretch of point i: [from, to)
+    const double x = points[i].x(), y = points[i].y();
+    const size_t from
+        = size_t(std::lower_bound(points.begin(), points.begin() + std::ptrdiff_t(i),
+                     x - WildStretch, [](const QPointF &p, double v) { return p.x() < v; })
+            - points.begin());
+    const size_t to
+        = size_t(std::upper_bound(points.begin() + std::ptrdiff_t(i) + 1, points.end(),
+                     x + WildStretch, [](double v, const QPointF &p) { return v < p.x(); })
+            - points.begin());
+    const std::optional<Side> left = sideOf(points, from, i, scratch);
+    const std::optional<Side> right = sideOf(points, i + 1, to, scratch);
+    if (left && right) {
+        return (y > left->median + limit && y > right->median + limit)
+            || (y < left->median - limit && y < right->median - limit);
+    }
+    if (left || right) {
+        // At an end of the curve: beyond the one side by more than its own
+        // spread allows too, which the steep end of a rise is not.
+        const Side &side = left ? *left : *right;
+        const double off = std::fabs(y - side.median);
+        return off > limit && off > OneSidedSpreads * side.spread;
+    }
+    return false;
+}
+
+// The readings of points[first, end) that are not wild, into `range`.
+// Only the extremes matter: the points are tried from the highest down and
+// from the lowest up, and each search ends at its first tame point (or at
+// one the range holds already), so a drag of a line costs a few tests a
+// curve rather than one per point.
+void tameExtent(const std::vector<QPointF> &points, size_t first, size_t end,
+    std::vector<double> &scratch, std::vector<size_t> &order, ValueRange &range, bool &any)
+{
+    order.clear();
     for (size_t i = first; i < end; ++i) {
-        const double x = points[i].x(), y = points[i].y();
-        while (points[from].x() < x - WildStretch)
-            ++from;
-        to = std::max(to, i + 1);
-        while (to < points.size() && points[to].x() <= x + WildStretch)
-            ++to;
-        const std::optional<Side> left = sideOf(points, from, i, scratch);
-        const std::optional<Side> right = sideOf(points, i + 1, to, scratch);
-        bool wild = false;
-        if (left && right) {
-            wild = (y > left->median + limit && y > right->median + limit)
-                || (y < left->median - limit && y < right->median - limit);
-        } else if (left || right) {
-            // At an end of the curve: beyond the one side by more than its
-            // own spread allows too, which the steep end of a rise is not.
-            const Side &side = left ? *left : *right;
-            const double off = std::fabs(y - side.median);
-            wild = off > limit && off > OneSidedSpreads * side.spread;
-        }
-        if (!wild)
+        if (std::isfinite(points[i].y()))
+            order.push_back(i);
+    }
+    if (order.empty())
+        return;
+    std::sort(order.begin(), order.end(),
+        [&points](size_t a, size_t b) { return points[a].y() < points[b].y(); });
+    const double limit = WildNoises * noiseOf(points, scratch);
+    size_t low = 0;
+    for (; low < order.size(); ++low) {
+        const double y = points[order[low]].y();
+        if (any && y >= range.from)
+            break;
+        if (!wildAt(points, order[low], limit, scratch)) {
             widen(range, any, y);
+            break;
+        }
+    }
+    for (size_t k = order.size(); k-- > low;) {
+        const double y = points[order[k]].y();
+        if (any && y <= range.to)
+            break;
+        if (!wildAt(points, order[k], limit, scratch)) {
+            widen(range, any, y);
+            break;
+        }
     }
 }
 
@@ -122,6 +159,7 @@ std::optional<ValueRange> ReadingExtent(const std::vector<WindowedCurve> &curves
     ValueRange range;
     bool any = false;
     std::vector<double> scratch;
+    std::vector<size_t> order;
     for (const WindowedCurve &curve : curves) {
         if (!curve.points || curve.points->empty())
             continue;
@@ -131,11 +169,11 @@ std::optional<ValueRange> ReadingExtent(const std::vector<WindowedCurve> &curves
         const auto end = std::upper_bound(points.begin(), points.end(), curve.to,
             [](double x, const QPointF &p) { return x < p.x(); });
         if (end - first < 2) {
-            tameExtent(points, 0, points.size(), scratch, range, any);
+            tameExtent(points, 0, points.size(), scratch, order, range, any);
             continue;
         }
         tameExtent(points, size_t(first - points.begin()), size_t(end - points.begin()), scratch,
-            range, any);
+            order, range, any);
     }
     if (!any)
         return std::nullopt;

@@ -45,7 +45,10 @@ View *makeView(QChart *chart, const char *name, const QString &accessible)
     auto *view = new View(chart);
     view->setObjectName(QLatin1String(name));
     view->setAccessibleName(accessible);
-    view->setRenderHint(QPainter::Antialiasing);
+    // The curves smooth themselves (CurvesItem); the grid and the column's
+    // lines are upright and level and need none, and smoothing them costs
+    // most of a repaint at full size.
+    view->setRenderHint(QPainter::Antialiasing, false);
     view->setRubberBand(QChartView::RectangleRubberBand);
     // Tall enough for a tick label of each axis.
     view->setMinimumSize(160, 110);
@@ -128,6 +131,7 @@ RunPlots::RunPlots(QWidget *parent)
     m_differenceView = makeView(
         m_differenceChart, "DifferencePlot", QStringLiteral("Each scan minus the last scan"));
     m_scoreView = makeView(m_scoreChart, "ScorePlot", QStringLiteral("Scores against time"));
+    m_scoreView->setRenderHint(QPainter::Antialiasing); // its lines are Qt's own, and slope
     m_scoreView->setRubberBand(QChartView::NoRubberBand);
     m_hover = new QLabel(QStringLiteral(" "));
     m_hover->setObjectName(QStringLiteral("HoverScan"));
@@ -256,11 +260,47 @@ void RunPlots::setOverlay(const Overlay &overlay)
     placeNotes();
 }
 
+void RunPlots::setChecks(const Overlay &overlay)
+{
+    // The same curves of the same scans take their new points in place: new
+    // series would lay the chart and its legend out again. (Each line's
+    // hover names its points' scans.)
+    bool same = m_scoreLines.size() == overlay.scores.size()
+        && m_overlay.scores.size() == overlay.scores.size();
+    for (size_t k = 0; same && k < m_scoreLines.size(); ++k) {
+        same = m_overlay.scores[k].label == overlay.scores[k].label
+            && m_overlay.scores[k].scans == overlay.scores[k].scans;
+    }
+    m_overlay = overlay;
+    m_overlayCurves->setCurves(&m_overlay.scans);
+    m_overlayCurves->setDots(
+        { { &m_overlay.removed, RemovedColour }, { &m_overlay.greyed, GreyedColour } });
+    m_differenceCurves->setCurves(&m_overlay.differences);
+    m_differenceY->setTitleText(
+        m_overlay.offsetsRemoved ? QStringLiteral("Less offset") : QStringLiteral("Difference"));
+    if (same) {
+        for (size_t k = 0; k < m_scoreLines.size(); ++k) {
+            const std::vector<QPointF> &points = m_overlay.scores[k].points;
+            m_scoreLines[k]->replace(QList<QPointF>(points.begin(), points.end()));
+        }
+    } else {
+        fillScores();
+    }
+    fitDifferences();
+    fitScores();
+    m_overlayNote->setText(m_overlay.overlayNote);
+    m_differenceNote->setText(m_overlay.differenceNote);
+    m_scoreNote->setText(m_overlay.scoreNote);
+    placeNotes();
+}
+
 void RunPlots::fillScores()
 {
     m_scoreChart->removeAllSeries();
+    m_scoreLines.clear();
     for (const ScoreCurve &curve : m_overlay.scores) {
         auto *line = new QLineSeries;
+        m_scoreLines.push_back(line);
         line->setName(curve.label);
         line->setPointsVisible(true);
         line->replace(QList<QPointF>(curve.points.begin(), curve.points.end()));
@@ -446,19 +486,32 @@ void RunPlots::alignPlotAreas()
         chart->layout()->invalidate();
         chart->layout()->activate();
     };
+    const auto span = [this](QChartView *view) {
+        const QRectF area = view->chart()->plotArea();
+        const auto x = [this, view](const QPointF &p) {
+            return view->viewport()
+                ->mapTo(this, view->mapFromScene(view->chart()->mapToScene(p)))
+                .x();
+        };
+        return std::make_pair(x(area.topLeft()), x(area.topRight()));
+    };
+    const bool both = m_lower->currentIndex() == 0 && m_overlayView->isVisible()
+        && m_differenceView->isVisible();
+    // Aligned as they stand, at the width they were aligned for: laying both
+    // out twice again (the costly part of a dragged line) would change
+    // nothing that shows.
+    if (both && m_alignedWidth == width()) {
+        for (QChart *chart : { m_overlayChart, m_differenceChart })
+            chart->layout()->activate();
+        if (span(m_overlayView) == span(m_differenceView)) {
+            m_aligning = false;
+            return;
+        }
+    }
     for (QChart *chart : { m_overlayChart, m_differenceChart })
         layOut(chart, ChartMargins);
-    if (m_lower->currentIndex() == 0 && m_overlayView->isVisible()
-        && m_differenceView->isVisible()) {
-        const auto span = [this](QChartView *view) {
-            const QRectF area = view->chart()->plotArea();
-            const auto x = [this, view](const QPointF &p) {
-                return view->viewport()
-                    ->mapTo(this, view->mapFromScene(view->chart()->mapToScene(p)))
-                    .x();
-            };
-            return std::make_pair(x(area.topLeft()), x(area.topRight()));
-        };
+    m_alignedWidth = -1;
+    if (both) {
         const auto [topLeft, topRight] = span(m_overlayView);
         const auto [bottomLeft, bottomRight] = span(m_differenceView);
         const int left = std::max(topLeft, bottomLeft);
@@ -467,6 +520,7 @@ void RunPlots::alignPlotAreas()
             layOut(m_overlayChart, ChartMargins + QMargins(left - topLeft, 0, topRight - right, 0));
             layOut(m_differenceChart,
                 ChartMargins + QMargins(left - bottomLeft, 0, bottomRight - right, 0));
+            m_alignedWidth = width();
         }
     }
     m_aligning = false;

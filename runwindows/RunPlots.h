@@ -42,6 +42,10 @@ public:
     explicit RunPlots(QWidget *parent = nullptr);
 
     void setOverlay(const Overlay &overlay);
+    // The same scans checked again (their column moved): the overlay keeps
+    // its axes and zoom, so the plot stays still under a dragged line, and
+    // the differences, the scores and the notes are new.
+    void setChecks(const Overlay &overlay);
     const Overlay &overlay() const { return m_overlay; }
 
     RangeChartView *overlayView() const { return m_overlayView; }
@@ -126,6 +130,8 @@ private:
     QLineSeries *m_overlayAnchor = nullptr;
     QLineSeries *m_differenceAnchor = nullptr;
     QLineSeries *m_limit = nullptr;
+    int m_alignedWidth = -1; // the width the plot areas were last aligned at
+    std::vector<QLineSeries *> m_scoreLines; // one per score curve, in order
     QColorAxis *m_colourScale = nullptr;
     QGraphicsSimpleTextItem *m_overlayNote = nullptr;
     QGraphicsSimpleTextItem *m_differenceNote = nullptr;

@@ -704,7 +704,7 @@ void RunWindow::showUndoState()
         && m_analysis.columns[size_t(group)]->byHand);
 }
 
-void RunWindow::columnsChanged(int group, const QString &done)
+void RunWindow::columnsChanged(int group, const QString &done, bool keepView)
 {
     m_analysis.options.limits = m_edits->limits();
     if (group >= 0)
@@ -722,7 +722,19 @@ void RunWindow::columnsChanged(int group, const QString &done)
     if (shown >= 0)
         m_tree->setCurrentIndex(m_treeModel->groupIndex(shown));
     m_updating = false;
-    choose(chosen);
+    if (keepView && chosen == m_chosen) {
+        m_plots->setChecks(
+            BuildOverlay(m_run, m_analysis, m_chosen, m_plots->offsetBox()->isChecked()));
+        const int plotted = chosenGroup();
+        m_plots->overlayView()->setColumn(
+            plotted >= 0 ? m_analysis.columns[size_t(plotted)] : std::optional<SolutionColumn>());
+        showVerdict();
+        showStatus();
+        showUndoState();
+        selectRows(chosen);
+    } else {
+        choose(chosen);
+    }
     if (!done.isEmpty())
         statusBar()->showMessage(done);
 }
@@ -766,7 +778,7 @@ void RunWindow::columnMoved(const SolutionColumn &column)
     const QString done
         = QStringLiteral("Column of %1: %2").arg(GroupText(chosen), columnText(values));
     if (m_edits->setLimits(QStringLiteral("Column"), std::move(limits)))
-        columnsChanged(alone ? group : -1, done);
+        columnsChanged(alone ? group : -1, done, true);
 }
 
 void RunWindow::editColumn()

@@ -152,7 +152,8 @@ private:
     void loadLimits();
     // The columns set by hand changed for `group` alone (re-checked alone),
     // or for several (-1): the analysis follows the history's columns.
-    void columnsChanged(int group, const QString &done);
+    // `keepView`: the overlay keeps its axes (a line dragged).
+    void columnsChanged(int group, const QString &done, bool keepView = false);
     void columnMoved(const SolutionColumn &column);
     void editColumn();
     void resetColumn();
