@@ -6,6 +6,7 @@
 #include "runs/RunReader.h"
 #include "runwindows/ApplyRangeDialog.h"
 #include "runwindows/ColumnDialog.h"
+#include "runwindows/Overlay.h"
 #include "runwindows/RangeChartView.h"
 #include "runwindows/RunPlots.h"
 #include "runwindows/RunWindow.h"
@@ -203,9 +204,20 @@ TEST(ColumnWindow, ALineDraggedMovesAloneWithinItsNeighboursAndUndoPutsItBack)
     const int scan = w->analysis().groups.groups[size_t(group)].scans.front();
     EXPECT_NEAR(w->analysis().checks[size_t(scan)].lo, found.inner, 1e-6);
 
-    // The inner limit out by 0.03 cm: the check's range starts there.
+    // The inner limit out by 0.03 cm: the check's range starts there, and
+    // the plot stays still under the pointer while the differences follow.
+    const auto readings = w->plots()->readingRange();
+    const auto radii = w->plots()->radiusRange();
     drag(view, found.inner, found.inner + 0.03);
     const SolutionColumn moved = *w->analysis().columns[size_t(group)];
+    EXPECT_EQ(w->plots()->readingRange(), readings);
+    EXPECT_EQ(w->plots()->radiusRange(), radii);
+    ASSERT_FALSE(w->plots()->overlay().differences.empty());
+    for (const OverlayCurve &curve : w->plots()->overlay().differences) {
+        if (!curve.points.empty()) {
+            EXPECT_GE(curve.points.front().x(), float(moved.inner) - 1e-6);
+        }
+    }
     EXPECT_TRUE(moved.byHand);
     EXPECT_NEAR(moved.inner, found.inner + 0.03, 0.002);
     EXPECT_EQ(moved.meniscus, found.meniscus) << "the others stay";
