@@ -5,6 +5,7 @@
 #include "editor/PlotOutput.h"
 #include "runs/Buoyancy.h"
 #include "runs/ChannelPlan.h"
+#include "runs/EquilibriumSave.h"
 #include "runs/GroupEdits.h"
 #include "runs/LimitsFile.h"
 #include "runs/RunEdits.h"
@@ -23,6 +24,7 @@
 #include "runwindows/RunPlots.h"
 #include "runwindows/RunTableModel.h"
 #include "runwindows/RunTree.h"
+#include "runwindows/SaveAsked.h"
 #include "runwindows/SaveSelectedDialog.h"
 #include "runwindows/SplitChannelsDialog.h"
 
@@ -148,6 +150,12 @@ void RunWindow::createMenus()
     m_saveSelected->setShortcut(QKeySequence::Save);
     m_saveSelected->setToolTip(
         QStringLiteral("Save the chosen scans, as edited, for the fitting program"));
+    m_saveEquilibrium
+        = action(file, "SaveEquilibrium", QStringLiteral("Save &Equilibrium Scans..."));
+    m_saveEquilibrium->setToolTip(QStringLiteral(
+        "Save the last scan of every setting at equilibrium, within its column, for the fitting "
+        "program"));
+    connect(m_saveEquilibrium, &QAction::triggered, this, &RunWindow::saveEquilibrium);
     m_saveLimits = action(file, "SaveLimits", QStringLiteral("Save &Limits..."));
     m_saveLimits->setToolTip(
         QStringLiteral("Save every setting's solution column, found or set by hand, as CSV"));
@@ -1011,54 +1019,60 @@ void RunWindow::saveSelected()
         for (size_t k = 0; k < cut.size(); ++k)
             scans[k] = &cut[k];
     }
-    const QString folder = QDir::toNativeSeparators(m_saveFolder);
-    if (!QFileInfo(m_saveFolder).isDir() && !(dialog.makeFolder() && QDir().mkpath(m_saveFolder))) {
-        m_platform.messageBox(
-            QStringLiteral("The folder\n%1\ncannot be made. Nothing was saved.").arg(folder),
-            QStringLiteral("Save Selected"), MsgStyle::Exclamation);
+    const std::optional<SaveResult> result = SaveAsked(m_platform, QStringLiteral("Save Selected"),
+        m_saveFolder, dialog.makeFolder(), m_saveForm, scans, SourceFiles(m_run));
+    if (!result)
         return;
-    }
-    SaveRequest request { m_saveFolder, m_saveForm, false, SourceFiles(m_run) };
-    const QStringList existing = ExistingTargets(scans, m_saveFolder, request.sources);
-    if (!existing.isEmpty()) {
-        QStringList names;
-        for (const QString &path : existing)
-            names << QFileInfo(path).fileName();
-        if (names.size() > 12)
-            names = names.mid(0, 12) << QStringLiteral("...");
-        request.replaceExisting
-            = m_platform.messageBox(QStringLiteral("%1 of these files are in\n%2 already:\n%3\n\n"
-                                                   "Replace them? With No they are left as they "
-                                                   "are and the others are saved.")
-                                        .arg(existing.size())
-                                        .arg(folder, names.join(QLatin1Char('\n'))),
-                  QStringLiteral("Save Selected"), MsgStyle::YesNo | MsgStyle::Question)
-            == MsgAnswer::Yes;
-    }
-    const SaveResult result = SaveScans(scans, request);
     for (int index : m_chosen) {
         const Scan &scan = m_run.scans[size_t(index)];
-        if (result.written.contains(QDir(m_saveFolder).filePath(SavedName(scan))))
+        if (result->written.contains(QDir(m_saveFolder).filePath(SavedName(scan))))
             m_saved[scan.id] = SavedState(scan);
     }
-    QString text = QStringLiteral("%1 of %2 scans saved in\n%3")
-                       .arg(result.written.size())
-                       .arg(scans.size())
-                       .arg(folder);
-    if (!result.failures.empty()) {
-        QStringList lines;
-        for (const ReadFailure &failure : result.failures)
-            lines << QFileInfo(failure.path).fileName() + QStringLiteral(": ") + failure.reason;
-        if (lines.size() > 20)
-            lines = lines.mid(0, 20) << QStringLiteral("...");
-        text += QStringLiteral("\n\nNot saved:\n") + lines.join(QLatin1Char('\n'));
-    }
-    m_platform.messageBox(text, QStringLiteral("Save Selected"),
-        result.failures.empty() ? MsgStyle::Information : MsgStyle::Exclamation);
+    showSaved(*result, int(scans.size()));
+}
+
+void RunWindow::showSaved(const SaveResult &result, int scans)
+{
     statusBar()->showMessage(QStringLiteral("%1 of %2 scans saved in %3")
                                  .arg(result.written.size())
-                                 .arg(scans.size())
-                                 .arg(folder));
+                                 .arg(scans)
+                                 .arg(QDir::toNativeSeparators(m_saveFolder)));
+}
+
+void RunWindow::saveEquilibrium()
+{
+    const EquilibriumScans chosen = EquilibriumScansOf(m_run, m_analysis);
+    const QString title = QStringLiteral("Save Equilibrium Scans");
+    if (chosen.scans.empty()) {
+        m_platform.messageBox(QStringLiteral("No setting of this run has reached equilibrium: "
+                                             "there is no scan to save for the fitting program."),
+            title, MsgStyle::Information);
+        return;
+    }
+    SaveSelectedDialog dialog(
+        m_saveFolder, m_saveBase, m_saveForm, int(chosen.scans.size()), m_platform, this);
+    dialog.setWindowTitle(title);
+    QString note = QStringLiteral("The last scan of each of the %1 settings at equilibrium, cut to "
+                                  "its column's fit limits and named by its cell, speed and "
+                                  "wavelength.")
+                       .arg(chosen.scans.size());
+    if (!chosen.notReached.empty())
+        note += QStringLiteral(" %1 settings have not reached equilibrium and are left out.")
+                    .arg(chosen.notReached.size());
+    if (!chosen.noColumn.empty())
+        note += QStringLiteral(" %1 settings have no solution column and are saved whole.")
+                    .arg(chosen.noColumn.size());
+    dialog.setNote(note);
+    if (m_platform.execModal(dialog) != QDialog::Accepted)
+        return;
+    m_saveFolder = dialog.folder();
+    m_saveForm = dialog.form();
+    std::vector<const Scan *> scans;
+    for (const Scan &scan : chosen.scans)
+        scans.push_back(&scan);
+    if (const std::optional<SaveResult> result = SaveAsked(m_platform, title, m_saveFolder,
+            dialog.makeFolder(), m_saveForm, scans, SourceFiles(m_run)))
+        showSaved(*result, int(scans.size()));
 }
 
 bool RunWindow::takeEditorFlags(

@@ -105,6 +105,7 @@ public:
     QAction *removeSuggestedWithinAction() const { return m_removeSuggestedWithin; }
     QAction *splitChannelsAction() const { return m_splitChannels; }
     QAction *saveSelectedAction() const { return m_saveSelected; }
+    QAction *saveEquilibriumAction() const { return m_saveEquilibrium; }
     QAction *saveLimitsAction() const { return m_saveLimits; }
     QAction *loadLimitsAction() const { return m_loadLimits; }
     // The flags the editor left in a scan opened from here (by its id), as
@@ -148,6 +149,8 @@ private:
     void removeSuggested(bool withinColumn);
     void splitChannels();
     void saveSelected();
+    void saveEquilibrium();
+    void showSaved(const SaveResult &result, int scans);
     void saveLimits();
     void loadLimits();
     // The columns set by hand changed for `group` alone (re-checked alone),
@@ -197,6 +200,7 @@ private:
     QAction *m_removeSuggestedWithin = nullptr;
     QAction *m_splitChannels = nullptr;
     QAction *m_saveSelected = nullptr;
+    QAction *m_saveEquilibrium = nullptr;
     QAction *m_saveLimits = nullptr;
     QAction *m_loadLimits = nullptr;
     QString m_saveFolder;

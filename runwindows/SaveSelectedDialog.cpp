@@ -73,9 +73,10 @@ SaveSelectedDialog::SaveSelectedDialog(const QString &folder, const QString &bas
     (form.complete ? m_complete : m_truncated)->setChecked(true);
     (form.radius ? m_radius : m_xi)->setChecked(true);
 
-    auto *note = new QLabel(QStringLiteral("%1 scan(s), each named after its file, in the layout "
-                                           "of the data set's Save entries.")
-                                .arg(scans));
+    auto *note = m_note
+        = new QLabel(QStringLiteral("%1 scan(s), each named after its file, in the layout "
+                                    "of the data set's Save entries.")
+                         .arg(scans));
     note->setWordWrap(true);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &SaveSelectedDialog::accept);
@@ -113,6 +114,11 @@ QString SaveSelectedDialog::folder() const
 SaveForm SaveSelectedDialog::form() const
 {
     return SaveForm { m_complete->isChecked(), m_radius->isChecked() };
+}
+
+void SaveSelectedDialog::setNote(const QString &note)
+{
+    m_note->setText(note);
 }
 
 bool SaveSelectedDialog::withinColumn() const

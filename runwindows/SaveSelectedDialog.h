@@ -14,6 +14,7 @@
 
 class Platform;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 
@@ -42,6 +43,9 @@ public:
     QRadioButton *xiButton() const { return m_xi; }
     QCheckBox *withinColumnBox() const { return m_within; }
 
+    // What the dialog says of the scans, in place of the usual line.
+    void setNote(const QString &note);
+
     void accept() override;
 
 private:
@@ -56,4 +60,5 @@ private:
     QRadioButton *m_radius = nullptr;
     QRadioButton *m_xi = nullptr;
     QCheckBox *m_within = nullptr;
+    QLabel *m_note = nullptr;
 };
