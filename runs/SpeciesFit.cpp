@@ -328,27 +328,27 @@ SpeciesFit solve(const Problem &problem, double vbar, double density)
     if (constant)
         return failed(SpeciesFailure::FlatData);
     const std::vector<double> &grid = exponentGrid();
-    std::vector<double> values(grid.size());
     size_t best = 0;
     double lowest = HUGE_VAL, highest = 0.0;
     for (size_t j = 0; j < grid.size(); ++j) {
         const std::optional<double> ssr = profile(problem, grid[j] / widest);
-        values[j] = ssr ? *ssr : HUGE_VAL;
-        if (values[j] < lowest) {
-            lowest = values[j];
+        if (!ssr)
+            continue;
+        if (*ssr < lowest) {
+            lowest = *ssr;
             best = j;
         }
-        if (ssr)
-            highest = std::max(highest, *ssr);
+        highest = std::max(highest, *ssr);
     }
     if (!std::isfinite(lowest))
         return failed(SpeciesFailure::NoConvergence);
     // Readings that every exponential fits alike carry no mass.
     if (!(highest - lowest > 1e-12 * highest))
         return failed(SpeciesFailure::FlatData);
-    // A minimum at the grid's end is a spike on the last points, no optimum.
+    // A minimum at the grid's end is a spike on the outermost points: the
+    // readings have no exponential gradient.
     if (best == 0 || best + 1 == grid.size())
-        return failed(SpeciesFailure::NoConvergence);
+        return failed(SpeciesFailure::FlatData);
     const auto f = [&](double u) { return profile(problem, u / widest).value_or(HUGE_VAL); };
     const double u = brentMinimum(f, grid[best - 1], grid[best + 1], 1e-12);
     std::optional<Eigen::VectorXd> start = linearStart(problem, u / widest);

@@ -405,6 +405,10 @@ TEST(SpeciesFit, WhatCannotBeFittedSaysWhyAndGivesNoNumber)
     Shape flatShape;
     flatShape.buoyantMass = 1e-9;
     const SpeciesScan flat = equilibriumScan(flatShape);
+    Shape quiet = flatShape;
+    quiet.noise = 0.0005;
+    SpeciesScan spike = equilibriumScan(quiet);
+    spike.points.back().c += 0.3;
     SpeciesOptions noBaseline;
     noBaseline.baseline = false;
     const struct {
@@ -424,6 +428,7 @@ TEST(SpeciesFit, WhatCannotBeFittedSaysWhyAndGivesNoNumber)
         { "a constant scan", { constant }, {}, SpeciesFailure::FlatData, -1 },
         { "a constant scan, no baseline", { constant }, noBaseline, SpeciesFailure::FlatData, -1 },
         { "flat noise", { flat }, {}, SpeciesFailure::FlatData, -1 },
+        { "flat but for a spike on the last point", { spike }, {}, SpeciesFailure::FlatData, -1 },
     };
     for (const auto &row : rows) {
         const SpeciesFit fit = FitCell(row.scans, Vbar, 1.0, row.options);
