@@ -2,6 +2,7 @@
 #include "shell/CommandLine.h"
 
 #include "runs/ExportCommand.h"
+#include "runs/FitCommand.h"
 #include "runs/ReportCommand.h"
 #include "shell/Version.h"
 
@@ -60,6 +61,22 @@ QString optionsError(const RunOptions &o)
     return {};
 }
 
+// The value of an option given as "--name VALUE" or "--name=VALUE", the
+// next argument taken in the first case.
+QString optionValue(const QStringList &arguments, qsizetype &i)
+{
+    const QString &argument = arguments[i];
+    if (argument.contains(QLatin1Char('=')))
+        return argument.mid(argument.indexOf(QLatin1Char('=')) + 1);
+    return i + 1 < arguments.size() ? arguments[++i] : QString();
+}
+
+bool isOption(const QString &argument, const char *name)
+{
+    return argument == QLatin1String(name)
+        || argument.startsWith(QLatin1String(name) + QLatin1Char('='));
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(const QStringList &arguments)
@@ -104,6 +121,39 @@ CommandLine ParseCommandLine(const QStringList &arguments)
             if (file.isEmpty() && line.usageError.isEmpty())
                 line.usageError = QStringLiteral("--limits needs a file");
             line.limitsFile = file;
+        } else if (argument == QLatin1String("--fit")) {
+            line.fit = true;
+        } else if (isOption(argument, "--cell") || isOption(argument, "--speed")) {
+            const bool cell = isOption(argument, "--cell");
+            const QString value = optionValue(arguments, i);
+            bool ok = false;
+            const int parsed = value.toInt(&ok);
+            if ((!ok || parsed < 1) && line.usageError.isEmpty())
+                line.usageError = cell
+                    ? QStringLiteral("--cell needs a cell number, not '%1'").arg(value)
+                    : QStringLiteral("--speed needs a speed in rpm, not '%1'").arg(value);
+            if (ok && parsed >= 1)
+                (cell ? line.cells : line.speeds).push_back(parsed);
+        } else if (isOption(argument, "--wavelength")) {
+            const QString value = optionValue(arguments, i);
+            bool ok = false;
+            const double parsed = value.toDouble(&ok);
+            if ((!ok || !std::isfinite(parsed) || parsed <= 0.0) && line.usageError.isEmpty())
+                line.usageError
+                    = QStringLiteral("--wavelength needs a wavelength in nm, not '%1'").arg(value);
+            if (ok && std::isfinite(parsed) && parsed > 0.0)
+                line.wavelengths.push_back(parsed);
+        } else if (isOption(argument, "--scans")) {
+            const QString value = optionValue(arguments, i);
+            if (value == QLatin1String("last"))
+                line.fitScans = FitScans::Last;
+            else if (value == QLatin1String("since"))
+                line.fitScans = FitScans::Since;
+            else if (line.usageError.isEmpty())
+                line.usageError
+                    = QStringLiteral("--scans takes last or since, not '%1'").arg(value);
+        } else if (argument == QLatin1String("--no-baseline")) {
+            line.noBaseline = true;
         } else if (argument == QLatin1String("--column")) {
             line.column = true;
         } else if (argument == QLatin1String("--complete")
@@ -168,8 +218,18 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         && (line.complete || line.xi || line.removeSuggested || line.splitChannels || line.column))
         line.usageError = QStringLiteral("--complete, --truncated, --xi, --remove-suggested, "
                                          "--split-channels and --column go with --export");
-    if (line.usageError.isEmpty() && line.limitsFile && !line.report && !line.exportFolder)
-        line.usageError = QStringLiteral("--limits goes with --report or --export");
+    if (line.usageError.isEmpty() && line.fit && line.files.isEmpty())
+        line.usageError = QStringLiteral("--fit needs at least one PATH");
+    if (line.usageError.isEmpty() && line.fit && (line.report || line.exportFolder))
+        line.usageError = QStringLiteral("--fit excludes --report and --export");
+    if (line.usageError.isEmpty() && !line.fit
+        && (!line.cells.empty() || !line.speeds.empty() || !line.wavelengths.empty()
+            || line.fitScans || line.noBaseline))
+        line.usageError = QStringLiteral(
+            "--cell, --speed, --wavelength, --scans and --no-baseline go with --fit");
+    if (line.usageError.isEmpty() && line.limitsFile && !line.report && !line.exportFolder
+        && !line.fit)
+        line.usageError = QStringLiteral("--limits goes with --report, --export or --fit");
     if (line.usageError.isEmpty() && line.run && line.files.isEmpty())
         line.usageError = QStringLiteral("--run needs at least one PATH");
     return line;
@@ -182,6 +242,7 @@ QString HelpText()
         "       kelvane --run PATH...\n"
         "       kelvane --report [OPTIONS] PATH...\n"
         "       kelvane --export OUTDIR [OPTIONS] PATH...\n"
+        "       kelvane --fit [OPTIONS] PATH...\n"
         "Sedora, an editor for analytical-ultracentrifugation scan data.\n"
         "\n"
         "FILE is loaded once the main window is shown: a fit file (one with a\n"
@@ -225,6 +286,20 @@ QString HelpText()
         "                 limits (after --split-channels); --from and --to replace\n"
         "                 the end they set; a scan whose setting has no column is\n"
         "                 named on standard error and not cut\n"
+        "  --fit          fit one ideal species with a baseline per scan to each\n"
+        "                 cell, one buoyant mass shared by the chosen scans of its\n"
+        "                 settings at equilibrium; a CSV row per scan fitted on\n"
+        "                 standard output, needs no display. Exit status 0, 2 when\n"
+        "                 a file could not be read or a cell could not be fitted\n"
+        "                 (named on standard error), 1 for a usage error\n"
+        "  --cell N       with --fit, only cell N (may be repeated)\n"
+        "  --speed RPM    with --fit, only the settings at RPM (may be repeated)\n"
+        "  --wavelength NM  with --fit, only the settings within 3 nm of NM (may\n"
+        "                 be repeated)\n"
+        "  --scans last|since  with --fit, the last scan of each setting at\n"
+        "                 equilibrium (the default), or every scan since it reached\n"
+        "                 equilibrium\n"
+        "  --no-baseline  with --fit, hold every scan's baseline at 0\n"
         "  -h, --help     show this help and exit\n"
         "  -v, --version  show the version and exit\n");
 }
@@ -249,7 +324,9 @@ std::optional<int> AnswerWithoutWindow(const CommandLine &line)
     }
     const bool exporting = line.exportFolder || line.complete || line.xi || line.removeSuggested
         || line.splitChannels || line.column;
-    const int usageStatus = line.report || exporting ? 1 : 2;
+    const bool fitting = line.fit || !line.cells.empty() || !line.speeds.empty()
+        || !line.wavelengths.empty() || line.fitScans || line.noBaseline;
+    const int usageStatus = line.report || exporting || fitting ? 1 : 2;
     if (!line.unknownOptions.isEmpty()) {
         std::fprintf(stderr, "kelvane: unknown option '%s'\nTry 'kelvane --help'.\n",
             line.unknownOptions.constFirst().toLocal8Bit().constData());
@@ -262,6 +339,17 @@ std::optional<int> AnswerWithoutWindow(const CommandLine &line)
     }
     if (line.report)
         return RunReportCommand(line.files, line.options, line.limitsFile.value_or(QString()));
+    if (line.fit) {
+        FitRequest request;
+        request.options = line.options;
+        request.limitsFile = line.limitsFile.value_or(QString());
+        request.cells = line.cells;
+        request.speeds = line.speeds;
+        request.wavelengths = line.wavelengths;
+        request.scans = line.fitScans.value_or(FitScans::Last);
+        request.species.baseline = !line.noBaseline;
+        return RunFitCommand(line.files, request);
+    }
     if (line.exportFolder) {
         ExportRequest request;
         request.folder = *line.exportFolder;

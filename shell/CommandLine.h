@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's arguments: "kelvane [FILE]", "kelvane --run PATH...",
 // "kelvane --report [options] PATH...", "kelvane --export OUTDIR [options]
-// PATH...", "--help" and "--version". Everything
+// PATH...", "kelvane --fit [options] PATH...", "--help" and "--version". Everything
 // that needs no window (help, version, the report, a usage error) is
 // answered before the application connects to a display, so it works
 // without one.
 #pragma once
 
+#include "runs/FitCommand.h"
 #include "runs/RunAnalysis.h"
 
 #include <QString>
@@ -27,6 +28,12 @@ struct CommandLine {
     std::optional<QString> limitsFile; // --limits FILE: the columns set by hand
     bool column = false; // --column: each scan cut to its setting's fit limits
     RunOptions options; // --from, --to, --trim, --ceiling, --vbar, --density
+    bool fit = false; // --fit: one species fitted to each cell, as CSV on standard output
+    std::vector<int> cells; // --cell N, each time given
+    std::vector<int> speeds; // --speed RPM
+    std::vector<double> wavelengths; // --wavelength NM
+    std::optional<FitScans> fitScans; // --scans last|since
+    bool noBaseline = false; // --no-baseline
     QStringList unknownOptions; // as given, e.g. "--frobnicate"
     QString usageError; // a known option used wrongly, e.g. "--from needs a number"
     QStringList files; // the paths; without --run or --report only the first is opened
@@ -43,8 +50,8 @@ QString VersionText(); // "kelvane 0.999.28"
 
 // The answer to a command line that needs no window: help or version
 // (standard output, exit code 0), a usage error (standard error; exit code
-// 1 for the report's and the export's options, 2 otherwise), or the report
-// or the export itself (exit code 0, or 2 when a file could not be read or
+// 1 for the report's, the export's and the fit's options, 2 otherwise), or
+// the report, the export or the fit itself (exit code 0, or 2 when a file could not be read or
 // written or the limits file not all used). Nothing when the program should
 // start its windows.
 std::optional<int> AnswerWithoutWindow(const CommandLine &line);

@@ -350,7 +350,7 @@ TEST(LimitsFile, ALimitsFileNotAllUsedIsNamedWithStatusTwo)
         QStringList arguments;
         QByteArray error;
     } usage[] = {
-        { { "--limits", partly, root }, "--limits goes with --report or --export" },
+        { { "--limits", partly, root }, "--limits goes with --report, --export or --fit" },
         { { "--report", "--limits" }, "--limits needs a file" },
         { { "--report", "--column", root },
             "--complete, --truncated, --xi, --remove-suggested, --split-channels and --column go "
