@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <limits>
 #include <map>
 
 QString EquilibriumName(const Scan &scan, const ScanGroup &group, int repeat)
@@ -36,9 +37,14 @@ EquilibriumScans EquilibriumScansOf(const Run &run, const RunAnalysis &analysis)
         }
         const int last = group.last();
         Scan copy = run.scans[size_t(last)];
-        if (const std::optional<SolutionColumn> &column = analysis.columns[g])
-            ApplyRange(copy, RadiusRange { column->inner, column->outer });
-        else
+        // The column's fit limits, or the ends the user set in their place.
+        const RunOptions options = analysis.optionsOfGroup(int(g));
+        if (options.from || options.to) {
+            ApplyRange(copy,
+                RadiusRange { options.from.value_or(-std::numeric_limits<double>::infinity()),
+                    options.to.value_or(std::numeric_limits<double>::infinity()) });
+        }
+        if (!analysis.columns[g])
             chosen.noColumn.push_back(int(g));
         QString name = EquilibriumName(copy, group);
         for (int repeat = 2; taken.count(name.toLower()) != 0; ++repeat)

@@ -18,11 +18,12 @@ QString EquilibriumName(const Scan &scan, const ScanGroup &group, int repeat = 1
 
 struct EquilibriumScans {
     // Copies of the scans, cut to their columns' fit limits as a range
-    // would be, and named; in the order of the settings.
+    // would be (an end the options set replaces the limit's), and named; in
+    // the order of the settings.
     std::vector<Scan> scans;
     std::vector<int> groups; // the setting of each
     std::vector<int> sources; // the scan of the run each was copied from
     std::vector<int> notReached; // the settings that have not reached equilibrium
-    std::vector<int> noColumn; // of those saved, the settings without a column, saved whole
+    std::vector<int> noColumn; // of those saved, the settings without a column
 };
 EquilibriumScans EquilibriumScansOf(const Run &run, const RunAnalysis &analysis);

@@ -2,6 +2,7 @@
 #include "runs/ExportCommand.h"
 
 #include "runs/ChannelPlan.h"
+#include "runs/EquilibriumSave.h"
 #include "runs/GroupEdits.h"
 #include "runs/ReportCommand.h"
 #include "runs/RunAnalysis.h"
@@ -29,6 +30,57 @@ std::vector<int> everyScan(const Run &run)
     std::vector<int> all(run.scans.size());
     std::iota(all.begin(), all.end(), 0);
     return all;
+}
+
+bool writeSaved(const std::vector<const Scan *> &scans, const ExportRequest &request,
+    const QStringList &sources)
+{
+    const SaveResult saved
+        = SaveScans(scans, SaveRequest { request.folder, request.form, false, sources });
+    for (const QString &path : saved.written)
+        std::fprintf(stdout, "%s\n", QFile::encodeName(path).constData());
+    for (const ReadFailure &failure : saved.failures)
+        complain(failure.path, failure.reason);
+    if (std::fflush(stdout) != 0) {
+        std::perror("kelvane: standard output");
+        return false;
+    }
+    return saved.failures.empty();
+}
+
+// What a fitting program is given: the last scan of every setting at
+// equilibrium, within its column.
+int exportEquilibrium(Run &run, RunEdits &edits, const ExportRequest &request,
+    const std::optional<LimitsRead> &limits, const QStringList &sources)
+{
+    int status = 0;
+    if (request.removeSuggested)
+        RemoveSuggestedFrom(edits, everyScan(run));
+    RunOptions options = request.options;
+    if (limits)
+        options.limits = limits->limits;
+    const RunAnalysis analysis = AnalyseRun(run, options);
+    if (limits && NameUnusedLimits(request.limitsFile, *limits, analysis.groups))
+        status = 2;
+    const EquilibriumScans chosen = EquilibriumScansOf(run, analysis);
+    for (int g : chosen.notReached) {
+        const ScanGroup &group = analysis.groups.groups[size_t(g)];
+        complain(run.scans[size_t(group.last())].path,
+            QStringLiteral("its setting has not reached equilibrium; not written"));
+    }
+    for (int g : chosen.noColumn) {
+        const ScanGroup &group = analysis.groups.groups[size_t(g)];
+        complain(run.scans[size_t(group.last())].path,
+            QStringLiteral("no solution column found; written whole"));
+    }
+    if (chosen.scans.empty()) {
+        std::fprintf(stderr, "kelvane: no setting is at equilibrium; nothing written\n");
+        return 2;
+    }
+    std::vector<const Scan *> scans;
+    for (const Scan &scan : chosen.scans)
+        scans.push_back(&scan);
+    return writeSaved(scans, request, sources) ? status : 2;
 }
 
 } // namespace
@@ -61,6 +113,8 @@ int RunExportCommand(const QStringList &paths, const ExportRequest &request)
     RunEdits edits(run);
     if (request.splitChannels)
         SplitChannels(edits, run, ProposeChannels(run, everyScan(run)));
+    if (request.equilibrium)
+        return status | exportEquilibrium(run, edits, request, limits, sources);
     // The groups and their columns of the run as split; the fits and checks
     // are not needed for the range, but the columns are the window's.
     RunAnalysis analysis;
@@ -117,17 +171,5 @@ int RunExportCommand(const QStringList &paths, const ExportRequest &request)
         if (refused.count(int(i)) == 0)
             scans.push_back(&run.scans[i]);
     }
-    const SaveResult saved
-        = SaveScans(scans, SaveRequest { request.folder, request.form, false, sources });
-    for (const QString &path : saved.written)
-        std::fprintf(stdout, "%s\n", QFile::encodeName(path).constData());
-    for (const ReadFailure &failure : saved.failures) {
-        complain(failure.path, failure.reason);
-        status = 2;
-    }
-    if (std::fflush(stdout) != 0) {
-        std::perror("kelvane: standard output");
-        return 2;
-    }
-    return status;
+    return writeSaved(scans, request, sources) ? status : 2;
 }

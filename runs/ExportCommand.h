@@ -4,6 +4,7 @@
 // own operations.
 #pragma once
 
+#include "runs/RunOptions.h"
 #include "runs/ScanSave.h"
 
 #include <QStringList>
@@ -21,6 +22,10 @@ struct ExportRequest {
     // end they set.
     bool column = false;
     QString limitsFile; // the columns set by hand, in place of the ones found
+    // Only the last scan of every setting at equilibrium, within its column
+    // and named by cell, speed and wavelength; `options` judge equilibrium.
+    bool equilibrium = false;
+    RunOptions options;
 };
 
 // Reads the run of `paths` and saves its scans. Each file written is named

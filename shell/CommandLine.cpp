@@ -156,6 +156,8 @@ CommandLine ParseCommandLine(const QStringList &arguments)
             line.noBaseline = true;
         } else if (argument == QLatin1String("--column")) {
             line.column = true;
+        } else if (argument == QLatin1String("--equilibrium")) {
+            line.equilibrium = true;
         } else if (argument == QLatin1String("--complete")
             || argument == QLatin1String("--truncated")) {
             const bool complete = argument == QLatin1String("--complete");
@@ -218,6 +220,8 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         && (line.complete || line.xi || line.removeSuggested || line.splitChannels || line.column))
         line.usageError = QStringLiteral("--complete, --truncated, --xi, --remove-suggested, "
                                          "--split-channels and --column go with --export");
+    if (line.usageError.isEmpty() && !line.exportFolder && line.equilibrium)
+        line.usageError = QStringLiteral("--equilibrium goes with --export");
     if (line.usageError.isEmpty() && line.fit && line.files.isEmpty())
         line.usageError = QStringLiteral("--fit needs at least one PATH");
     if (line.usageError.isEmpty() && line.fit && (line.report || line.exportFolder))
@@ -286,6 +290,11 @@ QString HelpText()
         "                 limits (after --split-channels); --from and --to replace\n"
         "                 the end they set; a scan whose setting has no column is\n"
         "                 named on standard error and not cut\n"
+        "  --equilibrium  with --export, save only the last scan of every setting\n"
+        "                 at equilibrium, cut to its fit limits as --column does,\n"
+        "                 named cellN_RPMrpm_NMnm with its own extension; each\n"
+        "                 setting left out is named on standard error, and exit\n"
+        "                 status 2 when none is at equilibrium\n"
         "  --fit          fit one ideal species with a baseline per scan to each\n"
         "                 cell, one buoyant mass shared by the chosen scans of its\n"
         "                 settings at equilibrium; a CSV row per scan fitted on\n"
@@ -323,7 +332,7 @@ std::optional<int> AnswerWithoutWindow(const CommandLine &line)
         return 0;
     }
     const bool exporting = line.exportFolder || line.complete || line.xi || line.removeSuggested
-        || line.splitChannels || line.column;
+        || line.splitChannels || line.column || line.equilibrium;
     const bool fitting = line.fit || !line.cells.empty() || !line.speeds.empty()
         || !line.wavelengths.empty() || line.fitScans || line.noBaseline;
     const int usageStatus = line.report || exporting || fitting ? 1 : 2;
@@ -361,6 +370,8 @@ std::optional<int> AnswerWithoutWindow(const CommandLine &line)
         request.splitChannels = line.splitChannels;
         request.column = line.column;
         request.limitsFile = line.limitsFile.value_or(QString());
+        request.equilibrium = line.equilibrium;
+        request.options = line.options;
         return RunExportCommand(line.files, request);
     }
     return std::nullopt;

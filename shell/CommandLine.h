@@ -27,6 +27,7 @@ struct CommandLine {
     bool splitChannels = false; // --split-channels
     std::optional<QString> limitsFile; // --limits FILE: the columns set by hand
     bool column = false; // --column: each scan cut to its setting's fit limits
+    bool equilibrium = false; // --equilibrium: the last scan of each setting at equilibrium
     RunOptions options; // --from, --to, --trim, --ceiling, --vbar, --density
     bool fit = false; // --fit: one species fitted to each cell, as CSV on standard output
     std::vector<int> cells; // --cell N, each time given

@@ -5,6 +5,7 @@
 #include "runs/RunReader.h"
 #include "runwindows/RunWindow.h"
 #include "runwindows/SaveSelectedDialog.h"
+#include "support/CommandSupport.h"
 #include "support/Harness.h"
 #include "support/RunGenerator.h"
 
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -109,6 +111,25 @@ TEST(EquilibriumSave, TheLastScanOfEachSettledSettingWithinItsColumn)
     // The run is not touched by what was cut.
     for (const Scan &scan : h.w->run().scans)
         EXPECT_FALSE(scan.edited);
+
+    // The command line writes the same files, byte for byte, and names each
+    // setting it leaves out.
+    const QString cli = h.folder.path(QStringLiteral("cli"));
+    const Finished done
+        = kelvane({ QStringLiteral("--export"), cli, QStringLiteral("--equilibrium"), h.root });
+    EXPECT_EQ(done.status, 0) << done.err.constData();
+    EXPECT_EQ(done.err.count("has not reached equilibrium; not written"),
+        qsizetype(expected.notReached.size()))
+        << done.err.constData();
+    const QStringList files = QDir(out).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(QDir(cli).entryList(QDir::Files, QDir::Name), files);
+    for (const QString &name : files) {
+        QFile a(QDir(out).filePath(name)), b(QDir(cli).filePath(name));
+        ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        EXPECT_EQ(a.readAll(), b.readAll()) << name.toStdString();
+    }
+    EXPECT_EQ(
+        kelvane({ QStringLiteral("--report"), QStringLiteral("--equilibrium"), h.root }).status, 1);
 
     // Saved again, the files there are asked about; No leaves them.
     h.platform.messageAnswers.push_back(MsgAnswer::No);
