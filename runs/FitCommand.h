@@ -6,8 +6,8 @@
 // fitted, the cell's values repeated on each of its rows.
 #pragma once
 
+#include "runs/IdealFit.h"
 #include "runs/RunAnalysis.h"
-#include "runs/SpeciesFit.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "runs/SpeciesFit.h"
+#include "runs/IdealFit.h"
 #include "support/RunGenerator.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // The species fit: one cell of 9 scans of about 200 points at once, and
 // every scan of the public run's shape (630 scans) fitted on its own.
 #include "core/NumLib.h"
+#include "runs/IdealFit.h"
 #include "runs/RunAnalysis.h"
 #include "runs/RunReader.h"
-#include "runs/SpeciesFit.h"
 #include "support/RunGenerator.h"
 
 #include <benchmark/benchmark.h>
